@@ -23,7 +23,8 @@ class WConfigManager {
 
   // Loads "key=value" lines (blank lines and lines starting with '#' are
   // skipped; spaces around key and value are trimmed). Returns 0, or -1 when
-  // the file cannot be read or a line has no '='; nothing is changed then.
+  // the file cannot be read or a line has no '=' (or an empty key); nothing
+  // is changed then. Keys the file does not name keep their values.
   int loadCPOptions(const WContentProvider& provider, const STRING& path);
 
  private:

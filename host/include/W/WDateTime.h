@@ -18,9 +18,11 @@ class WDateTime {
   // Parses a service date. Format 0 accepts, as UTC:
   //   "YYYY-MM-DD HH:MM:SS"     (also "YYYY-MM-DD")
   //   "YYYY-MM-DDTHH:MM:SSZ"    (ISO 8601, "Z" or "+00:00"; fraction ignored)
+  //   "YYYY-MM-DDTHH:MM:SS+09:00" (an explicit offset is applied; also "+0900")
   //   "YYYYMMDDHHMMSS"          (compact)
-  // Time zone 1 is UTC; other values are treated as UTC as well. An empty or
-  // malformed text (or an impossible date) gives an invalid WDateTime.
+  // Time zone 1 is UTC; other values are treated as UTC as well. A leap
+  // second (:60) reads as :59. An empty or malformed text, trailing
+  // characters, or an impossible date give an invalid WDateTime.
   static WDateTime fromString(const STRING& text, int format, int timezone);
   static WDateTime fromEpoch(std::int64_t seconds);
 

@@ -1,0 +1,71 @@
+// Status names: every status the plug-in produces has its own fixed name,
+// whether it arrives as a signed value or converted to unsigned.
+#include <W/WStatus.h>
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <set>
+#include <string>
+
+namespace {
+
+struct StatusRow {
+  int status;
+  const char* name;
+};
+
+const StatusRow kKnown[] = {
+    {0, "WSTATUS_SUCCESS"},
+    {100, "WSTATUS_MORE_ITEMS"},
+    {-1, "WSTATUS_INVALID_ARGUMENT"},
+    {-3, "WSTATUS_REQUEST_FAILED"},
+    {-4, "WSTATUS_OUT_OF_MEMORY"},
+    {-5, "WSTATUS_FILE_ERROR"},
+    {-9, "WSTATUS_EXCEPTION_PENDING"},
+    {-13, "WSTATUS_ACCESS_DENIED"},
+    {-14, "WSTATUS_ALREADY_CANCELLING"},
+    {-15, "WSTATUS_NOT_SUPPORTED"},
+    {-16, "WSTATUS_FAILURE"},
+    {-100, "WSTATUS_CONNECT_FAILED"},
+    {-105, "WSTATUS_TIMEOUT"},
+    {-107, "WSTATUS_SERVER_ERROR"},
+    {-108, "WSTATUS_CANCELLED"},
+    {-200, "WSTATUS_SERVICE_REFUSED"},
+    {-202, "WSTATUS_NOT_LOGGED_IN"},
+    {-203, "WSTATUS_CONFLICT"},
+    {-205, "WSTATUS_NOT_FOUND"},
+    {-208, "WSTATUS_AUTH_FAILED"},
+    {-500, "WSTATUS_CAPTCHA_REQUIRED"},
+};
+
+TEST(StatusNames, EveryProducedStatusHasItsName) {
+  for (const StatusRow& row : kKnown) {
+    SCOPED_TRACE(row.status);
+    EXPECT_STREQ(W::WSTATUS2STRING(static_cast<unsigned>(row.status)), row.name);
+  }
+}
+
+TEST(StatusNames, NamesAreDistinct) {
+  std::set<std::string> names;
+  for (const StatusRow& row : kKnown)
+    names.insert(W::WSTATUS2STRING(static_cast<unsigned>(row.status)));
+  EXPECT_EQ(names.size(), sizeof kKnown / sizeof kKnown[0]);
+}
+
+TEST(StatusNames, OtherValuesAreUnknownNeverNull) {
+  // Neighbours of real statuses and the extremes of both signed and unsigned.
+  const int kOthers[] = {1,    99,   101,  -2,  -6,  -17,     -101,   -201,
+                         -209, -499, -501, 200, 500, INT_MIN, INT_MAX};
+  for (int status : kOthers) {
+    SCOPED_TRACE(status);
+    const char* name = W::WSTATUS2STRING(static_cast<unsigned>(status));
+    ASSERT_NE(name, nullptr);
+    EXPECT_STREQ(name, "WSTATUS_UNKNOWN");
+  }
+  EXPECT_STREQ(W::WSTATUS2STRING(UINT_MAX - 1), "WSTATUS_UNKNOWN");       // -2
+  EXPECT_STREQ(W::WSTATUS2STRING(UINT_MAX), "WSTATUS_INVALID_ARGUMENT");  // -1
+}
+
+}  // namespace
