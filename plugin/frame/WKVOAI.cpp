@@ -1,0 +1,113 @@
+// The provider object: construction and destruction, the command registry,
+// and the operations this provider does not support.
+#include "frame/WKVOAI.h"
+
+#include <libxml/parser.h>
+
+#include <new>
+
+#include "service/KVLog.h"
+
+namespace W {
+
+namespace {
+// The host file name and line that the unsupported operations report.
+constexpr const char* kOAIFile = "src/WKVOAI";
+}  // namespace
+
+WKVOAI::WKVOAI()
+    : WKinvaleOAI(WContentProvider("Kinvale", 12)),
+      m_pService(nullptr),
+      m_cmdList(),
+      m_cancelFlag(false),
+      m_cancelCb(nullptr) {
+  // libxml2 must be initialised once before parsers run on other threads.
+  xmlInitParser();
+  m_pService = new (std::nothrow) KVService("Kinvale", m_provider);
+  if (m_pService != nullptr) m_pService->setFnCallbackPtr(&WKVOAI::cbFnRequestCompleted);
+  cancelFlagReset();
+  m_cancelCb = nullptr;
+}
+
+WKVOAI::~WKVOAI() {
+  // After the flush no completion of ours runs or will run.
+  if (m_pService != nullptr) m_pService->flushHttpRequests();
+  cancelFlagReset();
+  cleanupCMD();
+  delete m_pService;
+  m_pService = nullptr;
+  std::lock_guard<std::mutex> lock(m_cancelLock);
+  m_cancelCb = nullptr;
+}
+
+void WKVOAI::addCMD(KVServiceCMD* cmd) {
+  std::lock_guard<std::mutex> lock(m_cmdLock);
+  m_cmdList.push_back(cmd);
+}
+
+void WKVOAI::cleanupCMD(KVServiceCMD* cmd) {
+  if (cmd == nullptr) return;
+  std::lock_guard<std::mutex> lock(m_cmdLock);
+  for (auto it = m_cmdList.begin(); it != m_cmdList.end(); ++it) {
+    if (*it == cmd) {
+      m_cmdList.erase(it);
+      return;
+    }
+  }
+}
+
+void WKVOAI::cleanupCMD() {
+  std::lock_guard<std::mutex> lock(m_cmdLock);
+  m_cmdList.clear();
+}
+
+size_t WKVOAI::pendingCommands() const {
+  std::lock_guard<std::mutex> lock(m_cmdLock);
+  return m_cmdList.size();
+}
+
+// ---- unsupported operations: each answers -15 at once ----
+
+WSTATUS WKVOAI::login(const STRING&, const STRING&, KVLoginCallback, VOID*) {
+  kvLogError(-15, kOAIFile, 371);
+  return -15;
+}
+
+WSTATUS WKVOAI::logout(KVAccountCallback, VOID*) {
+  kvLogError(-15, kOAIFile, 493);
+  return -15;
+}
+
+WSTATUS WKVOAI::unregisterKV(KVAccountCallback, VOID*) {
+  kvLogError(-15, kOAIFile, 655);
+  return -15;
+}
+
+WSTATUS WKVOAI::retrieveExceptions(std::list<WException*>&) {
+  kvLogError(-15, kOAIFile, 790);
+  return -15;
+}
+
+WSTATUS WKVOAI::resolveException(WException*, KVResolveCallback, VOID*) {
+  kvLogError(-15, kOAIFile, 815);
+  return -15;
+}
+
+WSTATUS WKVOAI::retrieveGroupGallery(const WGroup&, KV_CONTENT_TYPE, UINT32, KV_SEARCH_DIRECTION,
+                                     KV_OPTION_SORT, KV_OPTION_ORDER, KVContentListCallback,
+                                     VOID*) {
+  kvLogError(-15, kOAIFile, 1641);
+  return -15;
+}
+
+WSTATUS WKVOAI::updateContent(const WContent&, const STRING&, KVContentUpdateCallback, VOID*) {
+  kvLogError(-15, kOAIFile, 1989);
+  return -15;
+}
+
+WSTATUS WKVOAI::updateComment(const WComment&, KVCommentCallback, VOID*) {
+  kvLogError(-15, kOAIFile, 2485);
+  return -15;
+}
+
+}  // namespace W

@@ -1,0 +1,75 @@
+// Cancel and progress of the provider. Lock order: the cancel lock, then
+// (inside KVService::setCancel) the session's request lock; never reversed.
+#include "frame/WKVOAI.h"
+#include "service/KVLog.h"
+
+namespace W {
+
+WSTATUS WKVOAI::cancel(const WContentProvider& provider, KVCancelCallback callback, VOID*) {
+  KV_ASSERT_NOT_NULL(m_pService);
+  if (!m_pService->isLoggedIn()) {
+    KV_LOG_OAI(-202);
+    return -202;
+  }
+  if (provider.getID() != m_provider.getID()) {
+    KV_LOG_OAI(-16);
+    return -16;
+  }
+  std::unique_lock<std::mutex> lock(m_cancelLock);
+  if (m_cancelFlag) {
+    lock.unlock();
+    KV_LOG_OAI(-14);
+    return -14;
+  }
+  if (callback != nullptr) m_cancelCb = callback;
+  m_cancelFlag = true;
+  m_pService->setCancel();
+  return 0;
+}
+
+WSTATUS WKVOAI::progressStatus(const WContentProvider& provider, double& done, double& total,
+                               VOID*) {
+  KV_ASSERT_NOT_NULL(m_pService);
+  if (!m_pService->isLoggedIn()) {
+    KV_LOG_OAI(-202);
+    return -202;
+  }
+  if (provider.getID() != m_provider.getID()) {
+    done = 0.0;
+    total = 0.0;
+    KV_LOG_OAI(-16);
+    return -16;
+  }
+  m_pService->getProgressStatus(done, total);
+  return 0;
+}
+
+void WKVOAI::cbCancelDone(int status, void* userData) {
+  KVCancelCallback callback;
+  {
+    // Taken under the lock: cancel() may store a new callback meanwhile.
+    std::lock_guard<std::mutex> lock(m_cancelLock);
+    callback = m_cancelCb;
+    m_cancelCb = nullptr;
+  }
+  if (callback != nullptr) callback(status, m_provider, userData);
+}
+
+void WKVOAI::cancelFlagReset() {
+  std::lock_guard<std::mutex> lock(m_cancelLock);
+  m_cancelFlag = false;
+}
+
+bool WKVOAI::isCancelRequested() const {
+  std::lock_guard<std::mutex> lock(m_cancelLock);
+  return m_cancelFlag;
+}
+
+bool WKVOAI::takeCancelRequest() {
+  std::lock_guard<std::mutex> lock(m_cancelLock);
+  if (!m_cancelFlag) return false;
+  m_cancelFlag = false;
+  return true;
+}
+
+}  // namespace W

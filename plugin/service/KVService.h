@@ -1,0 +1,203 @@
+// The provider's session and transport: credentials, signing, request
+// execution through the host executor, the response envelope and status
+// mapping, the service's pending exceptions, and the one cancellable
+// transfer. Owned by WKVOAI for its whole life.
+#pragma once
+
+#include <W/HttpDelegator.h>
+#include <W/HttpResponse.h>
+#include <W/WContentProvider.h>
+#include <W/WException.h>
+#include <W/WTypes.h>
+
+#include <ctime>
+#include <list>
+#include <map>
+#include <mutex>
+
+namespace xmlpp {
+class Node;
+class DomParser;
+}  // namespace xmlpp
+
+namespace W {
+
+class KVService;
+class KVServiceCMD;
+
+// Travels with each queued request as the executor's user pointer. Owns
+// its command; owned by the session's argument list.
+struct KVServiceArgs {
+  KVService* pService;
+  KVServiceCMD* pCmd;
+};
+
+// The internal status code that HTTP and service codes are reduced to.
+typedef unsigned int GSTATUS;
+
+// The provider's completion dispatcher.
+typedef void (*KVDispatchFn)(SESSION_STATUS, const HttpResponse&, KVServiceCMD*);
+
+// Request headers by name; handed to the host in key order.
+typedef std::map<STRING, STRING> KVHeaderMap;
+
+class KVService {
+ public:
+  // Default service base URL when the provider has no "base_url" option:
+  // the local emulator's default address.
+  static const char* const kDefaultBaseURL;
+
+  KVService(const STRING& name, const WContentProvider& provider);
+  virtual ~KVService();
+
+  KVService(const KVService&) = delete;
+  KVService& operator=(const KVService&) = delete;
+
+  // --- credentials (written only during the account flows) ---
+  const STRING& getUserID() const { return m_userID; }
+  const STRING& getAppID() const { return m_appID; }
+  const STRING& getAuthToken() const { return m_authToken; }
+  const STRING& getAppToken() const { return m_appToken; }
+  const STRING& getDUID() const { return m_duid; }
+  void setUserID(const STRING& userID) { m_userID = userID; }
+  // True exactly when the auth token is not empty.
+  bool isLoggedIn() const { return !m_authToken.empty(); }
+  // No node: clears every credential. A node with children: loads app ID,
+  // auth token and DUID from the provider's options. A childless node:
+  // nothing changes.
+  void setUserCredential(const xmlpp::Node* node, const WContentProvider& provider);
+
+  // --- completion dispatcher ---
+  void setFnCallbackPtr(KVDispatchFn fn) { m_dispatch = fn; }
+  KVDispatchFn getFnCallbackPtr() const { return m_dispatch; }
+
+  // --- argument list ---
+  void addARGS(KVServiceArgs* args);
+  // Removes `args` if listed, then deletes its command and the record;
+  // an unlisted pointer is left alone.
+  void cleanupARGS(KVServiceArgs* args);
+  size_t pendingArgs() const;
+
+  // --- text helpers ---
+  // Decimal text without sign, padding or leading zeros.
+  static STRING int2str(UINT32 value);
+  // Replaces every space with "+", in place, and returns a copy.
+  static STRING space2Char(STRING& text);
+
+  // --- signing and addressing ---
+  // Appends to `out` the 40 lower-case hex digits of HMAC-SHA1 under `key`
+  // over the bytes of `message` followed by one zero byte.
+  static void getAPISignature(STRING key, STRING message, STRING& out);
+  // "Mon, 7 Dec 2026 9:5:3 GMT" for now (UTC), without zero padding.
+  static STRING getGMTTime();
+  static STRING getGMTTime(std::time_t when);
+  // The Authorization value: leading space, KV_AUTH_V1 fields in order.
+  static STRING buildAuthorization(const STRING& appID, const STRING& token, const STRING& duid,
+                                   const STRING& signature);
+  // "Authorization" (from the session's credentials) and "DATE".
+  KVHeaderMap sessionHeaders() const;
+  // The same, with app ID, token and DUID read from the provider's options
+  // (the account operations); the signature still uses the session's.
+  KVHeaderMap configHeaders() const;
+  // Base URL (option "base_url" without trailing "/", or the default) +
+  // "/openapi/service/kinvale/" + `resource` (which may carry "?query").
+  STRING serviceURL(const STRING& resource) const;
+  // A provider option as text (empty when missing).
+  STRING option(const STRING& key) const;
+
+  // --- request execution ---
+  // Queued requests: own `cmd` from the call on (deleted on any failure).
+  // Return 0, or a negative status (already logged).
+  WSTATUS getDataRequest(const STRING& url, const KVHeaderMap& headers, const STRING& body,
+                         KVServiceCMD* cmd);
+  WSTATUS postDataRequest(const STRING& url, const KVHeaderMap& headers, const STRING& body,
+                          KVServiceCMD* cmd);
+  // Multipart upload of `path`: one part named by the first key of `parts`,
+  // whose value is the part's content type. Cancellable, with progress.
+  WSTATUS postDataRequest(const STRING& url, const KVHeaderMap& headers, const KVHeaderMap& parts,
+                          KVServiceCMD* cmd, const STRING& path, long fileSize);
+  // GET whose body the host writes to `path`. Cancellable, with progress.
+  WSTATUS retrieveFData(const STRING& url, const STRING& text, KVServiceCMD* cmd,
+                        const STRING& path);
+  // Synchronous requests; `response` is filled only on success (0).
+  WSTATUS postFData(const STRING& url, const KVHeaderMap& headers, const STRING& body,
+                    HttpResponse& response);
+  WSTATUS retrieveFData(const STRING& url, const STRING& text, HttpResponse& response);
+  // Drops the provider's requests at the executor and forgets the current
+  // request. Waits for a completion running on another thread.
+  void flushHttpRequests();
+  // Completion entry of every queued request.
+  static void cbKVFnCallback(SESSION_STATUS status, HttpRequest* request, VOID* arg);
+
+  // --- cancel and progress of the one cancellable transfer ---
+  void setCancel();
+  void getProgressStatus(double& done, double& total);
+  void updateProgressStatus();
+  void resetProgressStatus();
+  void resetReqStatus();
+
+  // --- status mapping ---
+  static GSTATUS getKVSTATUS(int httpCode);
+  static GSTATUS getKVSTATUS(const STRING& serviceCode);
+  static WSTATUS getWlibSTATUS(GSTATUS code);
+
+  // --- response envelope ---
+  // Parses `payload` and checks the envelope: a document whose root is
+  // "rsp" with at least one child. On success fills `children` with the
+  // root's children and returns 0; otherwise logs and returns -16.
+  static WSTATUS openEnvelope(const STRING& payload, xmlpp::DomParser& parser,
+                              std::list<xmlpp::Node*>& children);
+  static STRING getReponseStatus(const xmlpp::Node* node);
+  static STRING extractRespInfo(const xmlpp::Node* node, STRING& stat);
+  static STRING extractErrorString(const xmlpp::Node* node, STRING& code);
+  static STRING extractErrorString(const STRING& payload);
+  static STRING getEntryContent(const STRING& name, const xmlpp::Node* node);
+
+  // --- service exceptions ---
+  WSTATUS setException(const WContentProvider& provider, ExceptionType_enum type,
+                       const STRING& text1, const STRING& text2, const HttpResponse& response);
+  WException* getException();
+  void flushException(WException* exception);
+
+  // --- session-level account requests ---
+  WSTATUS login(const STRING& s1, const STRING& s2, const STRING& s3, const STRING& s4,
+                const STRING& url, const KVHeaderMap& headers, const STRING& body,
+                KVServiceCMD* cmd);
+  WSTATUS login(const STRING& url, const KVHeaderMap& headers, const STRING& body,
+                KVServiceCMD* cmd);
+  WSTATUS resolveException(WException* exception, const STRING& url, const KVHeaderMap& headers,
+                           const STRING& body, KVServiceCMD* cmd);
+  WSTATUS logout(KVServiceCMD* cmd);
+
+ private:
+  enum class Transfer { None, Cancellable };
+  WSTATUS queueRequest(HttpRequest* request, KVServiceArgs* args, Transfer transfer);
+  void beginTransfer(HttpRequest* request);
+  void abandonTransfer(HttpRequest* request);
+  void forgetRequest(HttpRequest* request);
+  static void releaseArgs(KVServiceArgs* args);
+  WSTATUS runSynchronous(HTTP_REQUEST_TYPE type, const STRING& url, const KVHeaderMap& headers,
+                         const STRING& body, HttpResponse& response);
+
+  mutable std::mutex m_listLock;       // guards m_args
+  std::mutex m_exceptionLock;          // guards m_exceptions
+  mutable std::mutex m_reqLock;        // guards m_inFlight, m_pCurrent, m_current, m_total
+  STRING m_userID;
+  STRING m_serviceName;
+  STRING m_appID;
+  STRING m_authToken;
+  STRING m_appToken;
+  STRING m_duid;
+  bool m_inFlight = false;
+  KVDispatchFn m_dispatch = nullptr;
+  std::list<KVServiceArgs*> m_args;         // owning
+  std::list<WException*> m_exceptions;      // owning
+  HttpDelegator* m_pDelegator = nullptr;
+  HttpRequest* m_pCurrent = nullptr;        // not owning
+  double m_current = 0.0;
+  double m_total = 0.0;
+  unsigned long long m_requestID = 0;
+  WContentProvider m_provider;
+};
+
+}  // namespace W

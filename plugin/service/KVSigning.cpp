@@ -1,0 +1,86 @@
+// Request signing and the Authorization and DATE headers.
+#include <openssl/evp.h>
+#include <openssl/hmac.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "service/KVService.h"
+
+namespace W {
+
+void KVService::getAPISignature(STRING key, STRING message, STRING& out) {
+  // The service signs the token together with its terminating zero byte.
+  std::vector<unsigned char> buf(message.begin(), message.end());
+  buf.push_back('\0');
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int len = 0;
+  HMAC(EVP_sha1(), key.data(), static_cast<int>(key.size()), buf.data(), buf.size(), digest, &len);
+  char hex[3];
+  for (unsigned int i = 0; i < len; ++i) {
+    std::snprintf(hex, sizeof hex, "%02x", digest[i]);
+    out += hex;
+  }
+}
+
+STRING KVService::getGMTTime() { return getGMTTime(std::time(nullptr)); }
+
+STRING KVService::getGMTTime(std::time_t when) {
+  static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  std::tm tm{};
+  gmtime_r(&when, &tm);
+  STRING text;
+  text += kDays[tm.tm_wday % 7];
+  text += ", ";
+  text += int2str(static_cast<UINT32>(tm.tm_mday));
+  text += " ";
+  text += kMonths[tm.tm_mon % 12];
+  text += " ";
+  text += int2str(static_cast<UINT32>(tm.tm_year + 1900));
+  text += " ";
+  text += int2str(static_cast<UINT32>(tm.tm_hour));
+  text += ":";
+  text += int2str(static_cast<UINT32>(tm.tm_min));
+  text += ":";
+  text += int2str(static_cast<UINT32>(tm.tm_sec));
+  text += " ";
+  text += "GMT";
+  return text;
+}
+
+STRING KVService::buildAuthorization(const STRING& appID, const STRING& token, const STRING& duid,
+                                     const STRING& signature) {
+  STRING v;
+  v += " ";
+  v += "auth_identifier=\"KV_AUTH_V1\"";
+  v += ", app_id=\"" + appID + "\"";
+  v += ", app_type=\"dtv\"";
+  v += ", token=\"" + token + "\"";
+  v += ", token_type=\"user\"";
+  v += ", duid=\"" + duid + "\"";
+  v += ", signature=\"" + signature + "\"";
+  return v;
+}
+
+KVHeaderMap KVService::sessionHeaders() const {
+  STRING signature;
+  getAPISignature(m_appID, m_authToken, signature);
+  KVHeaderMap headers;
+  headers["Authorization"] = buildAuthorization(m_appID, m_authToken, m_duid, signature);
+  headers["DATE"] = getGMTTime();
+  return headers;
+}
+
+KVHeaderMap KVService::configHeaders() const {
+  STRING signature;
+  getAPISignature(m_appID, m_authToken, signature);
+  KVHeaderMap headers;
+  headers["Authorization"] =
+      buildAuthorization(option("app_id"), option("AuthToken"), option("duid"), signature);
+  headers["DATE"] = getGMTTime();
+  return headers;
+}
+
+}  // namespace W

@@ -1,0 +1,175 @@
+// Request execution: turns URL, headers and body into host HttpRequests,
+// queues them with the executor or runs them to completion, and routes
+// completions back to the provider's dispatcher.
+#include <curl/curl.h>
+
+#include <new>
+
+#include "frame/KVServiceCMD.h"
+#include "service/KVLog.h"
+#include "service/KVService.h"
+
+namespace W {
+
+namespace {
+
+HttpHeader toHeader(const KVHeaderMap& headers) {
+  HttpHeader header;
+  for (const auto& entry : headers) header.add(entry.first, entry.second);
+  return header;
+}
+
+// Builds the one-file multipart form of an upload; null on failure.
+curl_httppost* buildUploadForm(const STRING& partName, const STRING& contentType,
+                               const STRING& path) {
+  curl_httppost* first = nullptr;
+  curl_httppost* last = nullptr;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  // The host interface takes a curl_formadd form.
+  CURLFORMcode rc = curl_formadd(&first, &last, CURLFORM_COPYNAME, partName.c_str(),
+                                 CURLFORM_FILE, path.c_str(), CURLFORM_CONTENTTYPE,
+                                 contentType.c_str(), CURLFORM_END);
+  if (rc != CURL_FORMADD_OK) {
+    curl_formfree(first);
+    first = nullptr;
+  }
+#pragma GCC diagnostic pop
+  return first;
+}
+
+void freeUploadForm(curl_httppost* form) {
+  if (form == nullptr) return;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  curl_formfree(form);
+#pragma GCC diagnostic pop
+}
+
+}  // namespace
+
+WSTATUS KVService::queueRequest(HttpRequest* request, KVServiceArgs* args, Transfer transfer) {
+  request->setID(m_requestID);
+  if (transfer == Transfer::Cancellable) beginTransfer(request);
+  addARGS(args);
+  int rc = m_pDelegator != nullptr ? m_pDelegator->addRequest(request) : -3;
+  if (rc >= 0) return 0;  // the completion owns request, args and command now
+  KV_LOG_SERVICE(rc);
+  cleanupARGS(args);
+  abandonTransfer(request);
+  delete request;
+  return rc;
+}
+
+WSTATUS KVService::getDataRequest(const STRING& url, const KVHeaderMap& headers,
+                                  const STRING& body, KVServiceCMD* cmd) {
+  KVServiceArgs* args = new KVServiceArgs{this, cmd};
+  HttpRequest* request =
+      new (std::nothrow) HttpRequest(HTTP_GET, url, toHeader(headers), body, cbKVFnCallback, args);
+  if (request == nullptr) {
+    KV_LOG_SERVICE(-3);
+    releaseArgs(args);
+    return -3;
+  }
+  return queueRequest(request, args, Transfer::None);
+}
+
+WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers,
+                                   const STRING& body, KVServiceCMD* cmd) {
+  KVServiceArgs* args = new KVServiceArgs{this, cmd};
+  HttpRequest* request =
+      new (std::nothrow) HttpRequest(HTTP_POST, url, toHeader(headers), body, cbKVFnCallback, args);
+  if (request == nullptr) {
+    KV_LOG_SERVICE(-3);
+    releaseArgs(args);
+    return -3;
+  }
+  return queueRequest(request, args, Transfer::None);
+}
+
+WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers,
+                                   const KVHeaderMap& parts, KVServiceCMD* cmd, const STRING& path,
+                                   long fileSize) {
+  KVServiceArgs* args = new KVServiceArgs{this, cmd};
+  if (path.empty() || parts.empty()) {
+    KV_LOG_SERVICE(-1);
+    releaseArgs(args);
+    return -1;
+  }
+  HttpRequest* request = new (std::nothrow)
+      HttpRequest(HTTP_POST, url, toHeader(headers), cbKVFnCallback, args, path);
+  curl_httppost* form =
+      request != nullptr ? buildUploadForm(parts.begin()->first, parts.begin()->second, path)
+                         : nullptr;
+  if (request == nullptr || form == nullptr || request->getHandle() == nullptr) {
+    KV_LOG_SERVICE(-3);
+    freeUploadForm(form);
+    delete request;
+    releaseArgs(args);
+    return -3;
+  }
+  curl_easy_setopt(request->getHandle(), CURLOPT_POSTFIELDS, "");
+  curl_easy_setopt(request->getHandle(), CURLOPT_POSTFIELDSIZE, fileSize);
+  request->setFormPost(form);
+  return queueRequest(request, args, Transfer::Cancellable);
+}
+
+WSTATUS KVService::retrieveFData(const STRING& url, const STRING& /*text*/, KVServiceCMD* cmd,
+                                 const STRING& path) {
+  KVServiceArgs* args = new KVServiceArgs{this, cmd};
+  if (path.empty()) {
+    KV_LOG_SERVICE(-1);
+    releaseArgs(args);
+    return -1;
+  }
+  HttpRequest* request =
+      new (std::nothrow) HttpRequest(HTTP_GET, url, HttpHeader(), cbKVFnCallback, args, path);
+  if (request == nullptr) {
+    KV_LOG_SERVICE(-3);
+    releaseArgs(args);
+    return -3;
+  }
+  return queueRequest(request, args, Transfer::Cancellable);
+}
+
+WSTATUS KVService::runSynchronous(HTTP_REQUEST_TYPE type, const STRING& url,
+                                  const KVHeaderMap& headers, const STRING& body,
+                                  HttpResponse& response) {
+  HttpRequest request(type, url, toHeader(headers), body, nullptr, nullptr);
+  WSTATUS status = getWlibSTATUS(static_cast<GSTATUS>(request.execute()));
+  if (status != 0) {
+    KV_LOG_SERVICE(status);
+    return status;
+  }
+  response = request.getResponse();
+  return 0;
+}
+
+WSTATUS KVService::postFData(const STRING& url, const KVHeaderMap& headers, const STRING& body,
+                             HttpResponse& response) {
+  return runSynchronous(HTTP_POST, url, headers, body, response);
+}
+
+WSTATUS KVService::retrieveFData(const STRING& url, const STRING& /*text*/,
+                                 HttpResponse& response) {
+  return runSynchronous(HTTP_GET, url, KVHeaderMap(), STRING(), response);
+}
+
+void KVService::cbKVFnCallback(SESSION_STATUS status, HttpRequest* request, VOID* arg) {
+  if (arg == nullptr) {
+    // Not one of ours, but the completion owns the request all the same.
+    delete request;
+    return;
+  }
+  KVServiceArgs* args = static_cast<KVServiceArgs*>(arg);
+  KVService* service = args->pService;
+  KVDispatchFn dispatch = service->getFnCallbackPtr();
+  if (dispatch != nullptr && request != nullptr) dispatch(status, request->response(), args->pCmd);
+  if (request != nullptr) {
+    service->forgetRequest(request);
+    delete request;
+  }
+  service->cleanupARGS(args);
+}
+
+}  // namespace W
