@@ -1,0 +1,195 @@
+/* Simulated /dev/mem windows. On x86-64 each window is mapped without access;
+ * every load or store faults, the SIGSEGV handler puts the register value the
+ * model wants into the page, opens it and sets the trap flag, the access runs
+ * as one single step, and the SIGTRAP handler hands a store's byte to the
+ * model and closes the page again. So each access is seen, in order. Other
+ * architectures get ENODEV from the mapping. */
+#define _GNU_SOURCE
+#include <errno.h>
+#include <signal.h>
+#include <stdint.h>
+#include <string.h>
+#include <sys/mman.h>
+#include <ucontext.h>
+#include <unistd.h>
+
+#include "fesim_fp.h"
+#include "fesim_log.h"
+#include "fesim_real.h"
+
+#define MAX_WINDOWS 8
+
+struct window {
+  uintptr_t base;
+  size_t len;
+  uint64_t phys;
+};
+
+static struct window windows[MAX_WINDOWS];
+
+static struct window* window_at(uintptr_t addr) {
+  for (size_t i = 0; i < MAX_WINDOWS; i++) {
+    struct window* w = &windows[i];
+    if (w->len != 0 && addr >= w->base && addr - w->base < w->len)
+      return w;
+  }
+  return NULL;
+}
+
+#if defined(__x86_64__)
+
+#define TRAP_FLAG 0x100
+
+static int overlaps(uint64_t phys, size_t len, uint64_t start) {
+  return phys < start + FESIM_FP_WINDOW_SIZE && start < phys + len;
+}
+
+static struct sigaction old_segv;
+static struct sigaction old_trap;
+static int handlers_installed;
+static size_t page_size;
+
+/* The access being single-stepped. */
+static struct {
+  int active;
+  int write;
+  uintptr_t addr;
+  uintptr_t page;
+  uint64_t phys;
+} step;
+
+/* Passes a signal that is not ours to whoever had it before. */
+static void chain(const struct sigaction* old, int sig, siginfo_t* si, void* uctx) {
+  if ((old->sa_flags & SA_SIGINFO) != 0 && old->sa_sigaction != NULL) {
+    old->sa_sigaction(sig, si, uctx);
+    return;
+  }
+  if (old->sa_handler != SIG_DFL && old->sa_handler != SIG_IGN) {
+    old->sa_handler(sig);
+    return;
+  }
+  /* Default action: a fault re-runs and kills; a trap has passed, so raise. */
+  struct sigaction dfl;
+  memset(&dfl, 0, sizeof(dfl));
+  dfl.sa_handler = SIG_DFL;
+  sigaction(sig, &dfl, NULL);
+  if (sig == SIGTRAP)
+    raise(sig);
+}
+
+static void prepare_read(uintptr_t addr, uint64_t phys, const struct window* w) {
+  uint64_t busy = FESIM_FP_CTRL_PHYS + FESIM_FP_BUSY_REG;
+  uint64_t status = FESIM_FP_TX_PHYS + FESIM_FP_STATUS_REG;
+  if (phys >= busy && phys < busy + 4) {
+    uint32_t value = fesim_fp_read_busy();
+    memcpy((void*)(w->base + (busy - w->phys)), &value, sizeof(value));
+  } else if (phys == status) {
+    *(volatile uint8_t*)addr = fesim_fp_read_status();
+  }
+}
+
+static void on_segv(int sig, siginfo_t* si, void* uctx) {
+  int saved = errno;
+  ucontext_t* uc = uctx;
+  uintptr_t addr = (uintptr_t)si->si_addr;
+  struct window* w = window_at(addr);
+  if (w == NULL || step.active || si->si_code != SEGV_ACCERR) {
+    chain(&old_segv, sig, si, uctx);
+    errno = saved;
+    return;
+  }
+  uintptr_t page = addr & ~(uintptr_t)(page_size - 1);
+  if (mprotect((void*)page, page_size, PROT_READ | PROT_WRITE) != 0) {
+    chain(&old_segv, sig, si, uctx);
+    errno = saved;
+    return;
+  }
+  step.active = 1;
+  step.write = (uc->uc_mcontext.gregs[REG_ERR] & 2) != 0;
+  step.addr = addr;
+  step.page = page;
+  step.phys = w->phys + (addr - w->base);
+  if (!step.write)
+    prepare_read(addr, step.phys, w);
+  uc->uc_mcontext.gregs[REG_EFL] |= TRAP_FLAG;
+  errno = saved;
+}
+
+static void on_trap(int sig, siginfo_t* si, void* uctx) {
+  int saved = errno;
+  ucontext_t* uc = uctx;
+  if (!step.active) {
+    chain(&old_trap, sig, si, uctx);
+    errno = saved;
+    return;
+  }
+  uc->uc_mcontext.gregs[REG_EFL] &= ~(greg_t)TRAP_FLAG;
+  if (step.write)
+    fesim_fp_store(step.phys, *(volatile uint8_t*)step.addr);
+  mprotect((void*)step.page, page_size, PROT_NONE);
+  step.active = 0;
+  errno = saved;
+}
+
+static int install_handlers(void) {
+  struct sigaction sa;
+  if (handlers_installed)
+    return 0;
+  page_size = (size_t)sysconf(_SC_PAGESIZE);
+  memset(&sa, 0, sizeof(sa));
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_SIGINFO;
+  sa.sa_sigaction = on_segv;
+  if (sigaction(SIGSEGV, &sa, &old_segv) != 0)
+    return -1;
+  sa.sa_sigaction = on_trap;
+  if (sigaction(SIGTRAP, &sa, &old_trap) != 0)
+    return -1;
+  handlers_installed = 1;
+  return 0;
+}
+
+void* fesim_fp_map(size_t len, uint64_t phys) {
+  struct window* slot = NULL;
+  for (size_t i = 0; slot == NULL && i < MAX_WINDOWS; i++) {
+    if (windows[i].len == 0)
+      slot = &windows[i];
+  }
+  if (len == 0 || (!overlaps(phys, len, FESIM_FP_CTRL_PHYS) &&
+                   !overlaps(phys, len, FESIM_FP_TX_PHYS))) {
+    fesim_log("mmap /dev/mem %08llx %zu EINVAL", (unsigned long long)phys, len);
+    errno = EINVAL;
+    return MAP_FAILED;
+  }
+  if (slot == NULL || install_handlers() != 0) {
+    errno = ENOMEM;
+    return MAP_FAILED;
+  }
+  void* p = fesim_real_mmap(NULL, len, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED)
+    return p;
+  slot->base = (uintptr_t)p;
+  slot->len = len;
+  slot->phys = phys;
+  fesim_log("mmap /dev/mem %08llx %zu", (unsigned long long)phys, len);
+  return p;
+}
+
+#else /* !__x86_64__ */
+
+void* fesim_fp_map(size_t len, uint64_t phys) {
+  fesim_log("mmap /dev/mem %08llx %zu ENODEV", (unsigned long long)phys, len);
+  errno = ENODEV;
+  return MAP_FAILED;
+}
+
+#endif
+
+int fesim_fp_unmap(void* addr, size_t len) {
+  struct window* w = window_at((uintptr_t)addr);
+  if (w == NULL || (uintptr_t)addr != w->base)
+    return 1;
+  fesim_log("munmap /dev/mem %08llx %zu", (unsigned long long)w->phys, len);
+  w->len = 0;
+  return fesim_real_munmap(addr, len);
+}

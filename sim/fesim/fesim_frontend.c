@@ -1,0 +1,217 @@
+/* The demodulator's registers, the tuner's divider and the reception model:
+ * what a restart finds at the tuned frequency and how the status, the
+ * acquisition counter and the parameter registers answer afterwards. */
+#include "fesim_frontend.h"
+
+#include <string.h>
+
+#define REG_ID 0x00
+#define REG_CONTROL 0x01
+#define REG_TPS_RX1 0x04
+#define REG_TPS_RX2 0x05
+#define REG_STATUS 0x06
+#define REG_POWER 0x07
+#define REG_COUNTER 0x10
+#define REG_INVERSION 0x16
+#define REG_PLL_M 0x2F
+#define REG_PLL_NP 0x30
+#define REG_BANDWIDTH 0x31
+
+#define CONTROL_RESTART 0x40
+#define STATUS_LOCK 0x08
+#define STATUS_CARRIER 0x07 /* timing/carrier bits: energy found, lock or not */
+#define POWER_SLEEP 0x01
+#define POWER_GATE 0x02
+#define INVERSION_OFF_BIT 0x20
+#define COUNTER_GIVE_UP 8
+#define PLL_STATUS_LOCKED 0x40
+
+#define XTAL_HZ 4000000u
+#define SIXTH_MHZ_CODE 2
+
+static const int32_t offset_table[8] = {0, 166667, -166667, 333333, -333333, 500000, -500000, 0};
+
+/* Tuner steps by ratio-select code; 0 ends the table. */
+static const uint32_t ratio_steps[] = {62500, 142860, 166667, 50000, 125000};
+
+int32_t fesim_offset_hz(unsigned code) {
+  return offset_table[code & 7];
+}
+
+uint32_t fesim_sample_clock(uint8_t reg2f, uint8_t reg30) {
+  uint32_t p = reg30 >> 5;
+  uint32_t n = reg30 & 0x1f;
+  return (uint32_t)((uint64_t)XTAL_HZ * (reg2f + 45u) / ((p + 4) * (n + 1)));
+}
+
+uint32_t fesim_bandwidth_decode(const uint8_t regs[5], uint32_t fs) {
+  uint64_t fs7 = (uint64_t)fs * 7;
+  uint64_t m = ((uint64_t)(regs[1] & 0x03) << 24) | ((uint64_t)regs[2] << 16) |
+               ((uint64_t)regs[3] << 8) | regs[4];
+  uint32_t u = ((uint32_t)regs[0] << 4) | ((regs[1] >> 2) & 0x0f);
+  if (fs7 == 0)
+    return 0;
+  uint64_t hz = (m * fs7 + (1ull << 30)) >> 31;
+  uint64_t bw = (hz + 500) / 1000 * 1000;
+  if (bw == 0 || bw > 100000000)
+    return 0;
+  /* The chip needs both timing words consistent with one bandwidth. */
+  uint64_t m_want = ((bw << 31) + fs7 / 2) / fs7;
+  uint64_t u_want = (fs7 * 32 + bw / 2) / bw;
+  if (m_want != m || (u_want & 0xfff) != u)
+    return 0;
+  return (uint32_t)bw;
+}
+
+int fesim_pll_decode(const uint8_t msg[4], uint32_t if_freq, int64_t* rf, uint32_t* half_step) {
+  unsigned code = msg[2] & 0x07;
+  int64_t n = ((int64_t)(msg[0] & 0x7f) << 8) | msg[1];
+  if (code >= sizeof(ratio_steps) / sizeof(ratio_steps[0]))
+    return -1;
+  if (code == SIXTH_MHZ_CODE)
+    *rf = (n * 1000000 + 3) / 6 - if_freq;
+  else
+    *rf = n * ratio_steps[code] - if_freq;
+  *half_step = ratio_steps[code] / 2;
+  return 0;
+}
+
+void fesim_frontend_init(struct fesim_frontend* fe, const struct fesim_config* cfg) {
+  memset(fe, 0, sizeof(*fe));
+  fe->cfg = cfg;
+  fe->regs[REG_POWER] = cfg->asleep ? POWER_SLEEP : 0x00;
+  fe->regs[REG_PLL_M] = 0x08; /* reset values give the 53 MHz sample clock */
+  fe->regs[REG_PLL_NP] = 0x00;
+  fe->regs[REG_INVERSION] = INVERSION_OFF_BIT;
+}
+
+static int64_t distance(int64_t a, int64_t b) {
+  return a > b ? a - b : b - a;
+}
+
+static void set_tps(struct fesim_frontend* fe, const struct fesim_channel* ch, unsigned code) {
+  fe->regs[REG_TPS_RX1] = (uint8_t)(((code >> 2) & 1) << 7 | (ch->hierarchy & 3) << 5 |
+                                    (ch->mode & 1) << 4 | (ch->guard & 3) << 2 |
+                                    (ch->modulation & 3));
+  fe->regs[REG_TPS_RX2] = (uint8_t)((code & 3) << 6 | (ch->hp & 7) << 3 | (ch->lp & 7));
+}
+
+/* A restart: look for a channel at the tuned frequency and bandwidth. A
+ * channel locks when tuned onto its carrier (nominal + offset); tuned at its
+ * nominal frequency with an offset, it only reports the offset code. */
+static void restart(struct fesim_frontend* fe) {
+  const struct fesim_config* cfg = fe->cfg;
+  uint8_t fs_regs[5];
+  memcpy(fs_regs, &fe->regs[REG_BANDWIDTH], sizeof(fs_regs));
+  uint32_t fs = fesim_sample_clock(fe->regs[REG_PLL_M], fe->regs[REG_PLL_NP]);
+  uint32_t bw = fesim_bandwidth_decode(fs_regs, fs);
+
+  fe->locked = 0;
+  fe->carrier = 0;
+  fe->status_reads = 0;
+  fe->regs[REG_TPS_RX1] = 0;
+  fe->regs[REG_TPS_RX2] = 0;
+  if (!fe->tuned || bw == 0 || (fe->regs[REG_POWER] & POWER_SLEEP) != 0)
+    return;
+  for (size_t i = 0; i < cfg->channel_count; i++) {
+    const struct fesim_channel* ch = &cfg->channels[i];
+    int64_t carrier = (int64_t)ch->frequency + offset_table[ch->offset];
+    int on_carrier = distance(fe->tuned_rf, carrier) <= fe->half_step;
+    int on_nominal = distance(fe->tuned_rf, ch->frequency) <= fe->half_step;
+    if (ch->bandwidth != bw)
+      continue;
+    if (on_carrier && !ch->never_locks) {
+      fe->locked = 1;
+      fe->carrier = 1;
+      set_tps(fe, ch, 0);
+      if (ch->inversion)
+        fe->regs[REG_INVERSION] &= (uint8_t)~INVERSION_OFF_BIT;
+      else
+        fe->regs[REG_INVERSION] |= INVERSION_OFF_BIT;
+      return;
+    }
+    if (!fe->carrier && (on_nominal || (ch->never_locks && on_carrier))) {
+      fe->carrier = 1;
+      set_tps(fe, ch, ch->offset);
+    }
+  }
+}
+
+static uint8_t read_reg(struct fesim_frontend* fe, uint8_t reg) {
+  switch (reg) {
+    case REG_ID:
+      return (fe->regs[REG_POWER] & POWER_SLEEP) != 0 ? 0x00 : fe->cfg->id;
+    case REG_STATUS: {
+      fe->status_reads++;
+      uint8_t status = fe->carrier ? STATUS_CARRIER : 0;
+      if (fe->locked && fe->status_reads > fe->cfg->lock_delay)
+        status |= STATUS_LOCK;
+      return status;
+    }
+    case REG_COUNTER: {
+      int lock_shown = fe->locked && fe->status_reads > fe->cfg->lock_delay;
+      if (!lock_shown && !fe->cfg->counter_stuck && fe->counter < COUNTER_GIVE_UP)
+        fe->counter++;
+      return fe->counter;
+    }
+    default:
+      return fe->regs[reg];
+  }
+}
+
+static void write_reg(struct fesim_frontend* fe, uint8_t reg, uint8_t value) {
+  switch (reg) {
+    case REG_ID:
+    case REG_STATUS:
+      return; /* read-only */
+    case REG_COUNTER:
+      fe->counter = value;
+      return;
+    case REG_CONTROL:
+      /* The restart bit clears itself once acquisition has restarted. */
+      fe->regs[reg] = value & (uint8_t)~CONTROL_RESTART;
+      if ((value & CONTROL_RESTART) != 0)
+        restart(fe);
+      return;
+    default:
+      fe->regs[reg] = value;
+      return;
+  }
+}
+
+static int demod_message(struct fesim_frontend* fe, int read, uint8_t* buf, size_t len) {
+  if (read) {
+    for (size_t i = 0; i < len; i++)
+      buf[i] = read_reg(fe, fe->pointer++);
+    return 0;
+  }
+  if (len == 0)
+    return 0;
+  fe->pointer = buf[0];
+  for (size_t i = 1; i < len; i++)
+    write_reg(fe, fe->pointer++, buf[i]);
+  return 0;
+}
+
+static int pll_message(struct fesim_frontend* fe, int read, uint8_t* buf, size_t len) {
+  if ((fe->regs[REG_POWER] & POWER_GATE) == 0)
+    return -1; /* behind the closed gate nothing acknowledges */
+  if (read) {
+    memset(buf, PLL_STATUS_LOCKED, len);
+    return 0;
+  }
+  if (len < 4)
+    return 0;
+  memcpy(fe->pll, buf, 4);
+  fe->tuned = fesim_pll_decode(fe->pll, fe->cfg->if_freq, &fe->tuned_rf, &fe->half_step) == 0;
+  return 0;
+}
+
+int fesim_frontend_message(struct fesim_frontend* fe, uint16_t addr, int read, uint8_t* buf,
+                           size_t len) {
+  if (addr == FESIM_DEMOD_ADDR)
+    return demod_message(fe, read, buf, len);
+  if (addr == FESIM_PLL_ADDR)
+    return pll_message(fe, read, buf, len);
+  return -1;
+}

@@ -1,0 +1,417 @@
+/* The LD_PRELOAD face of the simulator: the C library calls feprobe uses to
+ * reach its hardware (open, fopen, close, ioctl, mmap, munmap, the sleeps)
+ * are answered here for the simulated paths and passed on for everything
+ * else. The real /dev/mem and i2c-dev nodes are never opened. */
+#define _GNU_SOURCE
+#include <errno.h>
+#include <fcntl.h>
+#include <linux/i2c-dev.h>
+#include <linux/i2c.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/mman.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "fesim_config.h"
+#include "fesim_fp.h"
+#include "fesim_frontend.h"
+#include "fesim_i2c.h"
+#include "fesim_log.h"
+#include "fesim_path.h"
+#include "fesim_real.h"
+
+#define EXPORT __attribute__((visibility("default")))
+#define MAX_SIM_FDS 64
+#define CONFIG_MAX_BYTES (64 * 1024)
+#define EXIT_BAD_CONFIG 125
+
+enum sim_kind { SIM_NONE = 0, SIM_I2C, SIM_MEM };
+
+struct sim_fd {
+  int fd;
+  enum sim_kind kind;
+  size_t bus_index;
+  char path[32];
+};
+
+static struct fesim_config config;
+static struct fesim_frontend frontends[FESIM_MAX_BUSES];
+static struct sim_fd sim_fds[MAX_SIM_FDS];
+static unsigned long transfer_count;
+static int ready;
+
+static void die(const char* what, const char* detail) {
+  fprintf(stderr, "fesim: %s: %s\n", what, detail);
+  _exit(EXIT_BAD_CONFIG);
+}
+
+/* Reads the whole config file with the real calls; the buffer is the
+ * caller's to free. */
+static char* read_config(const char* path) {
+  int fd = fesim_real_open(path, O_RDONLY | O_CLOEXEC, 0);
+  if (fd < 0)
+    die(path, strerror(errno));
+  char* text = malloc(CONFIG_MAX_BYTES + 1);
+  if (text == NULL)
+    die(path, "out of memory");
+  size_t len = 0;
+  for (;;) {
+    ssize_t n = read(fd, text + len, CONFIG_MAX_BYTES - len);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      die(path, strerror(errno));
+    if (n == 0)
+      break;
+    len += (size_t)n;
+    if (len == CONFIG_MAX_BYTES)
+      die(path, "too large");
+  }
+  fesim_real_close(fd);
+  text[len] = '\0';
+  return text;
+}
+
+static void setup(void) {
+  char err[256];
+  if (ready)
+    return;
+  ready = 1;
+  fesim_config_defaults(&config);
+  const char* log_path = getenv("FESIM_LOG");
+  if (log_path != NULL && *log_path != '\0') {
+    int fd = fesim_real_open(log_path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0)
+      die(log_path, strerror(errno));
+    fesim_log_set_fd(fd);
+  }
+  const char* config_path = getenv("FESIM_CONFIG");
+  if (config_path != NULL && *config_path != '\0') {
+    char* text = read_config(config_path);
+    int rc = fesim_config_parse(&config, text, err, sizeof(err));
+    free(text);
+    if (rc != 0)
+      die(config_path, err);
+  }
+  for (size_t i = 0; i < config.bus_count; i++)
+    fesim_frontend_init(&frontends[i], &config);
+  fesim_fp_init(&config);
+}
+
+__attribute__((constructor)) static void fesim_constructor(void) {
+  setup();
+}
+
+static struct sim_fd* sim_fd_find(int fd) {
+  for (size_t i = 0; i < MAX_SIM_FDS; i++) {
+    if (sim_fds[i].kind != SIM_NONE && sim_fds[i].fd == fd)
+      return &sim_fds[i];
+  }
+  return NULL;
+}
+
+static const char* flag_names(int flags, char* buf, size_t cap) {
+  int acc = flags & O_ACCMODE;
+  snprintf(buf, cap, "%s%s%s%s",
+           acc == O_RDONLY ? "rdonly" : acc == O_WRONLY ? "wronly" : "rdwr",
+           (flags & O_SYNC) == O_SYNC ? " sync" : ((flags & O_DSYNC) != 0 ? " dsync" : ""),
+           (flags & O_NONBLOCK) != 0 ? " nonblock" : "", (flags & O_CREAT) != 0 ? " creat" : "");
+  return buf;
+}
+
+static int fail_open(const char* path, int err) {
+  fesim_log("open %s %s", path, err == ENOENT ? "ENOENT" : err == EACCES ? "EACCES" : "EMFILE");
+  errno = err;
+  return -1;
+}
+
+/* A descriptor that close() and read() accept; the simulation sits behind
+ * the number, not the file. */
+static int sim_fd_new(const char* path, int flags, enum sim_kind kind, size_t bus_index) {
+  struct sim_fd* slot = NULL;
+  for (size_t i = 0; i < MAX_SIM_FDS && slot == NULL; i++) {
+    if (sim_fds[i].kind == SIM_NONE)
+      slot = &sim_fds[i];
+  }
+  if (slot == NULL)
+    return fail_open(path, EMFILE);
+  int fd = fesim_real_open("/dev/null", O_RDWR | (flags & O_CLOEXEC), 0);
+  if (fd < 0)
+    return -1;
+  char names[64];
+  slot->fd = fd;
+  slot->kind = kind;
+  slot->bus_index = bus_index;
+  snprintf(slot->path, sizeof(slot->path), "%s", path);
+  fesim_log("open %s %s", path, flag_names(flags, names, sizeof(names)));
+  return fd;
+}
+
+static int sysfs_open(const char* path) {
+  if (!config.sysfs_present)
+    return fail_open(path, ENOENT);
+  int fd = memfd_create("fesim-sysfs", MFD_CLOEXEC);
+  if (fd < 0)
+    return -1;
+  if (write(fd, config.sysfs_text, config.sysfs_len) != (ssize_t)config.sysfs_len ||
+      lseek(fd, 0, SEEK_SET) != 0) {
+    int err = errno;
+    fesim_real_close(fd);
+    errno = err;
+    return -1;
+  }
+  fesim_log("open %s", path);
+  return fd;
+}
+
+static int i2c_open(const char* path, const struct fesim_path* where, int flags) {
+  if (where->bus < 0)
+    return fail_open(path, ENOENT);
+  for (size_t i = 0; i < config.bus_count; i++) {
+    const struct fesim_bus* bus = &config.buses[i];
+    if (bus->number == (unsigned)where->bus && (bus->nodes & where->node) != 0)
+      return sim_fd_new(path, flags, SIM_I2C, i);
+  }
+  return fail_open(path, ENOENT);
+}
+
+/* Opens a simulated path; *handled is 0 when path is not simulated. */
+static int sim_open(const char* path, int flags, int* handled) {
+  setup();
+  struct fesim_path where = fesim_path_classify(path);
+  *handled = 1;
+  switch (where.kind) {
+    case FESIM_PATH_I2C:
+      return i2c_open(path, &where, flags);
+    case FESIM_PATH_MEM:
+      if (config.mem == FESIM_MEM_ABSENT)
+        return fail_open(path, ENOENT);
+      if (config.mem == FESIM_MEM_DENIED)
+        return fail_open(path, EACCES);
+      return sim_fd_new(path, flags, SIM_MEM, 0);
+    case FESIM_PATH_SYSFS:
+      return sysfs_open(path);
+    case FESIM_PATH_OTHER:
+      break;
+  }
+  *handled = 0;
+  return -1;
+}
+
+static mode_t open_mode(int flags, va_list ap) {
+  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE)
+    return (mode_t)va_arg(ap, int);
+  return 0;
+}
+
+EXPORT int open(const char* path, int flags, ...) {
+  va_list ap;
+  va_start(ap, flags);
+  mode_t mode = open_mode(flags, ap);
+  va_end(ap);
+  int handled;
+  int fd = sim_open(path, flags, &handled);
+  return handled ? fd : fesim_real_open(path, flags, mode);
+}
+
+EXPORT int __open_2(const char* path, int flags) {
+  return open(path, flags);
+}
+
+/* The 64-bit offset variants are the same calls here: the simulated files
+ * have no offsets, and other paths reach the C library's own variant through
+ * open, which takes every flag it would. */
+EXPORT int open64(const char* path, int flags, ...) __attribute__((alias("open")));
+EXPORT int __open64_2(const char* path, int flags) __attribute__((alias("__open_2")));
+
+/* openat with a directory descriptor: a relative path is judged from the
+ * directory the descriptor names. */
+static int sim_openat(int dirfd, const char* path, int flags, int* handled) {
+  char link[64];
+  char full[4096];
+  if (path == NULL || path[0] == '/' || dirfd == AT_FDCWD)
+    return sim_open(path, flags, handled);
+  snprintf(link, sizeof(link), "/proc/self/fd/%d", dirfd);
+  ssize_t n = readlink(link, full, sizeof(full) - 1);
+  if (n <= 0 || (size_t)n + 1 + strlen(path) >= sizeof(full)) {
+    *handled = 0;
+    return -1;
+  }
+  full[n] = '/';
+  strcpy(full + n + 1, path);
+  int fd = sim_open(full, flags, handled);
+  return fd;
+}
+
+typedef int (*openat_fn)(int, const char*, int, ...);
+
+static int real_openat(int dirfd, const char* path, int flags, mode_t mode) {
+  void* sym = fesim_real_symbol("openat");
+  openat_fn fn;
+  memcpy(&fn, &sym, sizeof(fn));
+  return fn(dirfd, path, flags, mode);
+}
+
+EXPORT int openat(int dirfd, const char* path, int flags, ...) {
+  va_list ap;
+  va_start(ap, flags);
+  mode_t mode = open_mode(flags, ap);
+  va_end(ap);
+  int handled;
+  int fd = sim_openat(dirfd, path, flags, &handled);
+  return handled ? fd : real_openat(dirfd, path, flags, mode);
+}
+
+EXPORT int openat64(int dirfd, const char* path, int flags, ...) __attribute__((alias("openat")));
+
+static int fopen_flags(const char* mode) {
+  int plus = strchr(mode, '+') != NULL;
+  switch (mode[0]) {
+    case 'w':
+      return (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+    case 'a':
+      return (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+    default:
+      return plus ? O_RDWR : O_RDONLY;
+  }
+}
+
+static FILE* sim_fopen(const char* path, const char* mode, int* handled) {
+  int fd = sim_open(path, fopen_flags(mode), handled);
+  if (!*handled || fd < 0)
+    return NULL;
+  FILE* f = fdopen(fd, mode);
+  if (f == NULL) {
+    int err = errno;
+    close(fd);
+    errno = err;
+  }
+  return f;
+}
+
+EXPORT FILE* fopen(const char* path, const char* mode) {
+  int handled;
+  FILE* f = sim_fopen(path, mode, &handled);
+  return handled ? f : fesim_real_fopen(path, mode);
+}
+
+EXPORT FILE* fopen64(const char* path, const char* mode) __attribute__((alias("fopen")));
+
+EXPORT int close(int fd) {
+  struct sim_fd* s = sim_fd_find(fd);
+  if (s != NULL) {
+    fesim_log("close %s", s->path);
+    s->kind = SIM_NONE;
+  }
+  return fesim_real_close(fd);
+}
+
+static int i2c_ioctl(struct sim_fd* s, unsigned long request, void* arg) {
+  if (request != I2C_RDWR) {
+    fesim_log("ioctl %s %#lx EINVAL", s->path, request);
+    errno = EINVAL;
+    return -1;
+  }
+  struct i2c_rdwr_ioctl_data* data = arg;
+  if (data == NULL) {
+    errno = EFAULT;
+    return -1;
+  }
+  transfer_count++;
+  int rc = fesim_i2c_transfer(&frontends[s->bus_index], data->msgs, data->nmsgs, transfer_count);
+  if (rc < 0) {
+    errno = -rc;
+    return -1;
+  }
+  return rc;
+}
+
+EXPORT int ioctl(int fd, unsigned long request, ...) {
+  va_list ap;
+  va_start(ap, request);
+  void* arg = va_arg(ap, void*);
+  va_end(ap);
+  struct sim_fd* s = sim_fd_find(fd);
+  if (s == NULL)
+    return fesim_real_ioctl(fd, request, arg);
+  if (s->kind == SIM_I2C)
+    return i2c_ioctl(s, request, arg);
+  errno = ENOTTY;
+  return -1;
+}
+
+static void* sim_mmap(void* addr, size_t len, int prot, int flags, int fd, unsigned long long off,
+                      int* handled) {
+  struct sim_fd* s = sim_fd_find(fd);
+  *handled = s != NULL && (flags & MAP_ANONYMOUS) == 0;
+  if (!*handled)
+    return MAP_FAILED;
+  (void)addr;
+  (void)prot;
+  if (s->kind != SIM_MEM) {
+    errno = ENODEV;
+    return MAP_FAILED;
+  }
+  return fesim_fp_map(len, off);
+}
+
+EXPORT void* mmap(void* addr, size_t len, int prot, int flags, int fd, off_t off) {
+  int handled;
+  void* p = sim_mmap(addr, len, prot, flags, fd, (unsigned long long)off, &handled);
+  return handled ? p : fesim_real_mmap(addr, len, prot, flags, fd, off);
+}
+
+typedef void* (*mmap64_fn)(void*, size_t, int, int, int, off64_t);
+
+EXPORT void* mmap64(void* addr, size_t len, int prot, int flags, int fd, off64_t off) {
+  int handled;
+  void* p = sim_mmap(addr, len, prot, flags, fd, (unsigned long long)off, &handled);
+  if (handled)
+    return p;
+  void* sym = fesim_real_symbol("mmap64");
+  mmap64_fn fn;
+  memcpy(&fn, &sym, sizeof(fn));
+  return fn(addr, len, prot, flags, fd, off);
+}
+
+EXPORT int munmap(void* addr, size_t len) {
+  int rc = fesim_fp_unmap(addr, len);
+  return rc != 1 ? rc : fesim_real_munmap(addr, len);
+}
+
+/* Sleeps are logged, not slept: the probe's settling waits would otherwise
+ * make every test take minutes. */
+EXPORT unsigned int sleep(unsigned int seconds) {
+  fesim_log("sleep %u", seconds);
+  return 0;
+}
+
+EXPORT int usleep(useconds_t usec) {
+  fesim_log("usleep %lu", (unsigned long)usec);
+  return 0;
+}
+
+EXPORT int nanosleep(const struct timespec* req, struct timespec* rem) {
+  if (req == NULL || req->tv_nsec < 0 || req->tv_nsec >= 1000000000L || req->tv_sec < 0) {
+    errno = EINVAL;
+    return -1;
+  }
+  fesim_log("nanosleep %lld %ld", (long long)req->tv_sec, req->tv_nsec);
+  if (rem != NULL)
+    memset(rem, 0, sizeof(*rem));
+  return 0;
+}
+
+EXPORT int clock_nanosleep(clockid_t clock, int flags, const struct timespec* req,
+                           struct timespec* rem) {
+  if (req == NULL || req->tv_nsec < 0 || req->tv_nsec >= 1000000000L)
+    return EINVAL;
+  fesim_log("clock_nanosleep %d %d %lld %ld", (int)clock, flags, (long long)req->tv_sec,
+            req->tv_nsec);
+  if (rem != NULL)
+    memset(rem, 0, sizeof(*rem));
+  return 0;
+}

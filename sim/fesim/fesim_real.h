@@ -1,0 +1,23 @@
+/* The C library's own versions of the calls the simulator interposes, so that
+ * the simulator itself can reach real files and memory. */
+#ifndef FESIM_REAL_H
+#define FESIM_REAL_H
+
+#include <stdio.h>
+#include <sys/types.h>
+
+/* Each resolves its libc symbol on first use (dlsym RTLD_NEXT) and behaves as
+ * that function does; a symbol that cannot be found ends the process with a
+ * message, since nothing sensible can run without it. */
+int fesim_real_open(const char* path, int flags, mode_t mode);
+int fesim_real_close(int fd);
+int fesim_real_ioctl(int fd, unsigned long request, void* arg);
+void* fesim_real_mmap(void* addr, size_t len, int prot, int flags, int fd, off_t off);
+int fesim_real_munmap(void* addr, size_t len);
+FILE* fesim_real_fopen(const char* path, const char* mode);
+
+/* Looks up any further symbol of the next object; ends the process when it is
+ * missing. */
+void* fesim_real_symbol(const char* name);
+
+#endif
