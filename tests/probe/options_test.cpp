@@ -1,0 +1,175 @@
+// Command-line options: defaults, the exact usage text, and parsing with
+// getopt_long_only (one or two dashes, strtol base 0, -h, unknown options).
+#include <gtest/gtest.h>
+
+#include <getopt.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "options.h"
+
+namespace {
+
+// Writes through f into a string.
+template <typename Fn>
+std::string Capture(Fn fn) {
+  char* buf = nullptr;
+  size_t size = 0;
+  FILE* f = open_memstream(&buf, &size);
+  fn(f);
+  fclose(f);
+  std::string out(buf, size);
+  free(buf);
+  return out;
+}
+
+class Options : public testing::Test {
+ protected:
+  void SetUp() override {
+    memset(&values, 0, sizeof(values));
+    options_table(table, &values);
+    set_option_defaults(table);
+  }
+
+  // Parses args after the program name "feprobe"; stdout and stderr captured.
+  int Parse(std::vector<std::string> args) {
+    args.insert(args.begin(), "feprobe");
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(&a[0]);
+    argv.push_back(nullptr);
+    optind = 0;  // full reset of getopt between parses
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int ret = options_parse(table, static_cast<int>(args.size()), argv.data());
+    out = testing::internal::GetCapturedStdout();
+    err = testing::internal::GetCapturedStderr();
+    return ret;
+  }
+
+  probe_options values;
+  probe_option table[PROBE_OPTION_COUNT + 1];
+  std::string out;
+  std::string err;
+};
+
+const char kUsage[] =
+    "usage: feprobe [options]\n"
+    "\t--hw-reset\n"
+    "\t--bus=val\t(default: 0)\n"
+    "\t--bandwidth=val\t(default: 0)\n"
+    "\t--cp=val\t(default: 0)\n"
+    "\t--init\n"
+    "\t--inversion=val\t(default: 0)\n"
+    "\t--modulation=val\t(default: 0)\n"
+    "\t--reset\n"
+    "\t--scan\n"
+    "\t--scan-bands=val\t(default: 100)\n"
+    "\t--sleep\n"
+    "\t--wakeup\n"
+    "\t--atc=val\t(default: 0)\n"
+    "\t--al=val\t(default: 4)\n"
+    "\t--freq=val\t(default: 0)\n"
+    "\t--if=val\t(default: 36166667)\n"
+    "\t--step-size=val\t(default: 166667)\n"
+    "\t--test=val\t(default: 1)\n"
+    "\t--help\n"
+    "\t--verbose\n"
+    "\t--wait\n";
+
+TEST_F(Options, DefaultsOnlyForOptionsWithAValue) {
+  probe_options v;
+  memset(&v, 0x55, sizeof(v));
+  probe_option t[PROBE_OPTION_COUNT + 1];
+  options_table(t, &v);
+  set_option_defaults(t);
+  EXPECT_EQ(0, v.bus);
+  EXPECT_EQ(0, v.bandwidth);
+  EXPECT_EQ(100, v.scan_bands);
+  EXPECT_EQ(4, v.al);
+  EXPECT_EQ(36166667, v.if_freq);
+  EXPECT_EQ(166667, v.step_size);
+  EXPECT_EQ(1, v.test);
+  EXPECT_EQ(0x55555555, v.scan);  // switches are not defaulted
+  EXPECT_EQ(0x55555555, v.hw_reset);
+}
+
+TEST_F(Options, UsageTextExactly) {
+  EXPECT_EQ(kUsage, Capture([&](FILE* f) { usage(f, table, "feprobe"); }));
+}
+
+TEST_F(Options, UsageShowsTableDefaultsNotParsedValues) {
+  ASSERT_EQ(OPTIONS_RUN, Parse({"--al=9", "--if=1"}));
+  EXPECT_EQ(kUsage, Capture([&](FILE* f) { usage(f, table, "feprobe"); }));
+}
+
+TEST_F(Options, PrintOptionsShowsCurrentValuesAndHelpWithoutVariable) {
+  values.freq = 474;
+  std::string text = Capture([&](FILE* f) { print_options(f, table); });
+  EXPECT_EQ(0u, text.find("hw-reset=0\nbus=0\n"));
+  EXPECT_NE(std::string::npos, text.find("\nfreq=474\nif=36166667\n"));
+  EXPECT_NE(std::string::npos, text.find("\ntest=1\nhelp=NULL\nverbose=0\nwait=0\n"));
+}
+
+TEST_F(Options, ValuesWithStrtolBaseZero) {
+  const struct {
+    std::vector<std::string> args;
+    int* var;
+    int value;
+  } cases[] = {
+      {{"--freq=474"}, &values.freq, 474},
+      {{"--freq", "474"}, &values.freq, 474},
+      {{"-freq=474"}, &values.freq, 474},
+      {{"-freq", "474"}, &values.freq, 474},
+      {{"--scan-bands=0x2020"}, &values.scan_bands, 0x2020},
+      {{"--bus=010"}, &values.bus, 8},
+      {{"--bandwidth=8000000"}, &values.bandwidth, 8000000},
+      {{"--cp=abc"}, &values.cp, 0},
+      {{"--freq=12abc"}, &values.freq, 12},
+      {{"--inversion=-1"}, &values.inversion, -1},
+      {{"--step-size=62500"}, &values.step_size, 62500},
+      {{"--if=36166666"}, &values.if_freq, 36166666},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    ASSERT_EQ(OPTIONS_RUN, Parse(c.args)) << c.args[0] << err;
+    EXPECT_EQ(c.value, *c.var) << c.args[0];
+    EXPECT_EQ("", out);
+  }
+}
+
+TEST_F(Options, SwitchesBecomeOne) {
+  ASSERT_EQ(OPTIONS_RUN, Parse({"--scan", "-verbose", "--wait", "--hw-reset", "--init"}));
+  EXPECT_EQ(1, values.scan);
+  EXPECT_EQ(1, values.verbose);
+  EXPECT_EQ(1, values.wait);
+  EXPECT_EQ(1, values.hw_reset);
+  EXPECT_EQ(1, values.init);
+  EXPECT_EQ(0, values.sleep);
+  EXPECT_EQ(0, values.reset);
+}
+
+TEST_F(Options, HelpPrintsUsageAndStopsAtOnce) {
+  for (const char* h : {"-h", "--help", "-help"}) {
+    SetUp();
+    EXPECT_EQ(OPTIONS_HELP, Parse({"--freq=5", h, "--bogus"})) << h;
+    EXPECT_EQ(kUsage, out) << h;
+    EXPECT_EQ("", err) << h;
+  }
+}
+
+TEST_F(Options, UnknownOptionOrMissingValueGivesGetoptMessageAndUsage) {
+  EXPECT_EQ(OPTIONS_BAD, Parse({"--bogus"}));
+  EXPECT_EQ(kUsage, out);
+  EXPECT_NE(std::string::npos, err.find("--bogus")) << err;
+
+  SetUp();
+  EXPECT_EQ(OPTIONS_BAD, Parse({"--freq"}));
+  EXPECT_EQ(kUsage, out);
+  EXPECT_NE(std::string::npos, err.find("requires an argument")) << err;
+}
+
+}  // namespace
