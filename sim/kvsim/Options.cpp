@@ -1,0 +1,101 @@
+// Flag parsing for the kvsim executable.
+#include "Options.h"
+
+#include "FormCodec.h"
+
+namespace kvsim {
+
+std::string usageText() {
+  return "usage: kvsim [options]\n"
+         "  --port N            listen on 127.0.0.1:N (0, the default, picks a free port)\n"
+         "  --app-id ID         account app ID (default kvdemo-app)\n"
+         "  --auth-token T      account auth token (default kvdemo-token)\n"
+         "  --duid D            account device ID (default kvdemo-tv-0001)\n"
+         "  --app-token T       account app token (default empty)\n"
+         "  --accounts FILE     accounts, one per line: app_id=A AuthToken=T duid=D\n"
+         "                      [appToken=X] [userId=U] [userName=NAME]\n"
+         "  --empty             start without the default family\n"
+         "  --log FILE          append one line per request to FILE\n"
+         "  --fault SPEC        inject a fault, SPEC as for POST /admin/fault, e.g.\n"
+         "                      'kind=latency&path=feeds&ms=500&count=2' (repeatable)\n"
+         "  --exit-after S      stop by itself after S seconds\n"
+         "  --help              show this text\n";
+}
+
+int parseOptions(int argc, char** argv, Options& options, std::string& error) {
+  Account single = AccountList::defaultAccount();
+  bool singleGiven = false;
+  std::string accountsFile;
+  for (int i = 1; i < argc; ++i) {
+    std::string flag = argv[i];
+    if (flag == "--help" || flag == "-h") {
+      options.help = true;
+      continue;
+    }
+    if (flag == "--empty") {
+      options.config.seed = false;
+      continue;
+    }
+    static const char* const kWithValue[] = {"--port",    "--app-id", "--auth-token", "--duid",
+                                             "--app-token", "--accounts", "--log", "--fault",
+                                             "--exit-after"};
+    bool takesValue = false;
+    for (const char* f : kWithValue) takesValue = takesValue || flag == f;
+    if (!takesValue) {
+      error = "unknown option " + flag;
+      return 2;
+    }
+    if (i + 1 >= argc) {
+      error = flag + " needs a value";
+      return 2;
+    }
+    std::string value = argv[++i];
+    if (flag == "--port" || flag == "--exit-after") {
+      long n = parseCount(value, -1);
+      if (n < 0 || (flag == "--port" && n > 65535)) {
+        error = "bad value for " + flag + ": " + value;
+        return 2;
+      }
+      (flag == "--port" ? options.port : options.exitAfterSeconds) = static_cast<int>(n);
+    } else if (flag == "--app-id") {
+      single.appId = value;
+      singleGiven = true;
+    } else if (flag == "--auth-token") {
+      single.authToken = value;
+      singleGiven = true;
+    } else if (flag == "--duid") {
+      single.duid = value;
+      singleGiven = true;
+    } else if (flag == "--app-token") {
+      single.appToken = value;
+      singleGiven = true;
+    } else if (flag == "--accounts") {
+      accountsFile = value;
+    } else if (flag == "--log") {
+      options.config.logPath = value;
+    } else if (flag == "--fault") {
+      FaultRule rule;
+      if (!Faults::parseRule(value, rule, error)) {
+        error = "bad --fault " + value + ": " + error;
+        return 2;
+      }
+      options.config.faults.push_back(rule);
+    }
+  }
+  if (!accountsFile.empty()) {
+    if (singleGiven) {
+      error = "--accounts cannot be combined with --app-id, --auth-token, --duid, --app-token";
+      return 2;
+    }
+    if (!options.config.accounts.loadFile(accountsFile, error)) return 2;
+  } else {
+    if (single.appId.empty() || single.authToken.empty() || single.duid.empty()) {
+      error = "app ID, auth token and DUID must not be empty";
+      return 2;
+    }
+    options.config.accounts.add(single);
+  }
+  return 0;
+}
+
+}  // namespace kvsim

@@ -1,0 +1,341 @@
+// Request pipeline: route, authenticate, inject faults, answer, log.
+#include "Server.h"
+
+#include <httplib.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+
+#include "AuthHeader.h"
+#include "HttpDate.h"
+#include "Routes.h"
+#include "Seed.h"
+#include "SocketDrop.h"
+#include "XmlWriter.h"
+
+namespace kvsim {
+
+namespace {
+
+const std::string kServicePrefix = "/openapi/service/kinvale/";
+
+// Which credentials a resource asks for.
+enum class Guard {
+  Signed,    // Authorization of a known account with its own signature, and DATE
+  Account,   // as Signed, but the empty-key signature is accepted too
+  AppToken,  // only the appToken header (comment creation)
+  None,      // media files and admin
+};
+
+using Handler = Reply (*)(Context&, const Call&);
+
+// One row of the service's resource table. `first` is "*" for any UID, a
+// single letter for UIDs starting with it, else the exact segment.
+struct Route {
+  const char* first;
+  const char* second;  // "" for one-segment paths
+  const char* method;
+  Guard guard;
+  Handler handler;
+};
+
+const Route kRoutes[] = {
+    {"register", "", "POST", Guard::Account, handleRegister},
+    {"auth", "", "POST", Guard::Account, handleAuth},
+    {"*", "group.list", "GET", Guard::Signed, handleGroupList},
+    {"*", "group.create", "POST", Guard::Signed, handleGroupCreate},
+    {"*", "group.delete", "POST", Guard::Signed, handleGroupDelete},
+    {"*", "feeds", "GET", Guard::Signed, handleFeeds},
+    {"*", "upload", "POST", Guard::Signed, handleUploadSlot},
+    {"m", "view", "GET", Guard::Signed, handleCommentView},
+    {"*", "view", "GET", Guard::Signed, handleContentView},
+    {"m", "delete", "POST", Guard::Signed, handleCommentDelete},
+    {"*", "delete", "POST", Guard::Signed, handleContentDelete},
+    {"*", "comment", "POST", Guard::AppToken, handleCommentCreate},
+    {"*", "comment.list", "GET", Guard::Signed, handleCommentList},
+};
+
+const Route kUploadRoute = {"*", "", "POST", Guard::Signed, handleUploadTarget};
+const Route kMediaRoute = {"*", "", "GET", Guard::None, handleMedia};
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+  return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::vector<std::string> splitPath(const std::string& path) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('/', start);
+    if (end == std::string::npos) end = path.size();
+    parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return parts;
+}
+
+bool firstMatches(const char* pattern, const std::string& segment) {
+  std::string p(pattern);
+  if (segment.empty()) return false;
+  if (p == "*") return true;
+  if (p.size() == 1) return segment[0] == p[0];
+  return segment == p;
+}
+
+// Finds the route of a request; `status` becomes 404 or 405 when there is none.
+const Route* findRoute(const std::string& method, const std::string& path,
+                       std::vector<std::string>& segments, int& status) {
+  status = 404;
+  if (startsWith(path, "/media/")) {
+    if (method != "GET") status = 405;
+    return method == "GET" ? &kMediaRoute : nullptr;
+  }
+  if (startsWith(path, "/upload/")) {
+    segments = {path.substr(8)};
+    if (segments[0].empty() || segments[0].find('/') != std::string::npos) return nullptr;
+    if (method != "POST") status = 405;
+    return method == "POST" ? &kUploadRoute : nullptr;
+  }
+  if (!startsWith(path, kServicePrefix)) return nullptr;
+  segments = splitPath(path.substr(kServicePrefix.size()));
+  if (segments.empty() || segments.size() > 2) return nullptr;
+  const std::string second = segments.size() == 2 ? segments[1] : "";
+  for (const Route& r : kRoutes) {
+    if (second != r.second || !firstMatches(r.first, segments[0])) continue;
+    if (method == r.method) return &r;
+    status = 405;
+  }
+  return nullptr;
+}
+
+// The query as sent, without the "?".
+std::string rawQuery(const httplib::Request& req) {
+  size_t q = req.target.find('?');
+  return q == std::string::npos ? std::string() : req.target.substr(q + 1);
+}
+
+bool isLoopback(const std::string& addr) {
+  return startsWith(addr, "127.") || addr == "::1" || startsWith(addr, "::ffff:127.");
+}
+
+void sleepUnlessStopping(int ms, const std::atomic<bool>& stopping) {
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (!stopping && std::chrono::steady_clock::now() < until) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
+Reply faultReply(const FaultRule& rule) {
+  switch (rule.kind) {
+    case FaultKind::Status: {
+      Reply r;
+      r.status = rule.code;
+      r.contentType = kXmlContentType;
+      r.body = envelope(false, "injected status " + std::to_string(rule.code), "");
+      return r;
+    }
+    case FaultKind::Error: return refusedReply(rule.error, "injected error");
+    case FaultKind::Malformed: {
+      Reply r;
+      r.contentType = kXmlContentType;
+      r.body = rule.body == "text" ? "this is not XML\n"
+                                   : "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rsp><result>";
+      return r;
+    }
+    default: break;
+  }
+  return textReply(500, "no answer for this fault\n");
+}
+
+// Puts a reply on the response, broken or slowed down as the fault says.
+void sendReply(const Reply& reply, const FaultPlan& plan, httplib::Response& res,
+               const std::atomic<bool>& stopping) {
+  res.status = reply.status;
+  std::shared_ptr<const std::string> payload =
+      reply.bytes ? reply.bytes : std::make_shared<const std::string>(reply.body);
+  FaultKind kind = plan.hasAction ? plan.action.kind : FaultKind::Latency;
+  if (kind == FaultKind::Truncated) {
+    res.set_content_provider(
+        payload->size(), reply.contentType,
+        [payload](size_t offset, size_t, httplib::DataSink& sink) {
+          size_t half = payload->size() / 2;
+          if (offset < half) sink.write(payload->data() + offset, half - offset);
+          return false;  // the library closes the connection short of Content-Length
+        });
+    return;
+  }
+  if (kind == FaultKind::Slow) {
+    size_t step = static_cast<size_t>(plan.action.bytes);
+    int interval = plan.action.intervalMs;
+    res.set_content_provider(
+        payload->size(), reply.contentType,
+        [payload, step, interval, &stopping](size_t offset, size_t length,
+                                             httplib::DataSink& sink) {
+          size_t n = length < step ? length : step;
+          if (!sink.write(payload->data() + offset, n)) return false;
+          if (offset + n < payload->size()) sleepUnlessStopping(interval, stopping);
+          return !stopping;
+        });
+    return;
+  }
+  if (reply.bytes) {
+    res.set_content_provider(payload->size(), reply.contentType,
+                             [payload](size_t offset, size_t length, httplib::DataSink& sink) {
+                               return sink.write(payload->data() + offset, length);
+                             });
+    return;
+  }
+  res.set_content(reply.body, reply.contentType);
+}
+
+}  // namespace
+
+Server::Server(ServerConfig config)
+    : accounts_(std::move(config.accounts)), logPath_(std::move(config.logPath)) {
+  if (accounts_.empty()) accounts_.add(AccountList::defaultAccount());
+  for (FaultRule& rule : config.faults) faults_.add(rule);
+  const bool seed = config.seed;
+  store_.with([&](StoreData& d) {
+    if (seed) seedFamily(d);
+    // Every account acts as a person; give the ones the seed lacks a record.
+    for (const Account& a : accounts_.all()) {
+      if (d.person(a.userId) == nullptr) addPerson(d, a.userId, a.userName, "");
+    }
+    return 0;
+  });
+}
+
+Server::~Server() { stop(); }
+
+int Server::start(int port, std::string& error) {
+  if (!log_.open(logPath_)) {
+    error = "cannot open log file " + logPath_;
+    return -1;
+  }
+  // A client that goes away mid-answer must not kill the process.
+  std::signal(SIGPIPE, SIG_IGN);
+  http_ = std::make_unique<httplib::Server>();
+  http_->new_task_queue = [] { return new httplib::ThreadPool(16); };
+  http_->set_keep_alive_timeout(2);
+  auto handler = [this](const httplib::Request& req, httplib::Response& res) { handle(req, res); };
+  http_->Get(".*", handler);
+  http_->Post(".*", handler);
+  http_->Put(".*", handler);
+  http_->Delete(".*", handler);
+  http_->Patch(".*", handler);
+  if (port == 0) {
+    port_ = http_->bind_to_any_port("127.0.0.1");
+  } else {
+    port_ = http_->bind_to_port("127.0.0.1", port) ? port : -1;
+  }
+  if (port_ <= 0) {
+    error = "cannot bind 127.0.0.1:" + std::to_string(port);
+    http_.reset();
+    return -1;
+  }
+  base_ = "http://127.0.0.1:" + std::to_string(port_);
+  thread_ = std::thread([this] { http_->listen_after_bind(); });
+  for (int i = 0; i < 400 && !http_->is_running(); ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return port_;
+}
+
+void Server::stop() {
+  stopping_ = true;
+  if (http_) http_->stop();
+  if (thread_.joinable()) thread_.join();
+}
+
+void Server::handle(const httplib::Request& req, httplib::Response& res) {
+  Context ctx{store_, accounts_, faults_, log_, base_};
+  Call call;
+  call.method = req.method;
+  call.path = req.path;
+  call.request = &req;
+  call.rawBody = req.body;
+
+  if (startsWith(req.path, "/admin/")) {
+    Reply reply = isLoopback(req.remote_addr) ? handleAdmin(ctx, call)
+                                              : textReply(403, "admin is for loopback only\n");
+    sendReply(reply, FaultPlan(), res, stopping_);
+    return;
+  }
+
+  LogEntry entry;
+  entry.method = req.method;
+  entry.path = req.path;
+  entry.query = rawQuery(req);
+  entry.appToken = req.has_header("appToken");
+  entry.bodySize = req.has_header("Content-Length")
+                       ? std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10)
+                       : req.body.size();
+
+  int routeStatus = 404;
+  const Route* route = findRoute(req.method, req.path, call.segments, routeStatus);
+
+  // Credentials are read for every request so that the log shows them.
+  bool hasAuthorization = req.has_header("Authorization");
+  AuthResult auth = accounts_.check(req.get_header_value("Authorization"),
+                                    route != nullptr && route->guard == Guard::Account);
+  entry.appId = auth.appId;
+  entry.duid = auth.duid;
+  entry.signature = !hasAuthorization ? "none" : auth.account ? "ok" : "bad";
+
+  FaultPlan plan = faults_.take(req.method, req.path);
+  entry.fault = plan.names;
+  if (plan.latencyMs > 0) sleepUnlessStopping(plan.latencyMs, stopping_);
+  if (plan.hasAction && plan.action.kind == FaultKind::Drop) {
+    shutdownConnection(req.local_port, req.remote_port);
+    entry.code = "drop";
+    log_.write(entry);
+    res.status = 500;
+    return;
+  }
+
+  Reply reply;
+  FaultKind kind = plan.hasAction ? plan.action.kind : FaultKind::Latency;
+  if (kind == FaultKind::Status || kind == FaultKind::Error || kind == FaultKind::Malformed) {
+    reply = faultReply(plan.action);
+  } else if (route == nullptr) {
+    reply = textReply(routeStatus, routeStatus == 405 ? "method not allowed\n" : "not found\n");
+  } else {
+    std::string deny;
+    const std::string appToken = req.get_header_value("appToken");
+    if (route->guard == Guard::Signed || route->guard == Guard::Account) {
+      if (auth.account == nullptr) {
+        deny = auth.reason;
+      } else if (!isValidDateHeader(req.get_header_value("DATE"))) {
+        deny = "missing or unreadable DATE";
+      } else if (!appToken.empty() && appToken != auth.account->appToken) {
+        deny = "wrong appToken";
+      }
+      call.account = auth.account;
+    } else if (route->guard == Guard::AppToken) {
+      // The plug-in sends only "appToken", which its session leaves empty;
+      // an empty or missing value stands for the account without an app token.
+      call.account = hasAuthorization ? auth.account : accounts_.byAppToken(appToken);
+      if (call.account == nullptr) deny = hasAuthorization ? auth.reason : "unknown appToken";
+      if (call.account != nullptr && !appToken.empty() && appToken != call.account->appToken) {
+        deny = "wrong appToken";
+      }
+    }
+    if (!deny.empty()) {
+      reply = textReply(401, "unauthorized: " + deny + "\n");
+    } else {
+      call.query = Form::parse(entry.query);
+      if (!req.is_multipart_form_data()) call.form = Form::parse(req.body);
+      try {
+        reply = route->handler(ctx, call);
+      } catch (const std::exception& e) {
+        reply = textReply(500, std::string("internal error: ") + e.what() + "\n");
+      }
+    }
+  }
+  entry.code = std::to_string(reply.status);
+  log_.write(entry);
+  sendReply(reply, plan, res, stopping_);
+}
+
+}  // namespace kvsim

@@ -1,0 +1,68 @@
+// kvsim's HTTP server: binds 127.0.0.1, authenticates each request, applies
+// injected faults, routes it to its resource handler and logs it. Tests start
+// one in-process; main.cpp runs one until a signal or --exit-after.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "Accounts.h"
+#include "Faults.h"
+#include "RequestLog.h"
+#include "Store.h"
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+}  // namespace httplib
+
+namespace kvsim {
+
+struct ServerConfig {
+  AccountList accounts;           // empty: the default account
+  bool seed = true;               // start with the default family
+  std::string logPath;            // "" keeps the log in memory only
+  std::vector<FaultRule> faults;  // rules active from the start
+};
+
+class Server {
+ public:
+  explicit Server(ServerConfig config);
+  ~Server();  // stops the server
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+
+  // Binds 127.0.0.1:`port` (0: a free port) and serves on a thread of its
+  // own. Returns the bound port, or -1 when binding or opening the log fails
+  // (`error` says why).
+  int start(int port, std::string& error);
+  // Stops serving and waits for the server thread; safe to call twice.
+  void stop();
+
+  // "http://127.0.0.1:PORT" once started.
+  const std::string& baseUrl() const { return base_; }
+  Store& store() { return store_; }
+  Faults& faults() { return faults_; }
+  RequestLog& log() { return log_; }
+  const AccountList& accounts() const { return accounts_; }
+
+ private:
+  void handle(const httplib::Request& req, httplib::Response& res);
+
+  AccountList accounts_;
+  Store store_;
+  Faults faults_;
+  RequestLog log_;
+  std::string logPath_;
+  std::string base_;
+  int port_ = -1;
+  std::atomic<bool> stopping_{false};
+  std::unique_ptr<httplib::Server> http_;
+  std::thread thread_;
+};
+
+}  // namespace kvsim
