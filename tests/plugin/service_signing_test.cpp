@@ -1,0 +1,129 @@
+// Request signing, the DATE text, the Authorization value, header order and
+// the service URL.
+#include <gtest/gtest.h>
+
+#include "PluginTestSupport.h"
+#include "service/KVUrlEncode.h"
+
+namespace {
+
+using W::KVService;
+
+TEST(Signature, MatchesKnownHmacSha1Vectors) {
+  struct Row {
+    const char* key;
+    const char* message;
+    const char* expected;
+  };
+  const Row rows[] = {
+      // Before login: the zero byte alone under an empty key.
+      {"", "", "3bed69f1c6abb4c8a2dcb7207b0e9458196f59ae"},
+      {"app-1", "token-1", "3251d3cbc61058e6c02ac88ebf73c73a8f4885a9"},
+      {"kvdemo-app", "kvdemo-token", "a81c847c0399831776f9da25c2edd780e3125f29"},
+  };
+  for (const Row& row : rows) {
+    std::string out;
+    KVService::getAPISignature(row.key, row.message, out);
+    EXPECT_EQ(out, row.expected) << row.key << "/" << row.message;
+  }
+}
+
+TEST(Signature, AppendsToTheOutput) {
+  std::string out = "x";
+  KVService::getAPISignature("", "", out);
+  EXPECT_EQ(out, "x3bed69f1c6abb4c8a2dcb7207b0e9458196f59ae");
+}
+
+TEST(DateText, HasNoZeroPadding) {
+  struct Row {
+    std::time_t when;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {1796634303, "Mon, 7 Dec 2026 9:5:3 GMT"},
+      {1796515200, "Sun, 6 Dec 2026 0:0:0 GMT"},
+      {1798847999, "Fri, 1 Jan 2027 23:59:59 GMT"},
+      {1709209800, "Thu, 29 Feb 2024 12:30:0 GMT"},
+      {0, "Thu, 1 Jan 1970 0:0:0 GMT"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(KVService::getGMTTime(row.when), row.expected);
+}
+
+TEST(Authorization, IsBuiltByteForByte) {
+  EXPECT_EQ(KVService::buildAuthorization("app-1", "token-1", "duid-1",
+                                          "3251d3cbc61058e6c02ac88ebf73c73a8f4885a9"),
+            " auth_identifier=\"KV_AUTH_V1\", app_id=\"app-1\", app_type=\"dtv\", "
+            "token=\"token-1\", token_type=\"user\", duid=\"duid-1\", "
+            "signature=\"3251d3cbc61058e6c02ac88ebf73c73a8f4885a9\"");
+}
+
+TEST(Authorization, SessionHeadersUseTheLoggedInCredentials) {
+  kvtest::configure("app-1", "token-1", "duid-1");
+  W::WKVOAI oai;
+  kvtest::logIn(oai);
+  W::KVHeaderMap headers = oai.getService()->sessionHeaders();
+  ASSERT_EQ(headers.size(), 2u);
+  EXPECT_EQ(headers.begin()->first, "Authorization") << "map order is the wire order";
+  EXPECT_EQ(headers["Authorization"],
+            KVService::buildAuthorization("app-1", "token-1", "duid-1",
+                                          "3251d3cbc61058e6c02ac88ebf73c73a8f4885a9"));
+  EXPECT_NE(headers["DATE"].find(" GMT"), std::string::npos);
+  kvtest::clearConfiguration();
+}
+
+TEST(Authorization, ConfigHeadersTakeFieldsFromOptionsButSignWithTheSession) {
+  kvtest::configure("app-1", "token-1", "duid-1");
+  W::WKVOAI oai;  // not logged in: the session's app ID and token are empty
+  W::KVHeaderMap headers = oai.getService()->configHeaders();
+  EXPECT_EQ(headers["Authorization"],
+            KVService::buildAuthorization("app-1", "token-1", "duid-1",
+                                          "3bed69f1c6abb4c8a2dcb7207b0e9458196f59ae"));
+  kvtest::clearConfiguration();
+}
+
+TEST(ServiceUrl, JoinsBaseAndResourceWithoutDoubleSlash) {
+  W::WKVOAI oai;
+  struct Row {
+    const char* base;
+    const char* expected;
+  };
+  const Row rows[] = {
+      {"http://kv.test", "http://kv.test/openapi/service/kinvale/me/group.list?a=1"},
+      {"http://kv.test/", "http://kv.test/openapi/service/kinvale/me/group.list?a=1"},
+      {"", "http://127.0.0.1:8380/openapi/service/kinvale/me/group.list?a=1"},
+  };
+  for (const Row& row : rows) {
+    kvtest::configure("a", "t", "d", row.base);
+    EXPECT_EQ(oai.getService()->serviceURL("me/group.list?a=1"), row.expected) << row.base;
+  }
+  kvtest::clearConfiguration();
+}
+
+TEST(TextHelpers, Int2strAndSpace2Char) {
+  EXPECT_EQ(KVService::int2str(0), "0");
+  EXPECT_EQ(KVService::int2str(4294967295u), "4294967295");
+  EXPECT_EQ(KVService::int2str(30), "30");
+  std::string text = "a  b c";
+  EXPECT_EQ(KVService::space2Char(text), "a++b+c");
+  EXPECT_EQ(text, "a++b+c");
+  std::string empty;
+  EXPECT_EQ(KVService::space2Char(empty), "");
+}
+
+TEST(PercentEncode, KeepsUnreservedAndEncodesTheRest) {
+  struct Row {
+    std::string in;
+    const char* out;
+  };
+  const Row rows[] = {
+      {"abcXYZ019-._~", "abcXYZ019-._~"},
+      {"Tom & Jerry = 100%", "Tom+%26+Jerry+%3D+100%25"},
+      {"a/b?c#d+e", "a%2Fb%3Fc%23d%2Be"},
+      {std::string("nul\0x", 5), "nul%00x"},
+      {"\xC3\xA9t\xC3\xA9", "%C3%A9t%C3%A9"},
+      {"", ""},
+  };
+  for (const Row& row : rows) EXPECT_EQ(W::percentEncode(row.in), row.out);
+}
+
+}  // namespace
