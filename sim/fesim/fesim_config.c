@@ -68,6 +68,7 @@ void fesim_config_defaults(struct fesim_config* cfg) {
   cfg->mem = FESIM_MEM_PRESENT;
   cfg->fp_busy = 0;
   cfg->fp_ready_after = 0;
+  cfg->fp_ready_first = FESIM_UNSET;
   cfg->sysfs_present = 0;
 }
 
@@ -256,9 +257,11 @@ static int parse_line(struct fesim_config* cfg, char* line, int* buses_seen, cha
       return fail(err, errlen, "fp_busy is a count or always");
     return 0;
   }
-  if (strcmp(key, "fp_ready_after") == 0) {
-    if (parse_count(val, "never", &cfg->fp_ready_after) != 0)
-      return fail(err, errlen, "fp_ready_after is a count or never");
+  if (strcmp(key, "fp_ready_after") == 0 || strcmp(key, "fp_ready_first") == 0) {
+    long* field =
+        strcmp(key, "fp_ready_after") == 0 ? &cfg->fp_ready_after : &cfg->fp_ready_first;
+    if (parse_count(val, "never", field) != 0)
+      return fail(err, errlen, "%s is a count or never", key);
     return 0;
   }
 

@@ -10,6 +10,7 @@
 #define FESIM_MAX_BUSES 8
 #define FESIM_MAX_CHANNELS 128
 #define FESIM_SYSFS_MAX 256
+#define FESIM_UNSET (-2L)
 
 /* Which device nodes of a bus exist (bit mask). */
 #define FESIM_NODE_DASH 1  /* /dev/i2c-N */
@@ -55,6 +56,7 @@ struct fesim_config {
   enum fesim_mem_mode mem;
   long fp_busy;             /* busy-bit reads that show busy; -1 = always */
   long fp_ready_after;      /* not-ready reads before each byte; -1 = never ready */
+  long fp_ready_first;      /* the same for the first byte only; FESIM_UNSET = as the rest */
   int sysfs_present;
   char sysfs_text[FESIM_SYSFS_MAX];
   size_t sysfs_len;
@@ -64,7 +66,7 @@ struct fesim_config {
 
 /* Fills cfg with the defaults: bus 0 as /dev/i2c-0, id 0x46, IF 36,166,667 Hz,
  * counter counting, no failures, /dev/mem present, FP never busy and always
- * ready, sysfs file absent, no channels. */
+ * ready (also for the first byte), sysfs file absent, no channels. */
 void fesim_config_defaults(struct fesim_config* cfg);
 
 /* Parses the config text (NUL-terminated) on top of the current contents of

@@ -18,7 +18,7 @@ static long not_ready_left;
 void fesim_fp_init(const struct fesim_config* cfg) {
   fp_cfg = cfg;
   busy_reads = 0;
-  not_ready_left = cfg->fp_ready_after;
+  not_ready_left = cfg->fp_ready_first != FESIM_UNSET ? cfg->fp_ready_first : cfg->fp_ready_after;
 }
 
 uint32_t fesim_fp_read_busy(void) {
@@ -28,8 +28,8 @@ uint32_t fesim_fp_read_busy(void) {
 }
 
 uint8_t fesim_fp_read_status(void) {
-  if (fp_cfg->fp_ready_after < 0)
-    return (uint8_t)~READY_BIT;
+  if (not_ready_left < 0)
+    return (uint8_t)~READY_BIT; /* never ready */
   if (not_ready_left > 0) {
     not_ready_left--;
     return (uint8_t)~READY_BIT;

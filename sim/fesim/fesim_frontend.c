@@ -31,7 +31,12 @@
 
 static const int32_t offset_table[8] = {0, 166667, -166667, 333333, -333333, 500000, -500000, 0};
 
-/* Tuner steps by ratio-select code; 0 ends the table. */
+static const struct {
+  uint8_t reg;
+  uint8_t value;
+} reset_values[] = {{0x37, 0xc7}, {0x3a, 0x15}, {0x3b, 0xff}, {0x3d, 0x0f}};
+
+/* Tuner steps by ratio-select code. */
 static const uint32_t ratio_steps[] = {62500, 142860, 166667, 50000, 125000};
 
 int32_t fesim_offset_hz(unsigned code) {
@@ -83,6 +88,10 @@ void fesim_frontend_init(struct fesim_frontend* fe, const struct fesim_config* c
   fe->regs[REG_PLL_M] = 0x08; /* reset values give the 53 MHz sample clock */
   fe->regs[REG_PLL_NP] = 0x00;
   fe->regs[REG_INVERSION] = INVERSION_OFF_BIT;
+  /* Registers that the probe changes with masked writes power up with bits
+   * outside its masks set, so a write that loses them shows in the log. */
+  for (size_t i = 0; i < sizeof(reset_values) / sizeof(reset_values[0]); i++)
+    fe->regs[reset_values[i].reg] = reset_values[i].value;
 }
 
 static int64_t distance(int64_t a, int64_t b) {

@@ -9,6 +9,8 @@
 
 #include "fesim_config.h"
 
+#define MAX_LINK_HOPS 40
+
 int fesim_path_clean(const char* path, char* out, unsigned long cap) {
   size_t n = 0;
   const char* p = path;
@@ -98,11 +100,36 @@ struct fesim_path fesim_path_classify(const char* path) {
   r = classify_clean(clean);
   if (r.kind != FESIM_PATH_OTHER)
     return r;
-  /* A link elsewhere that leads to a device is that device. */
+  /* A link elsewhere that leads to a device is that device. The links of the
+   * last component are followed by hand, since the device need not exist. */
+  for (int hops = 0; hops < MAX_LINK_HOPS; hops++) {
+    char target[PATH_MAX];
+    ssize_t n = readlink(clean, target, sizeof(target) - 1);
+    if (n <= 0)
+      break;
+    target[n] = '\0';
+    if (target[0] == '/') {
+      strcpy(joined, target);
+    } else {
+      char* slash = strrchr(clean, '/');
+      size_t dir_len = (size_t)(slash - clean);
+      if (dir_len + 1 + (size_t)n >= sizeof(joined))
+        break;
+      memcpy(joined, clean, dir_len);
+      joined[dir_len] = '/';
+      strcpy(joined + dir_len + 1, target);
+    }
+    if (fesim_path_clean(joined, clean, sizeof(clean)) != 0)
+      break;
+    r = classify_clean(clean);
+    if (r.kind == FESIM_PATH_MEM || r.kind == FESIM_PATH_I2C)
+      return r;
+  }
   if (realpath(clean, resolved) != NULL && strcmp(resolved, clean) != 0) {
     struct fesim_path target = classify_clean(resolved);
     if (target.kind == FESIM_PATH_MEM || target.kind == FESIM_PATH_I2C)
       return target;
   }
+  r.kind = FESIM_PATH_OTHER;
   return r;
 }
