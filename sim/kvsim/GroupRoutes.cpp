@@ -47,10 +47,12 @@ Reply handleGroupList(Context& ctx, const Call& call) {
   return ctx.store.with([&](StoreData& d) {
     if (d.person(person) == nullptr) return textReply(404, "no such person\n");
     std::vector<const Group*> groups = d.groupsOf(person);
+    // groupsOf gives creation order, so a later group wins a tie on time.
+    std::reverse(groups.begin(), groups.end());
     std::stable_sort(groups.begin(), groups.end(), [&](const Group* a, const Group* b) {
       if (sort == "created_time") return a->created > b->created;
       if (sort == "recent_used") return a->lastUsed > b->lastUsed;
-      return a->name < b->name;
+      return a->name != b->name ? a->name < b->name : a->uid < b->uid;
     });
     // Positions 0 up to index+count, and one more as the sign of a further page.
     size_t take = std::min(groups.size(), static_cast<size_t>(index + count + 1));
