@@ -122,8 +122,12 @@ void HttpDelegator::setDefaultTimeouts(long connectMs, long stallMs) {
   m_impl->stallMs.store(stallMs);
 }
 
-long HttpDelegator::defaultConnectTimeout() const { return m_impl->connectMs.load(); }
-long HttpDelegator::defaultStallTimeout() const { return m_impl->stallMs.load(); }
+long HttpDelegator::defaultConnectTimeout() const {
+  return m_impl->connectMs.load();
+}
+long HttpDelegator::defaultStallTimeout() const {
+  return m_impl->stallMs.load();
+}
 
 void HttpDelegator::setTestHook(const TestHook& hook) {
   std::lock_guard<std::mutex> lock(m_impl->mutex);
@@ -229,8 +233,8 @@ void HttpDelegator::Impl::reapDropped() {
   std::vector<HttpRequest*> dropped;
   {
     std::lock_guard<std::mutex> lock(mutex);
-    auto firstDropped = std::stable_partition(
-        inFlight.begin(), inFlight.end(), [](HttpRequest* r) { return !r->impl().dropped; });
+    auto firstDropped = std::stable_partition(inFlight.begin(), inFlight.end(),
+                                              [](HttpRequest* r) { return !r->impl().dropped; });
     dropped.assign(firstDropped, inFlight.end());
     inFlight.erase(firstDropped, inFlight.end());
   }

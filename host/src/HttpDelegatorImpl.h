@@ -38,7 +38,7 @@ struct HttpDelegator::Impl {
   void finishOne(HttpRequest* request, bool transferred, CURLcode code, SESSION_STATUS status);
   void destroyAll();
 
-  std::mutex mutex;  // guards every field below except where noted
+  std::mutex mutex;                        // guards every field below except where noted
   std::condition_variable completionIdle;  // signalled when a completion ends
 
   std::deque<HttpRequest*> queue;      // accepted, not yet attached

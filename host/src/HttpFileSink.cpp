@@ -23,7 +23,9 @@ std::string directoryOf(const std::string& path) {
 
 }  // namespace
 
-HttpFileSink::~HttpFileSink() { discard(); }
+HttpFileSink::~HttpFileSink() {
+  discard();
+}
 
 bool HttpFileSink::open(const std::string& target) {
   discard();

@@ -13,13 +13,15 @@ namespace {
 // Below this many bytes per second for the stall time, a transfer is ended.
 constexpr long kStallBytesPerSecond = 1;
 
-long secondsRoundedUp(long ms) { return ms <= 0 ? 1 : (ms + 999) / 1000; }
+long secondsRoundedUp(long ms) {
+  return ms <= 0 ? 1 : (ms + 999) / 1000;
+}
 
 }  // namespace
 
 HttpRequest::Impl::Impl(HttpRequest* owner_, HTTP_REQUEST_TYPE type_, const std::string& url_,
-                        const HttpHeader& header_, const std::string& body_,
-                        HttpCallback callback_, void* arg_, const std::string& path_)
+                        const HttpHeader& header_, const std::string& body_, HttpCallback callback_,
+                        void* arg_, const std::string& path_)
     : owner(owner_),
       type(type_),
       url(url_),
@@ -165,14 +167,26 @@ int HttpRequest::execute() {
   return static_cast<int>(m_impl->finish(code));
 }
 
-const HttpResponse& HttpRequest::getResponse() const { return m_impl->response; }
-const HttpResponse& HttpRequest::response() const { return m_impl->response; }
+const HttpResponse& HttpRequest::getResponse() const {
+  return m_impl->response;
+}
+const HttpResponse& HttpRequest::response() const {
+  return m_impl->response;
+}
 
-void HttpRequest::setID(unsigned long long id) { m_impl->id = id; }
-unsigned long long HttpRequest::getID() const { return m_impl->id; }
+void HttpRequest::setID(unsigned long long id) {
+  m_impl->id = id;
+}
+unsigned long long HttpRequest::getID() const {
+  return m_impl->id;
+}
 
-CURL* HttpRequest::getHandle() { return m_impl->easy; }
-curl_slist* HttpRequest::getHeaderList() { return m_impl->headerList; }
+CURL* HttpRequest::getHandle() {
+  return m_impl->easy;
+}
+curl_slist* HttpRequest::getHeaderList() {
+  return m_impl->headerList;
+}
 
 void HttpRequest::setFormPost(void* form) {
 #pragma GCC diagnostic push
@@ -193,21 +207,45 @@ void HttpRequest::setCancel() {
   HttpDelegator::Impl::wakeWorker();
 }
 
-bool HttpRequest::isCancelled() const { return m_impl->cancelled.load(); }
+bool HttpRequest::isCancelled() const {
+  return m_impl->cancelled.load();
+}
 
-void HttpRequest::setConnectTimeout(long ms) { m_impl->connectTimeoutMs = ms; }
-void HttpRequest::setStallTimeout(long ms) { m_impl->stallTimeoutMs = ms; }
+void HttpRequest::setConnectTimeout(long ms) {
+  m_impl->connectTimeoutMs = ms;
+}
+void HttpRequest::setStallTimeout(long ms) {
+  m_impl->stallTimeoutMs = ms;
+}
 
-HTTP_REQUEST_TYPE HttpRequest::getType() const { return m_impl->type; }
-const std::string& HttpRequest::getURL() const { return m_impl->url; }
-const HttpHeader& HttpRequest::getHeader() const { return m_impl->header; }
-const std::string& HttpRequest::getBody() const { return m_impl->body; }
-const std::string& HttpRequest::getFilePath() const { return m_impl->path; }
-void* HttpRequest::getFormPost() const { return m_impl->form; }
-HttpCallback HttpRequest::getCallback() const { return m_impl->callback; }
-void* HttpRequest::getArg() const { return m_impl->arg; }
+HTTP_REQUEST_TYPE HttpRequest::getType() const {
+  return m_impl->type;
+}
+const std::string& HttpRequest::getURL() const {
+  return m_impl->url;
+}
+const HttpHeader& HttpRequest::getHeader() const {
+  return m_impl->header;
+}
+const std::string& HttpRequest::getBody() const {
+  return m_impl->body;
+}
+const std::string& HttpRequest::getFilePath() const {
+  return m_impl->path;
+}
+void* HttpRequest::getFormPost() const {
+  return m_impl->form;
+}
+HttpCallback HttpRequest::getCallback() const {
+  return m_impl->callback;
+}
+void* HttpRequest::getArg() const {
+  return m_impl->arg;
+}
 
-void HttpRequest::setResponse(const HttpResponse& response) { m_impl->response = response; }
+void HttpRequest::setResponse(const HttpResponse& response) {
+  m_impl->response = response;
+}
 
 void HttpRequest::complete(SESSION_STATUS status) {
   if (m_impl->completed.exchange(true)) return;

@@ -14,9 +14,8 @@
 namespace W {
 
 struct HttpRequest::Impl {
-  Impl(HttpRequest* owner, HTTP_REQUEST_TYPE type, const std::string& url,
-       const HttpHeader& header, const std::string& body, HttpCallback callback, void* arg,
-       const std::string& path);
+  Impl(HttpRequest* owner, HTTP_REQUEST_TYPE type, const std::string& url, const HttpHeader& header,
+       const std::string& body, HttpCallback callback, void* arg, const std::string& path);
   ~Impl();
 
   // Sets the per-transfer options (timeouts, file target, form) right before
@@ -43,9 +42,9 @@ struct HttpRequest::Impl {
   void* const arg;
   const std::string path;
 
-  CURL* easy = nullptr;             // owned; null when curl_easy_init failed
-  curl_slist* headerList = nullptr; // owned
-  curl_httppost* form = nullptr;    // owned, from setFormPost
+  CURL* easy = nullptr;              // owned; null when curl_easy_init failed
+  curl_slist* headerList = nullptr;  // owned
+  curl_httppost* form = nullptr;     // owned, from setFormPost
 
   // Set by the owner before queueing or executing.
   unsigned long long id = 0;

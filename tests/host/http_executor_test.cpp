@@ -119,11 +119,10 @@ TEST_F(HttpExecutorTest, QueuedGetSendsHeadersInOrderAndDeliversResponseOnWorker
 
   const std::string raw = server.request();
   EXPECT_EQ(0u, raw.find("GET /api/group.list?count=5 HTTP/1.1\r\n"));
-  const std::vector<std::string> expected = {
-      "X-Zulu: 1", "Authorization: KV app:c2lnbmF0dXJl", "X-Alpha: two words",
-      "DATE: Tue, 08 Dec 2026 00:00:00 GMT"};
-  EXPECT_EQ(expected,
-            linesNamed(headerLines(raw), {"X-Zulu", "Authorization", "X-Alpha", "DATE"}));
+  const std::vector<std::string> expected = {"X-Zulu: 1", "Authorization: KV app:c2lnbmF0dXJl",
+                                             "X-Alpha: two words",
+                                             "DATE: Tue, 08 Dec 2026 00:00:00 GMT"};
+  EXPECT_EQ(expected, linesNamed(headerLines(raw), {"X-Zulu", "Authorization", "X-Alpha", "DATE"}));
 }
 
 TEST_F(HttpExecutorTest, QueuedPostSendsBodyAndHeadersInOrder) {
@@ -185,6 +184,7 @@ TEST_F(HttpExecutorTest, FileTargetReceivesBodyAndNothingElseIsLeft) {
   EXPECT_EQ("video/mp4", done.response.getContentType());
   EXPECT_EQ("", done.response.getPayload());
   EXPECT_EQ(media, readFile(path("clip.mp4")));
+  EXPECT_EQ(5000, done.progressDone);
   EXPECT_EQ((std::set<std::string>{"clip.mp4"}), dirEntries());
 }
 
@@ -209,7 +209,8 @@ TEST_F(HttpExecutorTest, FailedTransferLeavesExistingTargetAndNoTempFile) {
     W::SESSION_STATUS status;
     int code;
   };
-  for (const Case& c : {Case{"/missing", W::SESSION_OK, 404}, Case{"/dropped", W::SESSION_BROKEN, 200}}) {
+  for (const Case& c :
+       {Case{"/missing", W::SESSION_OK, 404}, Case{"/dropped", W::SESSION_BROKEN, 200}}) {
     SCOPED_TRACE(c.route);
     writeFile(path("photo.jpg"), "old picture");
     Completion done;
@@ -248,9 +249,9 @@ TEST_F(HttpExecutorTest, LinkPlantedAtTargetIsReplacedNotFollowed) {
 TEST_F(HttpExecutorTest, TargetInMissingDirectoryGivesFileError) {
   Completion done;
   // Nothing listens there: the request must end before any connection.
-  auto* request = new HttpRequest(W::HTTP_GET, "http://127.0.0.1:" + std::to_string(closedPort()) + "/x",
-                                  HttpHeader(), &Completion::callback, &done,
-                                  path("no-such-dir/x.bin"));
+  auto* request =
+      new HttpRequest(W::HTTP_GET, "http://127.0.0.1:" + std::to_string(closedPort()) + "/x",
+                      HttpHeader(), &Completion::callback, &done, path("no-such-dir/x.bin"));
   ASSERT_EQ(0, executor->addRequest(request));
   ASSERT_TRUE(done.wait());
   EXPECT_EQ(W::SESSION_FILE_ERROR, done.status);
@@ -266,22 +267,22 @@ TEST_F(HttpExecutorTest, MultipartUploadFromFormaddSendsFilePart) {
   httplib::MultipartFormData seen;
   bool hadFile = false;
   std::string requestType;
-  server.http().Post("/api/content.upload", [&](const httplib::Request& req, httplib::Response& res) {
-    hadFile = req.has_file("media");
-    if (hadFile) seen = req.get_file_value("media");
-    requestType = req.get_header_value("Content-Type");
-    res.set_content("<ok/>", "text/xml");
-  });
+  server.http().Post("/api/content.upload",
+                     [&](const httplib::Request& req, httplib::Response& res) {
+                       hadFile = req.has_file("media");
+                       if (hadFile) seen = req.get_file_value("media");
+                       requestType = req.get_header_value("Content-Type");
+                       res.set_content("<ok/>", "text/xml");
+                     });
   ASSERT_TRUE(server.start());
 
   curl_httppost* first = nullptr;
   curl_httppost* last = nullptr;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  ASSERT_EQ(CURL_FORMADD_OK,
-            curl_formadd(&first, &last, CURLFORM_COPYNAME, "media", CURLFORM_FILE,
-                         path("holiday.jpg").c_str(), CURLFORM_CONTENTTYPE, "image/jpeg",
-                         CURLFORM_END));
+  ASSERT_EQ(CURL_FORMADD_OK, curl_formadd(&first, &last, CURLFORM_COPYNAME, "media", CURLFORM_FILE,
+                                          path("holiday.jpg").c_str(), CURLFORM_CONTENTTYPE,
+                                          "image/jpeg", CURLFORM_END));
 #pragma GCC diagnostic pop
   Completion done;
   auto* request = new HttpRequest(W::HTTP_POST, server.url("/api/content.upload"), HttpHeader(),
@@ -300,6 +301,9 @@ TEST_F(HttpExecutorTest, MultipartUploadFromFormaddSendsFilePart) {
   EXPECT_EQ("holiday.jpg", seen.filename);
   EXPECT_EQ("image/jpeg", seen.content_type);
   EXPECT_EQ(photo, seen.content);
+  // Uploaded bytes: the whole multipart body, which is larger than the file.
+  EXPECT_GT(done.progressTotal, 3000);
+  EXPECT_EQ(done.progressTotal, done.progressDone);
 }
 
 TEST_F(HttpExecutorTest, ProgressCountsDownloadedBytesWhileTransferRuns) {
@@ -467,11 +471,28 @@ TEST_F(HttpExecutorTest, ConnectionRefusedGives41) {
   EXPECT_EQ(41, sync.execute());
 
   Completion done;
-  ASSERT_EQ(0, executor->addRequest(
-                   new HttpRequest(W::HTTP_GET, url, HttpHeader(), "", &Completion::callback, &done)));
+  ASSERT_EQ(0, executor->addRequest(new HttpRequest(W::HTTP_GET, url, HttpHeader(), "",
+                                                    &Completion::callback, &done)));
   ASSERT_TRUE(done.wait());
   EXPECT_EQ(W::SESSION_CONNECT_FAILED, done.status);
   EXPECT_EQ(0, done.response.getHttpResponseCode());
+}
+
+TEST_F(HttpExecutorTest, ConnectTimeoutGives42) {
+  FullListener server;
+  HttpRequest sync(W::HTTP_GET, server.url("/sync"), HttpHeader(), "", nullptr, nullptr);
+  sync.setConnectTimeout(200);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(42, sync.execute());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+
+  Completion done;
+  auto* request = new HttpRequest(W::HTTP_GET, server.url("/queued"), HttpHeader(), "",
+                                  &Completion::callback, &done);
+  request->setConnectTimeout(200);
+  ASSERT_EQ(0, executor->addRequest(request));
+  ASSERT_TRUE(done.wait());
+  EXPECT_EQ(W::SESSION_TIMED_OUT, done.status);
 }
 
 TEST_F(HttpExecutorTest, StalledTransferTimesOutWith42) {

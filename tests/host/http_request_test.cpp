@@ -30,8 +30,8 @@ TEST(HttpRequestTest, HeaderListKeepsInsertionOrderAsNameColonValue) {
   header.add("Authorization", "KV app:sig=");
   header.add("DATE", "Tue, 08 Dec 2026 00:00:00 GMT");
   HttpRequest request(W::HTTP_GET, kUnusedUrl, header, "", nullptr, nullptr);
-  EXPECT_EQ((std::vector<std::string>{"X-Zulu: z", "Authorization: KV app:sig=",
-                                      "DATE: Tue, 08 Dec 2026 00:00:00 GMT"}),
+  EXPECT_EQ((std::vector<std::string>{
+                "X-Zulu: z", "Authorization: KV app:sig=", "DATE: Tue, 08 Dec 2026 00:00:00 GMT"}),
             listLines(request.getHeaderList()));
   EXPECT_NE(nullptr, request.getHandle());
 }
@@ -120,8 +120,8 @@ TEST_F(HttpDelegatorHookTest, HookReceivesRequestsAndFlushes) {
   executor->setTestHook(hook);
 
   Calls calls;
-  auto* request = new HttpRequest(W::HTTP_POST, kUnusedUrl, HttpHeader(), "a=1",
-                                  &recordWithoutDelete, &calls);
+  auto* request =
+      new HttpRequest(W::HTTP_POST, kUnusedUrl, HttpHeader(), "a=1", &recordWithoutDelete, &calls);
   request->setID(0x1234);
   ASSERT_EQ(0, executor->addRequest(request));
   executor->flushHttpRequests(0x1234);

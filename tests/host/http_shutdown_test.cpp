@@ -21,8 +21,8 @@ TEST(HttpShutdownTest, ShutdownDropsTransfersInFlightAndRefusesLaterRequests) {
   SilentServer server;
   CountedRequest::Counter counter;
   Completion never;
-  ASSERT_EQ(0, executor->addRequest(
-                   new CountedRequest(&counter, server.url("/held"), &Completion::callback, &never)));
+  ASSERT_EQ(0, executor->addRequest(new CountedRequest(&counter, server.url("/held"),
+                                                       &Completion::callback, &never)));
   ASSERT_TRUE(server.acceptConnections(1));
 
   executor->shutdown();
@@ -37,7 +37,9 @@ TEST(HttpShutdownTest, ShutdownDropsTransfersInFlightAndRefusesLaterRequests) {
   executor->shutdown();  // idempotent
 }
 
-void failIfCompleted(W::SESSION_STATUS, HttpRequest*, void*) { std::_Exit(3); }
+void failIfCompleted(W::SESSION_STATUS, HttpRequest*, void*) {
+  std::_Exit(3);
+}
 
 // Says on stderr that the executor destroyed it.
 class ReportingRequest : public HttpRequest {

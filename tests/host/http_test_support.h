@@ -82,14 +82,14 @@ class LoopbackServer {
   int m_port = 0;
 };
 
-inline int listenLoopback(int* port) {
+inline int listenLoopback(int* port, int backlog = 16) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   socklen_t len = sizeof(addr);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 || listen(fd, 16) != 0 ||
+  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 || listen(fd, backlog) != 0 ||
       getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
     close(fd);
     return -1;
@@ -110,6 +110,34 @@ inline bool readable(int fd, std::chrono::milliseconds timeout) {
   pollfd p{fd, POLLIN, 0};
   return poll(&p, 1, static_cast<int>(timeout.count())) == 1;
 }
+
+// A listener whose accept queue is full and never drained: Linux drops
+// further SYNs, so a connect to it hangs until the client gives up.
+class FullListener {
+ public:
+  FullListener() {
+    m_listen = listenLoopback(&m_port, 0);
+    if (m_listen < 0) return;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(m_port));
+    m_filler = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_filler >= 0) connect(m_filler, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
+  }
+  ~FullListener() {
+    if (m_filler >= 0) close(m_filler);
+    if (m_listen >= 0) close(m_listen);
+  }
+  std::string url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(m_port) + path;
+  }
+
+ private:
+  int m_listen = -1;
+  int m_filler = -1;
+  int m_port = 0;
+};
 
 // Serves exactly one connection: records the raw request bytes as they came
 // over the wire, then sends `response` and closes. cpp-httplib sorts the
@@ -213,16 +241,23 @@ struct Completion {
   int calls = 0;
   W::SESSION_STATUS status = 9999;
   W::HttpResponse response;
+  double progressDone = -1;
+  double progressTotal = -1;
   std::thread::id thread;
 
   static void callback(W::SESSION_STATUS status, W::HttpRequest* request, void* arg) {
     Completion* self = static_cast<Completion*>(arg);
     const W::HttpResponse response = request->response();
+    double done = 0;
+    double total = 0;
+    request->getProgressStatus(done, total);
     delete request;
     std::lock_guard<std::mutex> lock(self->mutex);
     ++self->calls;
     self->status = status;
     self->response = response;
+    self->progressDone = done;
+    self->progressTotal = total;
     self->thread = std::this_thread::get_id();
     self->cv.notify_all();  // under the lock: the waiter may free `self` right after
   }
