@@ -23,7 +23,7 @@ static probe_options opt;
 
 /* Reads one line from standard input and discards it; end of file returns too. */
 static void wait_for_enter(void) {
-  char *line = NULL;
+  char* line = NULL;
   size_t size = 0;
   fflush(stdout);
   getline(&line, &size, stdin);
@@ -33,12 +33,12 @@ static void wait_for_enter(void) {
 /* Reads an integer (strtol base 0) from the first line of path into *value.
  * Returns the line's length, 0 when strtol reported an error or the line was
  * empty, or -1 when the file cannot be opened or read. */
-static ssize_t read_int_file(const char *path, int *value) {
-  char *line = NULL;
+static ssize_t read_int_file(const char* path, int* value) {
+  char* line = NULL;
   size_t size = 0;
   ssize_t len;
   ssize_t ret = 0;
-  FILE *f = fopen(path, "r");
+  FILE* f = fopen(path, "r");
 
   if (!f) {
     return -1;
@@ -70,7 +70,7 @@ static void wait_dvb_shutdown(void) {
 
 /* Acquisition callback: one line per locked channel, and per unlocked one with
  * --verbose. */
-static int print_result(frontend_state *fe, channel *ch, void *cookie, int locked) {
+static int print_result(frontend_state* fe, channel* ch, void* cookie, int locked) {
   (void)fe;
   (void)cookie;
   if (locked) {
@@ -107,10 +107,10 @@ static int hw_reset(void) {
   return 0;
 }
 
-static int scan(frontend_state *fe) {
+static int scan(frontend_state* fe) {
   struct timeval start;
   struct timeval end;
-  channel *list = scan_list_build((uint32_t)opt.scan_bands);
+  channel* list = scan_list_build((uint32_t)opt.scan_bands);
   if (!list) {
     return -1;
   }
@@ -125,7 +125,7 @@ static int scan(frontend_state *fe) {
 }
 
 /* Single-frequency actions when no scan was asked for. */
-static int tune_single(frontend_state *fe) {
+static int tune_single(frontend_state* fe) {
   if (opt.freq != 0 && opt.bandwidth != 0) {
     /* Acquisition takes the value as given, in Hz. */
     channel list[2] = {{0}};
@@ -162,8 +162,8 @@ static int tune_single(frontend_state *fe) {
 }
 
 static int run(void) {
-  i2c_handle *bus;
-  frontend_state *fe;
+  i2c_handle* bus;
+  frontend_state* fe;
 
   bus = i2c_open((unsigned)opt.bus);
   if (!bus) {
@@ -206,7 +206,7 @@ static int run(void) {
   return 0;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   probe_option table[PROBE_OPTION_COUNT + 1];
   int parsed;
 

@@ -7,8 +7,8 @@
 #include "mem.h"
 #include "timeutil.h"
 
-static volatile uint8_t *fp_ctrl;
-static volatile uint8_t *fp_tx;
+static volatile uint8_t* fp_ctrl;
+static volatile uint8_t* fp_tx;
 
 int fp_init(void) {
   int ret = mem_open();
@@ -27,8 +27,8 @@ int fp_init(void) {
 }
 
 void fp_exit(void) {
-  mem_unmap((void *)(uintptr_t)fp_tx, FP_WINDOW_SIZE);
-  mem_unmap((void *)(uintptr_t)fp_ctrl, FP_WINDOW_SIZE);
+  mem_unmap((void*)(uintptr_t)fp_tx, FP_WINDOW_SIZE);
+  mem_unmap((void*)(uintptr_t)fp_ctrl, FP_WINDOW_SIZE);
   mem_close();
 }
 
@@ -45,7 +45,7 @@ int fp_putc(uint8_t byte) {
 }
 
 static int fp_busy(void) {
-  const volatile uint32_t *status = (const volatile uint32_t *)(fp_ctrl + FP_CTRL_STATUS);
+  const volatile uint32_t* status = (const volatile uint32_t*)(fp_ctrl + FP_CTRL_STATUS);
   return (*status & FP_CTRL_BUSY) != 0;
 }
 

@@ -21,8 +21,8 @@
 
 const int32_t offset_table[8] = {0, 166667, -166667, 333333, -333333, 500000, -500000, 0};
 
-frontend_state *frontend_new(i2c_handle *bus) {
-  frontend_state *fe = calloc(1, sizeof(*fe));
+frontend_state* frontend_new(i2c_handle* bus) {
+  frontend_state* fe = calloc(1, sizeof(*fe));
   if (!fe) {
     perror("malloc");
     return NULL;
@@ -46,7 +46,7 @@ frontend_state *frontend_new(i2c_handle *bus) {
 }
 
 /* Tunes ch at the offset of code and restarts acquisition there. */
-static int tune(frontend_state *fe, const channel *ch, unsigned code) {
+static int tune(frontend_state* fe, const channel* ch, unsigned code) {
   uint8_t acq[3];
   int ret;
 
@@ -70,7 +70,7 @@ static int tune(frontend_state *fe, const channel *ch, unsigned code) {
 
 /* Polls lock and the chip's give-up counter back to back. Returns 1 locked, 0 not
  * locked, or a negative error. */
-static int wait_lock(frontend_state *fe, uint32_t tuned) {
+static int wait_lock(frontend_state* fe, uint32_t tuned) {
   poll_limit limit;
   uint8_t value;
   int ret;
@@ -99,7 +99,7 @@ static int wait_lock(frontend_state *fe, uint32_t tuned) {
 }
 
 /* The offset code the chip detected, from registers 0x04-0x05. */
-static int detected_code(frontend_state *fe, unsigned *code) {
+static int detected_code(frontend_state* fe, unsigned* code) {
   uint8_t r[2];
   int ret = frontend_read(fe->bus, fe->demod_addr, REG_RX_TPS, r, sizeof(r));
   if (ret < 0) {
@@ -111,7 +111,7 @@ static int detected_code(frontend_state *fe, unsigned *code) {
 
 /* Reads back a locked channel's parameters and programs them into the chip;
  * the channel's frequency becomes the one actually tuned. */
-static int take_locked(frontend_state *fe, channel *ch, unsigned code) {
+static int take_locked(frontend_state* fe, channel* ch, unsigned code) {
   int ret = tda10046_read_tps(fe, ch);
   if (ret < 0) {
     return ret;
@@ -125,7 +125,7 @@ static int take_locked(frontend_state *fe, channel *ch, unsigned code) {
 }
 
 /* Acquires one channel. Returns FRONTEND_LOCKED, 0 (not locked) or an error. */
-static int acquire_channel(frontend_state *fe, channel *ch) {
+static int acquire_channel(frontend_state* fe, channel* ch) {
   unsigned code = CODE_NOMINAL;
   int retries = 0;
   int ret;
@@ -162,8 +162,8 @@ static int acquire_channel(frontend_state *fe, channel *ch) {
   }
 }
 
-int frontend_acquire(frontend_state *fe, channel *list, frontend_callback callback, void *cookie) {
-  channel *ch;
+int frontend_acquire(frontend_state* fe, channel* list, frontend_callback callback, void* cookie) {
+  channel* ch;
   int ret = tda10046_set_inversion(fe, 0);
   if (ret < 0) {
     return ret;
@@ -180,37 +180,37 @@ int frontend_acquire(frontend_state *fe, channel *list, frontend_callback callba
   return 0;
 }
 
-static const char *const inversion_names[2] = {"INVERSION_OFF", "INVERSION_ON"};
-static const char *const transmission_mode_names[2] = {"TRANSMISSION_MODE_2K",
+static const char* const inversion_names[2] = {"INVERSION_OFF", "INVERSION_ON"};
+static const char* const transmission_mode_names[2] = {"TRANSMISSION_MODE_2K",
                                                        "TRANSMISSION_MODE_8K"};
-static const char *const guard_interval_names[4] = {"GUARD_INTERVAL_1_32", "GUARD_INTERVAL_1_16",
+static const char* const guard_interval_names[4] = {"GUARD_INTERVAL_1_32", "GUARD_INTERVAL_1_16",
                                                     "GUARD_INTERVAL_1_8", "GUARD_INTERVAL_1_4"};
-static const char *const modulation_names[4] = {"QPSK", "QAM_16", "QAM_64", "QAM_AUTO"};
-static const char *const hierarchy_names[4] = {"HIERARCHY_NONE", "HIERARCHY_1", "HIERARCHY_2",
+static const char* const modulation_names[4] = {"QPSK", "QAM_16", "QAM_64", "QAM_AUTO"};
+static const char* const hierarchy_names[4] = {"HIERARCHY_NONE", "HIERARCHY_1", "HIERARCHY_2",
                                                "HIERARCHY_4"};
-static const char *const code_rate_names[8] = {"FEC_1_2", "FEC_2_3",  "FEC_3_4",  "FEC_5_6",
+static const char* const code_rate_names[8] = {"FEC_1_2", "FEC_2_3",  "FEC_3_4",  "FEC_5_6",
                                                "FEC_7_8", "FEC_AUTO", "FEC_AUTO", "FEC_AUTO"};
 
-const char *inversion_name(uint32_t code) {
+const char* inversion_name(uint32_t code) {
   return inversion_names[code & 1u];
 }
 
-const char *transmission_mode_name(uint32_t code) {
+const char* transmission_mode_name(uint32_t code) {
   return transmission_mode_names[code & 1u];
 }
 
-const char *guard_interval_name(uint32_t code) {
+const char* guard_interval_name(uint32_t code) {
   return guard_interval_names[code & 3u];
 }
 
-const char *modulation_name(uint32_t code) {
+const char* modulation_name(uint32_t code) {
   return modulation_names[code & 3u];
 }
 
-const char *hierarchy_name(uint32_t code) {
+const char* hierarchy_name(uint32_t code) {
   return hierarchy_names[code & 3u];
 }
 
-const char *code_rate_name(uint32_t code) {
+const char* code_rate_name(uint32_t code) {
   return code_rate_names[code & 7u];
 }

@@ -17,10 +17,10 @@ extern "C" {
 
 /* Front-end record; created by frontend_new, lives until the process exits. */
 typedef struct frontend_state {
-  i2c_handle *bus;
+  i2c_handle* bus;
   uint16_t demod_addr; /* I2C_ADDR_UNSET = not set */
   uint32_t revision;   /* identification byte, once checked */
-  i2c_handle *tuner_bus;
+  i2c_handle* tuner_bus;
   uint16_t pll_addr;  /* I2C_ADDR_UNSET = not set */
   uint32_t if_freq;   /* Hz */
   uint32_t step_size; /* Hz */
@@ -52,7 +52,7 @@ typedef struct channel {
 
 /* Acquisition report: (record, channel, cookie, FRONTEND_LOCKED or 0); the result
  * is ignored. */
-typedef int (*frontend_callback)(frontend_state *fe, channel *ch, void *cookie, int locked);
+typedef int (*frontend_callback)(frontend_state* fe, channel* ch, void* cookie, int locked);
 
 /* Bound of one lock wait when the chip's counter never reaches its limit. */
 #define FRONTEND_LOCK_TIMEOUT_MS 2000u
@@ -64,7 +64,7 @@ extern const int32_t offset_table[8];
 /* Allocates a record with the chip defaults (demodulator 0x08, PLL 0x60, IF
  * 36,166,666 Hz, step 166,667 Hz, test 1, al 4, crystal 4 MHz, pll_m 8).
  * Returns NULL after perror("malloc"). */
-frontend_state *frontend_new(i2c_handle *bus);
+frontend_state* frontend_new(i2c_handle* bus);
 
 /* Tunes each channel of the zero-terminated list, waits for lock, retunes once at
  * the offset the chip reports, reads back the parameters of a locked channel and
@@ -72,15 +72,15 @@ frontend_state *frontend_new(i2c_handle *bus);
  * not an error. Returns 0, the first I2C or tuner error, or -ETIMEDOUT after
  * "lock wait timeout at %u Hz\n" when the chip neither locks nor gives up within
  * FRONTEND_LOCK_TIMEOUT_MS. */
-int frontend_acquire(frontend_state *fe, channel *list, frontend_callback callback, void *cookie);
+int frontend_acquire(frontend_state* fe, channel* list, frontend_callback callback, void* cookie);
 
 /* Names of the parameter codes; each masks its code, so always returns a name. */
-const char *inversion_name(uint32_t code);
-const char *transmission_mode_name(uint32_t code);
-const char *guard_interval_name(uint32_t code);
-const char *modulation_name(uint32_t code);
-const char *hierarchy_name(uint32_t code);
-const char *code_rate_name(uint32_t code);
+const char* inversion_name(uint32_t code);
+const char* transmission_mode_name(uint32_t code);
+const char* guard_interval_name(uint32_t code);
+const char* modulation_name(uint32_t code);
+const char* hierarchy_name(uint32_t code);
+const char* code_rate_name(uint32_t code);
 
 #ifdef __cplusplus
 }

@@ -17,9 +17,9 @@ void i2c_set_rdwr_hook(i2c_rdwr_fn fn) {
   rdwr_hook = fn;
 }
 
-i2c_handle *i2c_open(unsigned bus) {
+i2c_handle* i2c_open(unsigned bus) {
   char path[I2C_PATH_SIZE];
-  i2c_handle *handle = malloc(sizeof(*handle));
+  i2c_handle* handle = malloc(sizeof(*handle));
   if (!handle) {
     perror("malloc");
     return NULL;
@@ -40,7 +40,7 @@ i2c_handle *i2c_open(unsigned bus) {
   return handle;
 }
 
-void i2c_close(i2c_handle *handle) {
+void i2c_close(i2c_handle* handle) {
   if (!handle) {
     return;
   }
@@ -48,7 +48,7 @@ void i2c_close(i2c_handle *handle) {
   free(handle);
 }
 
-int i2c_transfer(i2c_handle *handle, struct i2c_msg *msgs, int count) {
+int i2c_transfer(i2c_handle* handle, struct i2c_msg* msgs, int count) {
   struct i2c_rdwr_ioctl_data data;
   int ret;
 
@@ -104,10 +104,10 @@ static int transfer_status(int ret, int n) {
   return ret == n ? 0 : -1;
 }
 
-int frontend_write(i2c_handle *handle, uint16_t addr, uint16_t reg, const uint8_t *src,
+int frontend_write(i2c_handle* handle, uint16_t addr, uint16_t reg, const uint8_t* src,
                    size_t length) {
   struct i2c_msg msg;
-  uint8_t *buf;
+  uint8_t* buf;
   size_t prefix;
   int ret;
 
@@ -133,7 +133,7 @@ int frontend_write(i2c_handle *handle, uint16_t addr, uint16_t reg, const uint8_
   return transfer_status(ret, 1);
 }
 
-int frontend_read(i2c_handle *handle, uint16_t addr, uint16_t reg, uint8_t *dst, size_t length) {
+int frontend_read(i2c_handle* handle, uint16_t addr, uint16_t reg, uint8_t* dst, size_t length) {
   struct i2c_msg msgs[2];
   uint8_t prefix[2];
   size_t prefix_len;
@@ -153,7 +153,7 @@ int frontend_read(i2c_handle *handle, uint16_t addr, uint16_t reg, uint8_t *dst,
   return transfer_status(i2c_transfer(handle, msgs, 2), 2);
 }
 
-int frontend_write_mask(i2c_handle *handle, uint16_t addr, uint16_t reg, uint8_t mask,
+int frontend_write_mask(i2c_handle* handle, uint16_t addr, uint16_t reg, uint8_t mask,
                         uint8_t value) {
   uint8_t byte;
   int ret = frontend_read(handle, addr, reg, &byte, 1);
@@ -165,7 +165,7 @@ int frontend_write_mask(i2c_handle *handle, uint16_t addr, uint16_t reg, uint8_t
 }
 
 /* One tuner message of length bytes, flags 0 (write) or I2C_M_RD. */
-static int pll_message(i2c_handle *handle, uint16_t addr, uint16_t flags, uint8_t *buf,
+static int pll_message(i2c_handle* handle, uint16_t addr, uint16_t flags, uint8_t* buf,
                        size_t length) {
   struct i2c_msg msg;
 
@@ -179,11 +179,11 @@ static int pll_message(i2c_handle *handle, uint16_t addr, uint16_t flags, uint8_
   return transfer_status(i2c_transfer(handle, &msg, 1), 1);
 }
 
-int pll_write(i2c_handle *handle, uint16_t addr, const uint8_t *src, size_t length) {
+int pll_write(i2c_handle* handle, uint16_t addr, const uint8_t* src, size_t length) {
   /* The kernel only reads a write message's buffer. */
-  return pll_message(handle, addr, 0, (uint8_t *)src, length);
+  return pll_message(handle, addr, 0, (uint8_t*)src, length);
 }
 
-int pll_read(i2c_handle *handle, uint16_t addr, uint8_t *dst, size_t length) {
+int pll_read(i2c_handle* handle, uint16_t addr, uint8_t* dst, size_t length) {
   return pll_message(handle, addr, I2C_M_RD, dst, length);
 }

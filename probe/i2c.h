@@ -23,14 +23,14 @@ typedef struct i2c_handle {
 
 /* Opens /dev/i2c-<bus>, else /dev/i2c/<bus>, read-write.
  * Returns a new handle, or NULL (perror("malloc") or perror of the second path). */
-i2c_handle *i2c_open(unsigned bus);
+i2c_handle* i2c_open(unsigned bus);
 
 /* Closes the node and frees the handle. */
-void i2c_close(i2c_handle *handle);
+void i2c_close(i2c_handle* handle);
 
 /* One I2C_RDWR ioctl with count messages, no retry. Returns count, or -1 when the
  * ioctl fails (perror("i2c_transfer")) or reports another number of messages. */
-int i2c_transfer(i2c_handle *handle, struct i2c_msg *msgs, int count);
+int i2c_transfer(i2c_handle* handle, struct i2c_msg* msgs, int count);
 
 /* Writes the on-wire register address (one byte below 0x100, else two bytes high
  * first) to out and returns its length, 1 or 2. */
@@ -39,26 +39,26 @@ size_t i2c_reg_prefix(uint16_t reg, uint8_t out[2]);
 /* Writes length bytes to consecutive registers from reg in one message.
  * Returns 0, -1 when addr is unset (message, bus untouched) or the transfer failed,
  * -ENOMEM when the message buffer cannot be allocated. */
-int frontend_write(i2c_handle *handle, uint16_t addr, uint16_t reg, const uint8_t *src,
+int frontend_write(i2c_handle* handle, uint16_t addr, uint16_t reg, const uint8_t* src,
                    size_t length);
 
 /* Reads length bytes from consecutive registers from reg (write of the register
  * address, then a read, in one transfer). Returns 0 or -1 as frontend_write. */
-int frontend_read(i2c_handle *handle, uint16_t addr, uint16_t reg, uint8_t *dst, size_t length);
+int frontend_read(i2c_handle* handle, uint16_t addr, uint16_t reg, uint8_t* dst, size_t length);
 
 /* Read-modify-write of one register: (old & ~mask) | value; value is not masked.
  * Returns 0, or the read's error (nothing written) or the write's error. */
-int frontend_write_mask(i2c_handle *handle, uint16_t addr, uint16_t reg, uint8_t mask,
+int frontend_write_mask(i2c_handle* handle, uint16_t addr, uint16_t reg, uint8_t mask,
                         uint8_t value);
 
 /* One plain write / read message to the tuner PLL, no register prefix.
  * Returns 0, or -1 when addr is unset (message) or the transfer failed. */
-int pll_write(i2c_handle *handle, uint16_t addr, const uint8_t *src, size_t length);
-int pll_read(i2c_handle *handle, uint16_t addr, uint8_t *dst, size_t length);
+int pll_write(i2c_handle* handle, uint16_t addr, const uint8_t* src, size_t length);
+int pll_read(i2c_handle* handle, uint16_t addr, uint8_t* dst, size_t length);
 
 /* Test seam: when set, i2c_transfer calls this instead of ioctl(fd, I2C_RDWR, data).
  * The program never sets it, so the tool itself always issues the plain ioctl. */
-typedef int (*i2c_rdwr_fn)(int fd, struct i2c_rdwr_ioctl_data *data);
+typedef int (*i2c_rdwr_fn)(int fd, struct i2c_rdwr_ioctl_data* data);
 void i2c_set_rdwr_hook(i2c_rdwr_fn fn);
 
 #ifdef __cplusplus

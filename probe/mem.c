@@ -31,23 +31,23 @@ void mem_close(void) {
   }
 }
 
-void *mem_map(uint32_t phys, size_t size) {
+void* mem_map(uint32_t phys, size_t size) {
   uint32_t page = (uint32_t)getpagesize();
   uint32_t offset = phys & (page - 1);
-  void *map = mmap(NULL, size + offset, PROT_READ | PROT_WRITE, MAP_SHARED, mem_fd,
-                   (off_t)(phys - offset));
+  void* map =
+      mmap(NULL, size + offset, PROT_READ | PROT_WRITE, MAP_SHARED, mem_fd, (off_t)(phys - offset));
   if (map == MAP_FAILED) {
     perror("mmap");
     return NULL;
   }
-  return (uint8_t *)map + offset;
+  return (uint8_t*)map + offset;
 }
 
-void mem_unmap(void *ptr, size_t size) {
+void mem_unmap(void* ptr, size_t size) {
   uintptr_t page = (uintptr_t)getpagesize();
   uintptr_t addr = (uintptr_t)ptr;
   uintptr_t offset = addr & (page - 1);
-  if (munmap((void *)(addr - offset), size + offset) == -1) {
+  if (munmap((void*)(addr - offset), size + offset) == -1) {
     perror("munmap");
   }
 }

@@ -19,11 +19,11 @@ void mem_close(void);
 
 /* Maps size bytes at physical address phys (need not be page-aligned).
  * Returns a pointer to the byte at phys, or NULL after perror("mmap"). */
-void *mem_map(uint32_t phys, size_t size);
+void* mem_map(uint32_t phys, size_t size);
 
 /* Unmaps a mem_map result of the same size; a failure is reported with
  * perror("munmap") and otherwise ignored. */
-void mem_unmap(void *ptr, size_t size);
+void mem_unmap(void* ptr, size_t size);
 
 #ifdef __cplusplus
 }

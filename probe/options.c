@@ -9,7 +9,7 @@
 
 /* The table in usage order; var is the field of probe_options, or NO_VAR. */
 static const struct {
-  const char *name;
+  const char* name;
   int has_arg;
   size_t var;
   int def;
@@ -37,14 +37,14 @@ static const struct {
     {"wait", no_argument, offsetof(probe_options, wait), 0},
 };
 
-void options_table(probe_option table[PROBE_OPTION_COUNT + 1], probe_options *values) {
+void options_table(probe_option table[PROBE_OPTION_COUNT + 1], probe_options* values) {
   size_t i;
   for (i = 0; i < PROBE_OPTION_COUNT; i++) {
     table[i].name = option_rows[i].name;
     table[i].has_arg = option_rows[i].has_arg;
     table[i].var = NULL;
     if (option_rows[i].var != NO_VAR) {
-      table[i].var = (int *)((char *)values + option_rows[i].var);
+      table[i].var = (int*)((char*)values + option_rows[i].var);
     }
     table[i].def = option_rows[i].def;
   }
@@ -54,8 +54,8 @@ void options_table(probe_option table[PROBE_OPTION_COUNT + 1], probe_options *va
   table[PROBE_OPTION_COUNT].def = 0;
 }
 
-void set_option_defaults(const probe_option *table) {
-  const probe_option *o;
+void set_option_defaults(const probe_option* table) {
+  const probe_option* o;
   for (o = table; o->name; o++) {
     if (o->has_arg != no_argument && o->var) {
       *o->var = o->def;
@@ -63,8 +63,8 @@ void set_option_defaults(const probe_option *table) {
   }
 }
 
-void usage(FILE *out, const probe_option *table, const char *prog) {
-  const probe_option *o;
+void usage(FILE* out, const probe_option* table, const char* prog) {
+  const probe_option* o;
   fprintf(out, "usage: %s [options]\n", prog);
   for (o = table; o->name; o++) {
     fprintf(out, "\t--%s", o->name);
@@ -78,8 +78,8 @@ void usage(FILE *out, const probe_option *table, const char *prog) {
   }
 }
 
-void print_options(FILE *out, const probe_option *table) {
-  const probe_option *o;
+void print_options(FILE* out, const probe_option* table) {
+  const probe_option* o;
   for (o = table; o->name; o++) {
     if (o->var) {
       fprintf(out, "%s=%d\n", o->name, *o->var);
@@ -89,7 +89,7 @@ void print_options(FILE *out, const probe_option *table) {
   }
 }
 
-int options_parse(const probe_option *table, int argc, char **argv) {
+int options_parse(const probe_option* table, int argc, char** argv) {
   struct option longopts[PROBE_OPTION_COUNT + 1];
   size_t i;
 

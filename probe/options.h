@@ -35,9 +35,9 @@ typedef struct probe_options {
 
 /* One row of the option table. */
 typedef struct probe_option {
-  const char *name; /* NULL ends the table */
+  const char* name; /* NULL ends the table */
   int has_arg;      /* no_argument or required_argument (getopt.h) */
-  int *var;         /* the option variable; NULL for help */
+  int* var;         /* the option variable; NULL for help */
   int def;          /* default of an option with a value */
 } probe_option;
 
@@ -45,16 +45,16 @@ typedef struct probe_option {
 
 /* Fills table with a copy of the option table (PROBE_OPTION_COUNT rows and an end
  * row), each variable bound to its field of values. Values are not touched. */
-void options_table(probe_option table[PROBE_OPTION_COUNT + 1], probe_options *values);
+void options_table(probe_option table[PROBE_OPTION_COUNT + 1], probe_options* values);
 
 /* Stores the default of every option that takes a value and has a variable. */
-void set_option_defaults(const probe_option *table);
+void set_option_defaults(const probe_option* table);
 
 /* Prints the usage text for program name prog to out. */
-void usage(FILE *out, const probe_option *table, const char *prog);
+void usage(FILE* out, const probe_option* table, const char* prog);
 
 /* Prints "name=value" per option, or "name=NULL" without a variable, to out. */
-void print_options(FILE *out, const probe_option *table);
+void print_options(FILE* out, const probe_option* table);
 
 /* Results of options_parse. */
 #define OPTIONS_RUN 0
@@ -65,7 +65,7 @@ void print_options(FILE *out, const probe_option *table);
  * --help prints the usage text to stdout and returns OPTIONS_HELP at once; on an
  * unknown option or a missing value (getopt's own message) prints it too and
  * returns OPTIONS_BAD; otherwise OPTIONS_RUN. */
-int options_parse(const probe_option *table, int argc, char **argv);
+int options_parse(const probe_option* table, int argc, char** argv);
 
 #ifdef __cplusplus
 }

@@ -44,7 +44,7 @@ static const struct limit_row bands[] = {
     {861000000, 4},
 };
 
-static int lookup_limit(const struct limit_row *rows, size_t count, uint32_t f, int above) {
+static int lookup_limit(const struct limit_row* rows, size_t count, uint32_t f, int above) {
   size_t i;
   for (i = 0; i < count; i++) {
     if (f < rows[i].below) {
@@ -65,7 +65,7 @@ int pll_ratio_code(uint32_t step_size) {
   return -EINVAL;
 }
 
-int pll_divider(const frontend_state *fe, uint32_t f, uint32_t *n) {
+int pll_divider(const frontend_state* fe, uint32_t f, uint32_t* n) {
   uint32_t step = fe->step_size;
   uint32_t divider;
 
@@ -90,7 +90,7 @@ int pll_band(uint32_t f) {
   return lookup_limit(bands, sizeof(bands) / sizeof(bands[0]), f, -EINVAL);
 }
 
-int pll_build_message(const frontend_state *fe, uint32_t f, uint32_t bw, uint8_t out[4]) {
+int pll_build_message(const frontend_state* fe, uint32_t f, uint32_t bw, uint8_t out[4]) {
   uint32_t n;
   int ratio;
   int cp;
@@ -126,7 +126,7 @@ int pll_build_message(const frontend_state *fe, uint32_t f, uint32_t bw, uint8_t
   return 0;
 }
 
-int pll_set_frequency(frontend_state *fe, uint32_t f, uint32_t bw) {
+int pll_set_frequency(frontend_state* fe, uint32_t f, uint32_t bw) {
   uint8_t msg[4];
   int ret = pll_build_message(fe, f, bw, msg);
   if (ret < 0) {
@@ -141,7 +141,7 @@ int pll_set_frequency(frontend_state *fe, uint32_t f, uint32_t bw) {
 }
 
 /* Gate open, one tuner transfer (write unless reading), gate closed. */
-static int pll_gated(frontend_state *fe, uint8_t *data, size_t length, int reading) {
+static int pll_gated(frontend_state* fe, uint8_t* data, size_t length, int reading) {
   int ret = tda10046_write_mask(fe, REG_GATE, GATE_OPEN, GATE_OPEN);
   if (ret < 0) {
     return ret;
@@ -157,11 +157,11 @@ static int pll_gated(frontend_state *fe, uint8_t *data, size_t length, int readi
   return tda10046_write_mask(fe, REG_GATE, GATE_OPEN, 0x00);
 }
 
-int pll_write_gated(frontend_state *fe, const uint8_t *data, size_t length) {
+int pll_write_gated(frontend_state* fe, const uint8_t* data, size_t length) {
   /* A write only reads the buffer. */
-  return pll_gated(fe, (uint8_t *)data, length, 0);
+  return pll_gated(fe, (uint8_t*)data, length, 0);
 }
 
-int pll_read_gated(frontend_state *fe, uint8_t *data, size_t length) {
+int pll_read_gated(frontend_state* fe, uint8_t* data, size_t length) {
   return pll_gated(fe, data, length, 1);
 }

@@ -19,7 +19,7 @@ int pll_ratio_code(uint32_t step_size);
 
 /* Divider for RF frequency f (Hz) into *n. Returns 0, or -1 after
  * "invalid frequency: %u\n" when the divider is 0x8000 or more. */
-int pll_divider(const frontend_state *fe, uint32_t f, uint32_t *n);
+int pll_divider(const frontend_state* fe, uint32_t f, uint32_t* n);
 
 /* Automatic charge pump for oscillator frequency lo (Hz). Returns 3, 5, 6 or 7, or
  * -1 outside 87-895 MHz (no message). */
@@ -31,16 +31,16 @@ int pll_band(uint32_t f);
 
 /* Builds the four-byte tuner message for frequency f and channel bandwidth bw (Hz).
  * Returns 0, or the first failing step's error as above. */
-int pll_build_message(const frontend_state *fe, uint32_t f, uint32_t bw, uint8_t out[4]);
+int pll_build_message(const frontend_state* fe, uint32_t f, uint32_t bw, uint8_t out[4]);
 
 /* Tunes to f: builds the message, sends it through the gate, waits 100 us.
  * Returns 0 or the error of pll_build_message or the transfer. */
-int pll_set_frequency(frontend_state *fe, uint32_t f, uint32_t bw);
+int pll_set_frequency(frontend_state* fe, uint32_t f, uint32_t bw);
 
 /* Opens the gate, does one tuner write / read, closes the gate. Returns 0 or the
  * first error; a failed tuner transfer leaves the gate open. */
-int pll_write_gated(frontend_state *fe, const uint8_t *data, size_t length);
-int pll_read_gated(frontend_state *fe, uint8_t *data, size_t length);
+int pll_write_gated(frontend_state* fe, const uint8_t* data, size_t length);
+int pll_read_gated(frontend_state* fe, uint8_t* data, size_t length);
 
 #ifdef __cplusplus
 }

@@ -16,18 +16,18 @@ const scan_band scan_bands[SCAN_BAND_COUNT] = {
     {0x0020, 474000, 602000, 8000}, {0x4000, 585500, 816500, 7000}, {0x0040, 610000, 858000, 8000},
 };
 
-uint32_t scan_band_channels(const scan_band *band) {
+uint32_t scan_band_channels(const scan_band* band) {
   if (band->stop < band->start) {
     return 0;
   }
   return (band->stop - band->start) / band->step + 1u;
 }
 
-channel *scan_list_build(uint32_t mask) {
+channel* scan_list_build(uint32_t mask) {
   size_t total = 0;
   size_t next = 0;
   size_t row;
-  channel *list;
+  channel* list;
 
   for (row = 0; row < SCAN_BAND_COUNT; row++) {
     if (scan_bands[row].mask & mask) {
@@ -43,7 +43,7 @@ channel *scan_list_build(uint32_t mask) {
     return NULL;
   }
   for (row = 0; row < SCAN_BAND_COUNT; row++) {
-    const scan_band *band = &scan_bands[row];
+    const scan_band* band = &scan_bands[row];
     uint32_t k;
     uint32_t count;
     if (!(band->mask & mask)) {
@@ -59,7 +59,7 @@ channel *scan_list_build(uint32_t mask) {
   return list;
 }
 
-int normalize_frequency(uint32_t f, uint32_t *out) {
+int normalize_frequency(uint32_t f, uint32_t* out) {
   while (f != 0 && f < FREQ_SCALE_BELOW) {
     if (f > UINT32_MAX / 1000u) {
       return -EOVERFLOW;

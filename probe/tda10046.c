@@ -21,7 +21,7 @@
 
 #define INIT_SETTLE_US 120000
 
-uint32_t tda10046_sample_clock(const frontend_state *fe) {
+uint32_t tda10046_sample_clock(const frontend_state* fe) {
   return fe->xtal_freq * (fe->pll_m + 45u) / ((fe->pll_p + 4u) * (fe->pll_n + 1u));
 }
 
@@ -50,23 +50,23 @@ void tda10046_bandwidth_bytes(uint32_t fs, uint32_t bw, uint8_t out[5]) {
   out[4] = (uint8_t)(m & 0xFF);
 }
 
-static int write_regs(frontend_state *fe, uint8_t reg, const uint8_t *src, size_t length) {
+static int write_regs(frontend_state* fe, uint8_t reg, const uint8_t* src, size_t length) {
   return frontend_write(fe->bus, fe->demod_addr, reg, src, length);
 }
 
-static int read_regs(frontend_state *fe, uint8_t reg, uint8_t *dst, size_t length) {
+static int read_regs(frontend_state* fe, uint8_t reg, uint8_t* dst, size_t length) {
   return frontend_read(fe->bus, fe->demod_addr, reg, dst, length);
 }
 
-int tda10046_write_reg(frontend_state *fe, uint8_t reg, uint8_t value) {
+int tda10046_write_reg(frontend_state* fe, uint8_t reg, uint8_t value) {
   return write_regs(fe, reg, &value, 1);
 }
 
-int tda10046_write_mask(frontend_state *fe, uint8_t reg, uint8_t mask, uint8_t value) {
+int tda10046_write_mask(frontend_state* fe, uint8_t reg, uint8_t mask, uint8_t value) {
   return frontend_write_mask(fe->bus, fe->demod_addr, reg, mask, value);
 }
 
-int tda10046_check_revision(frontend_state *fe) {
+int tda10046_check_revision(frontend_state* fe) {
   uint8_t id;
   if (read_regs(fe, REG_ID, &id, 1) < 0) {
     fprintf(stderr, "could not read revision\n");
@@ -83,19 +83,19 @@ int tda10046_check_revision(frontend_state *fe) {
   return 0;
 }
 
-int tda10046_wakeup(frontend_state *fe) {
+int tda10046_wakeup(frontend_state* fe) {
   return tda10046_write_mask(fe, REG_SLEEP, SLEEP_BIT, 0x00);
 }
 
-int tda10046_sleep(frontend_state *fe) {
+int tda10046_sleep(frontend_state* fe) {
   return tda10046_write_mask(fe, REG_SLEEP, SLEEP_BIT, SLEEP_BIT);
 }
 
-int tda10046_restart(frontend_state *fe) {
+int tda10046_restart(frontend_state* fe) {
   return tda10046_write_mask(fe, REG_ACQ, ACQ_RESTART, ACQ_RESTART);
 }
 
-int tda10046_set_inversion(frontend_state *fe, int inversion) {
+int tda10046_set_inversion(frontend_state* fe, int inversion) {
   if (inversion == 0) {
     return tda10046_write_mask(fe, REG_INVERSION, INVERSION_OFF_BIT, INVERSION_OFF_BIT);
   }
@@ -105,7 +105,7 @@ int tda10046_set_inversion(frontend_state *fe, int inversion) {
   return -EINVAL;
 }
 
-int tda10046_set_modulation(frontend_state *fe, int modulation) {
+int tda10046_set_modulation(frontend_state* fe, int modulation) {
   static const int constellation_points[] = {4, 16, 64};
   uint8_t code;
   for (code = 0; code < 3; code++) {
@@ -116,7 +116,7 @@ int tda10046_set_modulation(frontend_state *fe, int modulation) {
   return -EINVAL;
 }
 
-int tda10046_set_bandwidth(frontend_state *fe, uint32_t bw) {
+int tda10046_set_bandwidth(frontend_state* fe, uint32_t bw) {
   uint8_t bytes[5];
   tda10046_bandwidth_bytes(tda10046_sample_clock(fe), bw, bytes);
   return write_regs(fe, REG_BANDWIDTH, bytes, sizeof(bytes));
@@ -130,10 +130,10 @@ struct init_step {
   uint8_t value;
 };
 
-static int run_init_steps(frontend_state *fe, const struct init_step *steps, size_t count) {
+static int run_init_steps(frontend_state* fe, const struct init_step* steps, size_t count) {
   size_t i;
   for (i = 0; i < count; i++) {
-    const struct init_step *s = &steps[i];
+    const struct init_step* s = &steps[i];
     int ret;
     if (s->masked) {
       ret = tda10046_write_mask(fe, s->reg, s->mask, s->value);
@@ -149,14 +149,14 @@ static int run_init_steps(frontend_state *fe, const struct init_step *steps, siz
 
 /* Steps 10 to 27, after the clock set-up and the settling pause. */
 static const struct init_step init_tail[] = {
-    {1, 0x37, 0xC0, 0x00}, {0, 0x01, 0, 0x87}, {1, 0x07, 0x20, 0x00}, {0, 0x16, 0, 0x88},
-    {0, 0x1E, 0, 0x07},    {0, 0x1F, 0, 0xC0}, {0, 0x37, 0, 0x38},    {1, 0x3A, 0x80, 0x80},
+    {1, 0x37, 0xC0, 0x00}, {0, 0x01, 0, 0x87},    {1, 0x07, 0x20, 0x00}, {0, 0x16, 0, 0x88},
+    {0, 0x1E, 0, 0x07},    {0, 0x1F, 0, 0xC0},    {0, 0x37, 0, 0x38},    {1, 0x3A, 0x80, 0x80},
     {1, 0x3B, 0xC0, 0x40}, {1, 0x3B, 0x3E, 0x38}, {1, 0x3D, 0xF0, 0x60}, {0, 0x43, 0, 0x00},
-    {0, 0x46, 0, 0x12},    {0, 0x47, 0, 0x00}, {0, 0x48, 0, 0xFF},    {0, 0x49, 0, 0x00},
+    {0, 0x46, 0, 0x12},    {0, 0x47, 0, 0x00},    {0, 0x48, 0, 0xFF},    {0, 0x49, 0, 0x00},
     {0, 0x4A, 0, 0xFF},    {0, 0x4F, 0, 0x1A},
 };
 
-int tda10046_init(frontend_state *fe) {
+int tda10046_init(frontend_state* fe) {
   uint32_t fs = tda10046_sample_clock(fe);
   uint16_t word = tda10046_if_word(fe->if_freq, fs);
   uint8_t if_bytes[2];
@@ -192,7 +192,7 @@ int tda10046_init(frontend_state *fe) {
   return run_init_steps(fe, init_tail, sizeof(init_tail) / sizeof(init_tail[0]));
 }
 
-int tda10046_read_tps(frontend_state *fe, channel *ch) {
+int tda10046_read_tps(frontend_state* fe, channel* ch) {
   uint8_t r[2];
   int ret = read_regs(fe, REG_RX_TPS, r, sizeof(r));
   if (ret < 0) {
@@ -207,7 +207,7 @@ int tda10046_read_tps(frontend_state *fe, channel *ch) {
   return 0;
 }
 
-int tda10046_read_inversion(frontend_state *fe, uint32_t *inversion) {
+int tda10046_read_inversion(frontend_state* fe, uint32_t* inversion) {
   uint8_t value;
   int ret = read_regs(fe, REG_INVERSION, &value, 1);
   if (ret < 0) {
@@ -217,7 +217,7 @@ int tda10046_read_inversion(frontend_state *fe, uint32_t *inversion) {
   return 0;
 }
 
-int tda10046_write_tps(frontend_state *fe, const channel *ch) {
+int tda10046_write_tps(frontend_state* fe, const channel* ch) {
   uint8_t bytes[3];
   int ret;
   bytes[0] = 0xA0;
@@ -231,7 +231,7 @@ int tda10046_write_tps(frontend_state *fe, const channel *ch) {
   return tda10046_write_reg(fe, REG_ACQ, 0xA0 | ACQ_RESTART);
 }
 
-int tda10046_get_bw(frontend_state *fe) {
+int tda10046_get_bw(frontend_state* fe) {
   (void)fe;
   printf("%s NYI\n", "tda10046_get_bw");
   return 0;

@@ -5,6 +5,7 @@
 #ifndef FEPROBE_TESTS_FAKE_I2C_H
 #define FEPROBE_TESTS_FAKE_I2C_H
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <functional>
@@ -26,22 +27,27 @@ class FakeI2c {
   static constexpr uint16_t kDemod = 0x08;
   static constexpr uint16_t kPll = 0x60;
 
-  FakeI2c() {
+  // The newest fake answers; destroying it gives the bus back to the previous one.
+  FakeI2c() : previous_(current_) {
     current_ = this;
     i2c_set_rdwr_hook(&FakeI2c::Rdwr);
   }
   ~FakeI2c() {
-    i2c_set_rdwr_hook(nullptr);
-    current_ = nullptr;
+    current_ = previous_;
+    if (!current_) i2c_set_rdwr_hook(nullptr);
   }
+  FakeI2c(const FakeI2c&) = delete;
+  FakeI2c& operator=(const FakeI2c&) = delete;
 
   uint8_t regs[256] = {};
   std::vector<std::vector<FakeMsg>> transfers;
   // When set, replaces the ioctl's result (e.g. -1, or a short count).
   bool override_result = false;
   int result = 0;
-  // Fail (as a NAK would) every transfer from this one on (0-based), -1 = never.
+  // Fail (as a NAK would) every transfer from this one on (0-based), -1 = never,
+  // and the transfers listed in fail_at.
   int fail_from = -1;
+  std::vector<int> fail_at;
   // Called after a write to a demodulator register with the first register written.
   std::function<void(uint8_t)> on_write;
   // Called before a demodulator read of register reg; may update regs.
@@ -73,7 +79,8 @@ class FakeI2c {
   int Transfer(struct i2c_rdwr_ioctl_data* data) {
     int index = static_cast<int>(transfers.size());
     transfers.emplace_back();
-    if (fail_from >= 0 && index >= fail_from) {
+    bool listed = std::find(fail_at.begin(), fail_at.end(), index) != fail_at.end();
+    if (listed || (fail_from >= 0 && index >= fail_from)) {
       errno = ENXIO;
       return -1;
     }
@@ -85,7 +92,8 @@ class FakeI2c {
       }
       if (m.addr == kDemod && !(m.flags & I2C_M_RD) && m.len > 0) {
         pointer_ = m.buf[0];
-        for (uint16_t k = 1; k < m.len; k++) regs[static_cast<uint8_t>(pointer_ + k - 1)] = m.buf[k];
+        for (uint16_t k = 1; k < m.len; k++)
+          regs[static_cast<uint8_t>(pointer_ + k - 1)] = m.buf[k];
         if (m.len > 1 && on_write) on_write(pointer_);
       }
       if (m.addr == kDemod && (m.flags & I2C_M_RD)) {
@@ -99,6 +107,7 @@ class FakeI2c {
   }
 
   uint8_t pointer_ = 0;
+  FakeI2c* previous_;
   static inline FakeI2c* current_ = nullptr;
 };
 

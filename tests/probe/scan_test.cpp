@@ -29,8 +29,7 @@ std::vector<std::pair<uint32_t, uint32_t>> Channels(const channel* list) {
   std::vector<std::pair<uint32_t, uint32_t>> out;
   for (; list->frequency != 0; list++) {
     EXPECT_EQ(0u, list->inversion + list->transmission_mode + list->guard_interval +
-                      list->modulation + list->hierarchy + list->code_rate_hp +
-                      list->code_rate_lp);
+                      list->modulation + list->hierarchy + list->code_rate_hp + list->code_rate_lp);
     out.emplace_back(list->frequency, list->bandwidth);
   }
   EXPECT_EQ(0u, list->bandwidth);
@@ -38,8 +37,8 @@ std::vector<std::pair<uint32_t, uint32_t>> Channels(const channel* list) {
 }
 
 TEST(ScanBands, ChannelCountPerRow) {
-  const uint32_t counts[SCAN_BAND_COUNT] = {7, 5, 9, 7, 14, 42, 3, 2, 1,
-                                            2, 7, 8, 10, 21, 8, 17, 34, 32};
+  const uint32_t counts[SCAN_BAND_COUNT] = {7, 5, 9, 7,  14, 42, 3,  2,  1,
+                                            2, 7, 8, 10, 21, 8,  17, 34, 32};
   for (size_t i = 0; i < SCAN_BAND_COUNT; i++)
     EXPECT_EQ(counts[i], scan_band_channels(&scan_bands[i])) << "row " << i + 1;
   const scan_band reversed = {1, 500, 400, 100};
@@ -98,9 +97,9 @@ TEST(NormalizeFrequency, ScalesMHzAndKHzToHz) {
     uint32_t in;
     uint32_t out;
   } cases[] = {
-      {474, 474000000},       {474000, 474000000}, {474000000, 474000000},
-      {0, 0},                 {10000000, 10000000}, {4, 4000000000u},
-      {4294967, 4294967000u}, {10000, 10000000},    {4294967295u, 4294967295u},
+      {474, 474000000},           {474000, 474000000}, {474000000, 474000000}, {0, 0},
+      {10000000, 10000000},       {4, 4000000000u},    {4294967, 4294967000u}, {10000, 10000000},
+      {4294967295u, 4294967295u},
   };
   for (const auto& c : cases) {
     uint32_t out = 1;
