@@ -1,0 +1,66 @@
+// The comment operations: list a content's comments, create, view and
+// delete one. Their answers are comment lists (CommentParser.cpp),
+// completed in CommentHandlers.cpp.
+#include "content/ContentCommands.h"
+#include "groups/OperationRequest.h"
+#include "service/KVLog.h"
+#include "service/KVUrlEncode.h"
+
+namespace W {
+
+namespace {
+
+WSTATUS refuse() {
+  KV_LOG_OAI(-1);
+  return -1;
+}
+
+}  // namespace
+
+WSTATUS WKVOAI::retrieveComments(const WContent& content, KVCommentListCallback callback,
+                                 UINT32 searchIndex, UINT32 searchCount, VOID* userData) {
+  WSTATUS status = requireLogin(*this);
+  if (status != 0) return status;
+  if (content.getUID().empty()) return refuse();
+  auto cmd = newCommand<CommentsRetrievalCMD>(*this, KV_CMD_COMMENT_LIST, callback, userData);
+  cmd->content = content;
+  cmd->searchIndex = searchIndex;
+  cmd->searchCount = searchCount;
+  // Without a count the service picks the page size; the "&" stays.
+  STRING resource = percentEncode(content.getUID()) +
+                    "/comment.list?search_index=" + KVService::int2str(searchIndex) + "&";
+  if (searchCount != 0) resource += "search_count=" + KVService::int2str(searchCount);
+  return submitCommand(*this, KVMethod::Get, resource, m_pService->sessionHeaders(), STRING(),
+                       std::move(cmd));
+}
+
+WSTATUS WKVOAI::createComment(const WContent& content, const WComment& comment,
+                              KVCommentTextCallback callback, VOID* userData) {
+  WSTATUS status = requireLogin(*this);
+  if (status != 0) return status;
+  if (comment.getComment().empty() || content.getUID().empty()) return refuse();
+  auto cmd = newCommand<CommentCreationCMD>(*this, KV_CMD_COMMENT_CREATE, callback, userData);
+  cmd->content = content;
+  cmd->comment = comment;
+  // This resource takes the app token alone, without signature or date.
+  const KVHeaderMap headers = {{"appToken", m_pService->getAppToken()}};
+  return submitCommand(*this, KVMethod::Post, percentEncode(content.getUID()) + "/comment",
+                       headers, "commentText=" + percentEncode(comment.getComment()),
+                       std::move(cmd));
+}
+
+WSTATUS WKVOAI::deleteComment(const WComment& comment, KVCommentCallback callback,
+                              VOID* userData) {
+  return requestOnRecord<CommentDeletionCMD>(
+      *this, KV_CMD_COMMENT_DELETE, KVMethod::Post, comment.getUID(), "delete", callback,
+      userData, [&](CommentDeletionCMD& cmd) { cmd.comment = comment; });
+}
+
+WSTATUS WKVOAI::viewComment(const WComment& comment, KVCommentTextCallback callback,
+                            VOID* userData) {
+  return requestOnRecord<CommentViewCMD>(*this, KV_CMD_COMMENT_VIEW, KVMethod::Get,
+                                         comment.getUID(), "view", callback, userData,
+                                         [&](CommentViewCMD& cmd) { cmd.comment = comment; });
+}
+
+}  // namespace W

@@ -1,0 +1,21 @@
+// Viewing and deleting an existing content: the requests. Their answers are
+// content lists (ContentParser.cpp), completed in ContentHandlers.cpp.
+#include "content/ContentCommands.h"
+#include "groups/OperationRequest.h"
+
+namespace W {
+
+WSTATUS WKVOAI::viewContent(const WContent& content, KVContentCallback callback, VOID* userData) {
+  return requestOnRecord<ContentViewCMD>(*this, KV_CMD_CONTENT_VIEW, KVMethod::Get,
+                                         content.getUID(), "view", callback, userData,
+                                         [&](ContentViewCMD& cmd) { cmd.content = content; });
+}
+
+WSTATUS WKVOAI::deleteContent(const WContent& content, KVContentCallback callback,
+                              VOID* userData) {
+  return requestOnRecord<ContentDeletionCMD>(
+      *this, KV_CMD_CONTENT_DELETE, KVMethod::Post, content.getUID(), "delete", callback,
+      userData, [&](ContentDeletionCMD& cmd) { cmd.content = content; });
+}
+
+}  // namespace W

@@ -1,0 +1,170 @@
+// Content records of the service's answers: feed items, gallery items,
+// message-board and calendar entries, in the form the record's identifiers
+// select. Used by feeds, galleries and the content operations.
+#include <libxml++/libxml++.h>
+
+#include "groups/ServiceAnswer.h"
+
+namespace W {
+
+namespace {
+
+STRING entry(const char* name, const xmlpp::Node* node) {
+  return KVService::getEntryContent(name, node);
+}
+
+// The "comment" children of a content element.
+std::list<WComment> readComments(WKVOAI& oai, const xmlpp::Node* node) {
+  WContainer<WComment> comments;
+  UINT32 count = 0;
+  oai.parseComments(node, comments, count);
+  return comments.getData();
+}
+
+void readFeedForm(WKVOAI& oai, const xmlpp::Node* node, WContent& content) {
+  STRING type = entry("contentType", node);
+  if (type.empty()) type = entry("type", node);
+  content.setType(type);
+  content.setRegisterTime(entryDate("contentRegisterTime", node));
+  content.setDescription(entry("contentDesc", node));
+  content.setCommentCount(entryNumber("commentCount", node));
+  walkChildren(oai, node, [&](const xmlpp::Node* child) {
+    const STRING name = child->get_name();
+    if (name == "contentDetail") {
+      oai.getContentDetail(child, content);
+      if (content.getResourceURL().empty()) content.setResourceURL(entry("uploadUrl", node));
+    } else if (name == "contentCreator") {
+      content.setUser(oai.getUser(child));
+    }
+    return true;
+  });
+}
+
+// The calendar events a gallery item links to; empty after a cancel.
+std::list<WEvent> readLinkedEvents(WKVOAI& oai, const xmlpp::Node* eventLink) {
+  std::list<WEvent> events;
+  walkChildren(oai, eventLink, [&](const xmlpp::Node* child) {
+    if (child->get_name() != "contentLink") return true;
+    WEvent event;
+    event.setUID(entry("ID", child));
+    if (event.getUID().empty()) return true;
+    event.setCalendarUID(entry("calendarID", child));
+    oai.parseEvent(child, event);
+    events.push_back(event);
+    return true;
+  });
+  if (oai.isCancelRequested()) events.clear();
+  return events;
+}
+
+void readGalleryForm(WKVOAI& oai, const xmlpp::Node* node, WContent& content) {
+  content.setSize(entry("size", node));
+  content.setCreateDate(entryDate("contentCreateDate", node));
+  content.setExt(entry("contentExt", node));
+  content.setFormat(entry("format", node));
+  WSize resolution = oai.getPhotoResolution(node);
+  if (resolution.getWidth() == 0 && resolution.getHeight() == 0) {
+    resolution = oai.getVideoResolution(node);
+  }
+  content.setResolution(resolution);
+  content.setDuration(entry("contentDurationTime", node));
+  content.setResourceURL(entry("contentUrl", node));
+  const xmlpp::Node* thumbnail = firstChildNamed(node, "thumbnail");
+  content.setThumbnails(thumbnail != nullptr ? oai.getThumbnails(thumbnail)
+                                             : std::list<WMediaResource>());
+  content.setDescription(entry("contentDesc", node));
+  content.setRegisterDate(entryDate("contentRegisterDate", node));
+  const std::list<WPerson> members = oai.getUsers(node, "contentRegisterMember");
+  if (!members.empty()) content.setUser(members.front());
+  content.setComments(readComments(oai, node));
+  if (!entry("commentCount", node).empty()) {
+    content.setCommentCount(entryNumber("commentCount", node));
+  }
+  if (const xmlpp::Node* eventLink = firstChildNamed(node, "eventLink")) {
+    content.setEvents(readLinkedEvents(oai, eventLink));
+  }
+  content.setDownloader(&WKVOAI::fnContentDownloader, &oai);
+}
+
+void readMessageForm(WKVOAI& oai, const xmlpp::Node* node, WContent& content) {
+  content.setSize(entry("size", node));
+  content.setCreateDate(entryDate("contentCreateDate", node));
+  WMessage message;
+  oai.parseMessage(node, message);
+  content.setMessages({message});
+  content.setComments(readComments(oai, node));
+}
+
+void readCalendarForm(WKVOAI& oai, const xmlpp::Node* node, WContent& content) {
+  WEvent event;
+  oai.parseEvent(node, event);
+  content.setEvents({event});
+  content.setComments(readComments(oai, node));
+}
+
+}  // namespace
+
+int WKVOAI::parseString(STRING payload, WContainer<WContent>& contents, UINT32& count) {
+  return walkEnvelope(payload, [&](const xmlpp::Node* data) -> WSTATUS {
+    parseContents(data, contents, count);
+    if (isCancelRequested()) contents.data().clear();
+    return 0;
+  });
+}
+
+int WKVOAI::parseContents(const xmlpp::Node* data, WContainer<WContent>& contents,
+                          UINT32& count) {
+  if (data == nullptr) return 0;
+  if (!data->get_children().empty()) count = 0;
+  // Reads one item whose identifiers are set; an item without UID is skipped.
+  auto add = [&](const xmlpp::Node* element, WContent& content) {
+    if (content.getUID().empty()) return;
+    parseContent(element, content);
+    contents.data().push_back(content);
+    ++count;
+  };
+  walkChildren(*this, data, [&](const xmlpp::Node* child) {
+    const STRING name = child->get_name();
+    WContent content;
+    if (name == "content") {
+      content.setUID(entry("contentId", child));
+      add(child, content);
+    } else if (name == "group") {
+      walkChildren(*this, child, [&](const xmlpp::Node* item) {
+        if (item->get_name() != "content") return true;
+        WContent listed;
+        listed.setUID(entry("id", item));
+        listed.setGalleryID(entry("galleryID", item));
+        listed.setMsgBoardID(entry("messageBoardID", item));
+        listed.setCalendarID(entry("calendarID", item));
+        add(item, listed);
+        return true;
+      });
+    } else if (name == "contentId") {
+      // "data" describes one content itself.
+      content.setUID(entry("contentId", data));
+      add(data, content);
+    }
+    return true;
+  });
+  contents.setCount(static_cast<int>(count));
+  if (isCancelRequested()) contents.data().clear();
+  return 0;
+}
+
+int WKVOAI::parseContent(const xmlpp::Node* node, WContent& content) {
+  if (node == nullptr) return 0;
+  content.setContentProvider(m_provider);
+  if (!content.getGalleryID().empty()) {
+    readGalleryForm(*this, node, content);
+  } else if (!content.getMsgBoardID().empty()) {
+    readMessageForm(*this, node, content);
+  } else if (!content.getCalendarID().empty()) {
+    readCalendarForm(*this, node, content);
+  } else if (!content.getUID().empty()) {
+    readFeedForm(*this, node, content);
+  }
+  return 0;
+}
+
+}  // namespace W

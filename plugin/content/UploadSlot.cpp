@@ -1,0 +1,23 @@
+// The upload slot that the service grants before a file is uploaded: the
+// new content's identifier and the URL the file goes to.
+#include <libxml++/libxml++.h>
+
+#include "groups/ServiceAnswer.h"
+
+namespace W {
+
+int WKVOAI::parseString(STRING payload, WContent& content) {
+  return walkEnvelope(payload, [&](const xmlpp::Node* data) -> WSTATUS {
+    content.setUID(KVService::getEntryContent("contentId", data));
+    content.setResourceURL(KVService::getEntryContent("uploadUrl", data));
+    return 0;
+  });
+}
+
+WSTATUS WKVOAI::getUploadUrlDone(const HttpResponse& response, WContent& content) {
+  const int code = response.getHttpResponseCode();
+  if (code == 200) return parseString(response.getPayload(), content);
+  return KVService::getWlibSTATUS(KVService::getKVSTATUS(code));
+}
+
+}  // namespace W

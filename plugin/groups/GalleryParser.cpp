@@ -1,0 +1,72 @@
+// Gallery records: the dated collections of a group's contents in a gallery
+// list answer. Only the answer's first group is read.
+#include <libxml++/libxml++.h>
+
+#include "groups/ServiceAnswer.h"
+#include "service/KVLog.h"
+
+namespace W {
+
+WSTATUS WKVOAI::parseString(STRING payload, WContainer<WKVGallery>& galleries, UINT32& count) {
+  return walkEnvelope(payload, [&](const xmlpp::Node* data) -> WSTATUS {
+    if (parseGalleries(data, galleries, count) < 0) {
+      galleries.clear();
+      return -16;  // logged where the gallery failed
+    }
+    if (isCancelRequested()) galleries.clear();
+    return 0;
+  });
+}
+
+WSTATUS WKVOAI::parseGalleries(const xmlpp::Node* data, WContainer<WKVGallery>& galleries,
+                               UINT32& count) {
+  count = 0;
+  WSTATUS status = 0;
+  walkChildren(*this, firstChildNamed(data, "group"), [&](const xmlpp::Node* child) {
+    if (child->get_name() != "gallery") return true;
+    WKVGallery gallery;
+    gallery.setUID(KVService::getEntryContent("id", child));
+    if (gallery.getUID().empty()) return true;
+    status = parseGallery(child, gallery);
+    if (status < 0) {
+      galleries.clear();
+      return false;
+    }
+    galleries.data().push_back(gallery);
+    ++count;
+    return true;
+  });
+  if (status < 0) return -16;
+  galleries.setCount(static_cast<int>(count));
+  if (isCancelRequested()) galleries.clear();
+  return 0;
+}
+
+WSTATUS WKVOAI::parseGallery(const xmlpp::Node* node, WKVGallery& gallery) {
+  gallery.setContentProvider(m_provider);
+  gallery.setUID(KVService::getEntryContent("id", node));
+  gallery.setDate(entryDate("galleryDate", node));
+  gallery.setDescription(KVService::getEntryContent("galleryDescription", node));
+  gallery.setRegisterDate(entryDate("galleryRegisterDate", node));
+  std::list<WContent> contents;
+  WSTATUS status = 0;
+  walkChildren(*this, node, [&](const xmlpp::Node* child) {
+    if (child->get_name() != "content") return true;
+    WContent content;
+    content.setUID(KVService::getEntryContent("id", child));
+    content.setGalleryID(gallery.getUID());
+    if (content.getUID().empty()) return true;
+    if (parseContent(child, content) < 0) {
+      contents.clear();
+      KV_LOG_OAI(-16);
+      status = -16;
+      return false;
+    }
+    contents.push_back(content);
+    return true;
+  });
+  gallery.setContents(contents);
+  return status;
+}
+
+}  // namespace W

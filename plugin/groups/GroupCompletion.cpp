@@ -1,0 +1,63 @@
+// Completion handlers of the group, feed and gallery operations, built on
+// the list completion sequence.
+#include "groups/GroupCommands.h"
+#include "groups/ListCompletion.h"
+
+namespace W {
+
+namespace {
+
+// Feeds and galleries: a page of contents, with more to come when the
+// answer held more than the command's count.
+template <class Cmd>
+void completeContentPage(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& response,
+                         Cmd* cmd) {
+  completeList<WContent>(
+      oai, status, response, cmd, [cmd](UINT32 parsed) { return cmd->count < parsed; },
+      [&](WSTATUS result, const WContainer<WContent>& contents) {
+        cmd->callback(result, oai.getContentProvider(), contents, cmd->userData);
+      });
+}
+
+}  // namespace
+
+void WKVOAI::cbGroupListRetrievalDone(SESSION_STATUS status, const HttpResponse& response,
+                                      GroupListRetrievalCMD* cmd) {
+  completeList<WGroup>(
+      *this, status, response, cmd,
+      // Unsigned, as the page is: more groups than index + count.
+      [cmd](UINT32 parsed) { return cmd->searchIndex + cmd->searchCount < parsed; },
+      [&](WSTATUS result, const WContainer<WGroup>& groups) {
+        cmd->callback(result, m_provider, groups, cmd->person, cmd->userData);
+      });
+}
+
+void WKVOAI::cbGroupCreationDone(SESSION_STATUS status, const HttpResponse& response,
+                                 GroupCreationCMD* cmd) {
+  completeList<WGroup>(*this, status, response, cmd, &noFurtherPages,
+                       [&](WSTATUS result, const WContainer<WGroup>& groups) {
+                         // A failed parse has emptied the list already.
+                         cmd->callback(result, m_provider, firstOr(groups, cmd->group),
+                                       cmd->userData);
+                       });
+}
+
+void WKVOAI::cbGroupDeletionDone(SESSION_STATUS status, const HttpResponse& response,
+                                 GroupDeletionCMD* cmd) {
+  completeList<WGroup>(*this, status, response, cmd, &noFurtherPages,
+                       [&](WSTATUS result, const WContainer<WGroup>&) {
+                         cmd->callback(result, m_provider, cmd->group, cmd->userData);
+                       });
+}
+
+void WKVOAI::cbGroupFeedsRetrievalDone(SESSION_STATUS status, const HttpResponse& response,
+                                       GroupFeedsRetrievalCMD* cmd) {
+  completeContentPage(*this, status, response, cmd);
+}
+
+void WKVOAI::cbGroupGalleryRetrievalDone(SESSION_STATUS status, const HttpResponse& response,
+                                         GroupGalleryRetrievalCMD* cmd) {
+  completeContentPage(*this, status, response, cmd);
+}
+
+}  // namespace W

@@ -1,0 +1,90 @@
+// Group list, creation and deletion: the requests. Their answers are read by
+// GroupParser.cpp and completed in GroupCompletion.cpp.
+#include "groups/GroupCommands.h"
+#include "groups/OperationRequest.h"
+#include "service/KVUrlEncode.h"
+
+namespace W {
+
+namespace {
+
+const char* sortWord(KV_OPTION_SORT sort) {
+  switch (sort) {
+    case KV_SORT_CREATED_TIME:
+      return "created_time";
+    case KV_SORT_RECENT_USED:
+      return "recent_used";
+    default:
+      return "alphabetical";
+  }
+}
+
+// The include option of the group list. The single words are followed by
+// "&"; the full list is preceded by one more "&"; "none" ends the query.
+STRING includeParameter(KV_OPTION_INCLUDE include) {
+  switch (include) {
+    case KV_INCLUDE_USAGE:
+      return "option_include=usage&";
+    case KV_INCLUDE_MEMBER:
+      return "option_include=member&";
+    case KV_INCLUDE_CREATOR:
+      return "option_include=creator&";
+    case KV_INCLUDE_NEW:
+      return "option_include=new&";
+    case KV_INCLUDE_ALL:
+      return "&option_include=creator,member,usage,new";
+    default:
+      return "option_include=none";
+  }
+}
+
+// The first non-empty of the UIDs, encoded, or "me".
+STRING pathOwner(const STRING& uid, const STRING& fallback = STRING()) {
+  if (!uid.empty()) return percentEncode(uid);
+  if (!fallback.empty()) return percentEncode(fallback);
+  return "me";
+}
+
+}  // namespace
+
+WSTATUS WKVOAI::retrieveGroupList(const WPerson& person, KVGroupListCallback callback,
+                                  UINT32 searchIndex, UINT32 searchCount, KV_OPTION_SORT sort,
+                                  KV_OPTION_INCLUDE include, VOID* userData) {
+  WSTATUS status = requireLogin(*this);
+  if (status != 0) return status;
+  auto cmd = newCommand<GroupListRetrievalCMD>(*this, KV_CMD_GROUP_LIST, callback, userData);
+  cmd->person = person;
+  cmd->searchIndex = searchIndex;
+  cmd->searchCount = searchCount;
+  const STRING resource = pathOwner(person.getUID()) + "/group.list?" +
+                          "search_index=" + KVService::int2str(searchIndex) + "&" +
+                          "search_count=" + KVService::int2str(searchCount != 0 ? searchCount : 10) +
+                          "&" + "option_sort=" + sortWord(sort) + "&" + includeParameter(include);
+  return submitCommand(*this, KVMethod::Get, resource, m_pService->sessionHeaders(), STRING(),
+                       std::move(cmd));
+}
+
+WSTATUS WKVOAI::createGroup(const WGroup& group, const WPerson& person, KVGroupCallback callback,
+                            VOID* userData) {
+  WSTATUS status = requireLogin(*this);
+  if (status != 0) return status;
+  auto cmd = newCommand<GroupCreationCMD>(*this, KV_CMD_GROUP_CREATE, callback, userData);
+  cmd->group = group;
+  const STRING resource = pathOwner(person.getUID(), m_pService->getUserID()) + "/group.create";
+  STRING body = "group_name=" + percentEncode(group.getName());
+  if (!group.getDescription().empty()) body += "&group_desc=" + percentEncode(group.getDescription());
+  return submitCommand(*this, KVMethod::Post, resource, m_pService->sessionHeaders(), body,
+                       std::move(cmd));
+}
+
+WSTATUS WKVOAI::deleteGroup(const WGroup& group, KVGroupCallback callback, VOID* userData) {
+  WSTATUS status = requireLogin(*this);
+  if (status != 0) return status;
+  auto cmd = newCommand<GroupDeletionCMD>(*this, KV_CMD_GROUP_DELETE, callback, userData);
+  cmd->group = group;
+  const STRING body = group.getUID().empty() ? STRING() : "groupID=" + percentEncode(group.getUID());
+  return submitCommand(*this, KVMethod::Post, "me/group.delete", headersWithAppToken(*m_pService),
+                       body, std::move(cmd));
+}
+
+}  // namespace W

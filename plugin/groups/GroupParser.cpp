@@ -1,0 +1,105 @@
+// Group records of the service's answers: the group list, the answers of
+// group creation and deletion, group images and masters.
+#include <libxml++/libxml++.h>
+
+#include "groups/ServiceAnswer.h"
+#include "service/KVLog.h"
+
+namespace W {
+
+namespace {
+const char* const kGroupThumbnail = "groupImageThumbnail_274X204";
+}  // namespace
+
+WSTATUS WKVOAI::parseString(STRING payload, WContainer<WGroup>& groups, UINT32& count) {
+  return walkEnvelope(payload, [&](const xmlpp::Node* data) -> WSTATUS {
+    if (parseGroups(data, groups, count) < 0) {
+      groups.clear();
+      return -16;  // logged where the group failed
+    }
+    if (isCancelRequested()) groups.clear();
+    return 0;
+  });
+}
+
+WSTATUS WKVOAI::parseGroups(const xmlpp::Node* data, WContainer<WGroup>& groups, UINT32& count) {
+  count = 0;
+  WSTATUS status = 0;
+  // Reads one group element into the list; false ends the walk on failure.
+  auto addGroup = [&](const xmlpp::Node* element, WGroup& group) {
+    if (parseGroup(element, group, STRING()) < 0) {
+      groups.clear();
+      KV_LOG_OAI(-16);
+      status = -16;
+      return false;
+    }
+    groups.data().push_back(group);
+    ++count;
+    return true;
+  };
+  walkChildren(*this, data, [&](const xmlpp::Node* child) {
+    const STRING name = child->get_name();
+    WGroup group;
+    if (name == "group") return addGroup(child, group);
+    if (name == "user") {
+      walkChildren(*this, child, [&](const xmlpp::Node* member) {
+        if (member->get_name() != "group") return true;
+        WGroup owned;
+        owned.setUID(KVService::getEntryContent("id", member));
+        return owned.getUID().empty() || addGroup(member, owned);
+      });
+      return status == 0;
+    }
+    if (name == "groupId") {
+      // An answer that names only the group (creation): not counted.
+      group.setUID(KVService::getEntryContent("groupId", data));
+      groups.data().push_back(group);
+    }
+    return true;
+  });
+  if (status < 0) return status;
+  groups.setCount(static_cast<int>(count));
+  if (isCancelRequested()) groups.clear();
+  return 0;
+}
+
+WSTATUS WKVOAI::parseGroup(const xmlpp::Node* node, WGroup& group, const STRING& /*unused*/) {
+  if (node == nullptr) return 0;
+  group.setContentProvider(m_provider);
+  // A group listed under its member carries its identifier as "id"; keep
+  // that one when the element has no "groupId" of its own.
+  const STRING uid = KVService::getEntryContent("groupId", node);
+  if (!uid.empty() || group.getUID().empty()) group.setUID(uid);
+  group.setName(KVService::getEntryContent("groupName", node));
+  group.setDescription(KVService::getEntryContent("groupDesc", node));
+  walkChildren(*this, node, [&](const xmlpp::Node* child) {
+    const STRING name = child->get_name();
+    if (name == "groupImage") getGroupImage(child, group);
+    if (name == "groupMaster") group.setMaster(getUser(child));
+    return true;
+  });
+  group.setTotalCount(entryNumber("totalContentCount", node));
+  group.setPhotoCount(entryNumber("photoCount", node));
+  group.setAudioCount(entryNumber("audioCount", node));
+  group.setVideoCount(entryNumber("videoCount", node));
+  group.setCommentCount(entryNumber("commentCount", node));
+  return 0;
+}
+
+void WKVOAI::getGroupImage(const xmlpp::Node* node, WGroup& group) {
+  group.setImageUrl(KVService::getEntryContent("groupImageUrl", node));
+  walkChildren(*this, node, [&](const xmlpp::Node* child) {
+    if (child->get_name() != "thumbnail") return true;
+    WMediaResource image;
+    image.setContentProvider(m_provider);
+    image.setResourceURL(KVService::getEntryContent(kGroupThumbnail, child));
+    if (!image.getResourceURL().empty()) {
+      image.setUID(kGroupThumbnail);
+      image.setDownloader(&WKVOAI::fnContentDownloader, this);
+    }
+    group.setImage(image);
+    return true;
+  });
+}
+
+}  // namespace W

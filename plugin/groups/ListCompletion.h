@@ -1,0 +1,49 @@
+// The completion sequence of the list operations (group list, feeds,
+// galleries, and group creation and deletion): parse the answer into a
+// fresh container, rate it against the page that was asked for, and tell
+// the caller. Written once; a handler supplies the record type, its status
+// 100 rule and how it calls its caller's callback.
+#pragma once
+
+#include "frame/WKVOAICompletion.h"
+
+namespace W {
+
+// The first record of `records`, or `fallback` when there is none.
+template <class T>
+const T& firstOr(const WContainer<T>& records, const T& fallback) {
+  return records.getData().empty() ? fallback : records.getData().front();
+}
+
+// Completes `cmd`: a 200 answer taken without a pending cancel is parsed
+// with the provider's list parser for `Record`; a parser failure empties the
+// container and is the status; otherwise the status is 100 when
+// `more(parsedCount)` holds, else 0. Other answers give the mapped HTTP code
+// or session status with an empty container. Then `report(status,
+// container)` runs, unless a cancel is pending (the cancel callback is told
+// instead) or the command has no callback; finally the command is
+// unregistered. (A finished request is already out of the executor's
+// queue, so nothing is flushed here.)
+template <class Record, class Cmd, class More, class Report>
+void completeList(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& response, Cmd* cmd,
+                  More more, Report report) {
+  WContainer<Record> records;
+  oai.completeCommand(
+      status, response, cmd,
+      [&](const STRING& payload) -> WSTATUS {
+        UINT32 count = 0;
+        WSTATUS result = oai.parseString(payload, records, count);
+        if (result < 0) {
+          records.clear();
+          return result;
+        }
+        return more(count) ? 100 : 0;
+      },
+      [&](WSTATUS result) { report(result, records); });
+}
+
+// The status 100 rule of the operations that report only the parser's
+// status (group creation and deletion).
+inline bool noFurtherPages(UINT32) { return false; }
+
+}  // namespace W

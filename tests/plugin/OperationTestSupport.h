@@ -1,0 +1,171 @@
+// Fixtures of the group, content and comment tests: a logged-in provider
+// behind the capturing executor, and a recorder that the provider's
+// callbacks fill through their user data (safe on the executor's thread).
+#pragma once
+
+#include <W/WKVComment.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "PluginTestSupport.h"
+
+namespace kvtest {
+
+// What one operation's callback delivered. Pass its address as user data.
+struct Seen {
+  std::mutex mutex;
+  std::condition_variable cv;
+  int calls = 0;
+  W::WSTATUS status = 12345;
+  std::vector<W::WGroup> groups;
+  std::vector<W::WContent> contents;
+  std::vector<W::WComment> comments;
+  int listCount = -2;
+  W::WGroup group;
+  W::WContent content;
+  W::WComment comment;
+  W::WPerson person;
+  std::string text;
+
+  // Waits (bounded) until the callback ran `n` times in total.
+  bool waitCalls(int n, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    std::unique_lock<std::mutex> lock(mutex);
+    return cv.wait_for(lock, timeout, [&] { return calls >= n; });
+  }
+  int callCount() {
+    std::lock_guard<std::mutex> lock(mutex);
+    return calls;
+  }
+
+  template <class Fill>
+  static void record(void* userData, W::WSTATUS status, Fill fill) {
+    Seen* self = static_cast<Seen*>(userData);
+    std::lock_guard<std::mutex> lock(self->mutex);
+    ++self->calls;
+    self->status = status;
+    fill(*self);
+    self->cv.notify_all();
+  }
+};
+
+template <class T>
+std::vector<T> toVector(const W::WContainer<T>& c) {
+  return std::vector<T>(c.getData().begin(), c.getData().end());
+}
+
+inline void onGroupList(W::WSTATUS s, const W::WContentProvider&, const W::WContainer<W::WGroup>& g,
+                        const W::WPerson& p, void* u) {
+  Seen::record(u, s, [&](Seen& seen) {
+    seen.groups = toVector(g);
+    seen.listCount = g.getCount();
+    seen.person = p;
+  });
+}
+inline void onGroup(W::WSTATUS s, const W::WContentProvider&, const W::WGroup& g, void* u) {
+  Seen::record(u, s, [&](Seen& seen) { seen.group = g; });
+}
+inline void onContentList(W::WSTATUS s, const W::WContentProvider&,
+                          const W::WContainer<W::WContent>& c, void* u) {
+  Seen::record(u, s, [&](Seen& seen) {
+    seen.contents = toVector(c);
+    seen.listCount = c.getCount();
+  });
+}
+inline void onContentCreated(W::WSTATUS s, const W::WContentProvider&, const W::WGroup& g,
+                             const W::WContent& c, const std::string& path, void* u) {
+  Seen::record(u, s, [&](Seen& seen) {
+    seen.group = g;
+    seen.content = c;
+    seen.text = path;
+  });
+}
+inline void onContent(W::WSTATUS s, const W::WContentProvider&, const W::WContent& c, void* u) {
+  Seen::record(u, s, [&](Seen& seen) { seen.content = c; });
+}
+inline void onContentUpdated(W::WSTATUS s, const W::WContentProvider&, const W::WContent& c,
+                             const std::string& text, void* u) {
+  Seen::record(u, s, [&](Seen& seen) {
+    seen.content = c;
+    seen.text = text;
+  });
+}
+inline void onCommentList(W::WSTATUS s, const W::WContentProvider&,
+                          const W::WContainer<W::WComment>& c, void* u) {
+  Seen::record(u, s, [&](Seen& seen) { seen.comments = toVector(c); });
+}
+inline void onCommentText(W::WSTATUS s, const W::WContentProvider&, const W::WComment& c,
+                          const std::string& text, void* u) {
+  Seen::record(u, s, [&](Seen& seen) {
+    seen.comment = c;
+    seen.text = text;
+  });
+}
+inline void onComment(W::WSTATUS s, const W::WContentProvider&, const W::WComment& c, void* u) {
+  Seen::record(u, s, [&](Seen& seen) { seen.comment = c; });
+}
+
+// A logged-in provider whose requests are captured, not sent.
+class CapturedProvider : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    configure();
+    resetLogs();
+    oai.reset(new W::WKVOAI());
+    logIn(*oai);
+  }
+  void TearDown() override {
+    oai.reset();
+    clearConfiguration();
+  }
+
+  // The URL of a service resource under the test base URL.
+  static std::string serviceUrl(const std::string& resource) {
+    return "http://kv.test/openapi/service/kinvale/" + resource;
+  }
+
+  CapturingExecutor executor;  // outlives the provider
+  std::unique_ptr<W::WKVOAI> oai;
+};
+
+inline W::WPerson personWithUID(const std::string& uid) {
+  W::WPerson p;
+  p.setUID(uid);
+  return p;
+}
+inline W::WGroup groupWith(const std::string& uid, const std::string& name = "",
+                           const std::string& desc = "") {
+  W::WGroup g;
+  g.setUID(uid);
+  g.setName(name);
+  g.setDescription(desc);
+  return g;
+}
+inline W::WContent contentWithUID(const std::string& uid) {
+  W::WContent c;
+  c.setUID(uid);
+  return c;
+}
+inline W::WComment commentWith(const std::string& uid, const std::string& text = "") {
+  W::WComment c;
+  c.setUID(uid);
+  c.setComment(text);
+  return c;
+}
+
+// An "ok" envelope around `data` (the inner XML of "data").
+inline std::string okAnswer(const std::string& data) {
+  return "<rsp><result><stat>ok</stat><desc>done</desc></result><data>" + data +
+         "</data></rsp>";
+}
+inline std::string failAnswer() {
+  return "<rsp><result><stat>fail</stat><desc>refused</desc></result></rsp>";
+}
+
+}  // namespace kvtest
