@@ -6,8 +6,10 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include <linux/i2c-dev.h>
+/* struct i2c_msg first: older kernel headers' i2c-dev.h only refer to it. */
 #include <linux/i2c.h>
+
+#include <linux/i2c-dev.h>
 
 #ifdef __cplusplus
 extern "C" {
