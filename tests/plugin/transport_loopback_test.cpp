@@ -1,0 +1,185 @@
+// The session's request starters through the real host executor against
+// loopback servers: what reaches the wire, and how completions come back.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "FrameTestCommands.h"
+#include "PluginTestSupport.h"
+#include "http_test_support.h"
+
+namespace {
+
+using kvtest::CountingCMD;
+
+// Records the completions a standalone session dispatches.
+struct Completions {
+  std::mutex mutex;
+  std::condition_variable cv;
+  std::vector<std::pair<W::SESSION_STATUS, W::HttpResponse>> seen;
+
+  bool waitFor(size_t n) {
+    std::unique_lock<std::mutex> lock(mutex);
+    return cv.wait_for(lock, httptest::kWait, [&] { return seen.size() >= n; });
+  }
+};
+
+Completions* g_completions = nullptr;
+
+void recordCompletion(W::SESSION_STATUS status, const W::HttpResponse& response,
+                      W::KVServiceCMD*) {
+  std::lock_guard<std::mutex> lock(g_completions->mutex);
+  g_completions->seen.emplace_back(status, response);
+  g_completions->cv.notify_all();
+}
+
+class Transport : public testing::Test {
+ protected:
+  void SetUp() override {
+    g_completions = &completions;
+    service.setFnCallbackPtr(recordCompletion);
+  }
+  void TearDown() override { g_completions = nullptr; }
+
+  std::atomic<int> deaths{0};
+  Completions completions;
+  W::KVService service{"Kinvale", kvtest::provider()};
+};
+
+TEST_F(Transport, GetSendsHeadersInKeyOrderAndDeletesTheCommandOnce) {
+  httptest::RawOnceServer server(
+      "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 6\r\n\r\n<rsp/>");
+  ASSERT_TRUE(server.ok());
+  W::KVHeaderMap headers{{"appToken", "t"}, {"DATE", "Mon, 7 Dec 2026 9:5:3 GMT"},
+                         {"Authorization", " auth_identifier=\"KV_AUTH_V1\""}};
+  ASSERT_EQ(service.getDataRequest(server.url("/openapi/service/kinvale/me/group.list?a=1"),
+                                   headers, "", new CountingCMD(deaths)),
+            0);
+  ASSERT_TRUE(completions.waitFor(1));
+  std::string wire = server.request();
+  EXPECT_EQ(wire.rfind("GET /openapi/service/kinvale/me/group.list?a=1 HTTP/1.1\r\n", 0), 0u);
+  size_t a = wire.find("\r\nAuthorization:");
+  size_t d = wire.find("\r\nDATE: Mon, 7 Dec 2026 9:5:3 GMT\r\n");
+  size_t t = wire.find("\r\nappToken: t\r\n");
+  ASSERT_NE(a, std::string::npos);
+  ASSERT_NE(d, std::string::npos);
+  ASSERT_NE(t, std::string::npos);
+  EXPECT_LT(a, d);
+  EXPECT_LT(d, t);
+  EXPECT_EQ(completions.seen[0].first, W::SESSION_OK);
+  EXPECT_EQ(completions.seen[0].second.getHttpResponseCode(), 200);
+  EXPECT_EQ(completions.seen[0].second.getPayload(), "<rsp/>");
+  for (int i = 0; i < 100 && service.pendingArgs() != 0; ++i) usleep(10000);
+  EXPECT_EQ(service.pendingArgs(), 0u);
+  EXPECT_EQ(deaths.load(), 1);
+}
+
+TEST_F(Transport, PostSendsTheFormBody) {
+  httptest::RawOnceServer server("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+  ASSERT_TRUE(server.ok());
+  ASSERT_EQ(service.postDataRequest(server.url("/x"), {}, "group_name=Tom+%26+Jerry",
+                                    new CountingCMD(deaths)),
+            0);
+  ASSERT_TRUE(completions.waitFor(1));
+  std::string wire = server.request();
+  EXPECT_EQ(wire.rfind("POST /x HTTP/1.1\r\n", 0), 0u);
+  EXPECT_NE(wire.find("\r\n\r\ngroup_name=Tom+%26+Jerry"), std::string::npos);
+}
+
+TEST_F(Transport, UploadSendsOneFilePartWithItsTypeAndTracksProgress) {
+  httptest::LoopbackServer server;
+  std::string partName, partType, partBytes, partFile;
+  server.http().Post("/up", [&](const httplib::Request& req, httplib::Response& res) {
+    for (const auto& f : req.files) {
+      partName = f.first;
+      partType = f.second.content_type;
+      partBytes = f.second.content;
+      partFile = f.second.filename;
+    }
+    res.set_content("<rsp/>", "text/xml");
+  });
+  ASSERT_TRUE(server.start());
+  char path[] = "/tmp/kv-upload-XXXXXX";
+  int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  std::string bytes(70000, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+  ASSERT_EQ(write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  close(fd);
+
+  ASSERT_EQ(service.postDataRequest(server.url("/up"), {}, {{"filename", "image/jpeg"}},
+                                    new CountingCMD(deaths), path,
+                                    static_cast<long>(bytes.size())),
+            0);
+  ASSERT_TRUE(completions.waitFor(1));
+  EXPECT_EQ(completions.seen[0].first, W::SESSION_OK);
+  EXPECT_EQ(partName, "filename");
+  EXPECT_EQ(partType, "image/jpeg");
+  EXPECT_EQ(partBytes, bytes);
+  double done = -1;
+  double total = -1;
+  service.getProgressStatus(done, total);
+  EXPECT_GE(done, 0.0) << "the finished transfer is no longer current";
+  unlink(path);
+}
+
+TEST_F(Transport, FileDownloadLandsAtThePath) {
+  httptest::LoopbackServer server;
+  server.http().Get("/f.bin", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content(std::string(5000, 'z'), "application/octet-stream");
+  });
+  ASSERT_TRUE(server.start());
+  std::string path = "/tmp/kv-transport-" + std::to_string(getpid()) + ".bin";
+  ASSERT_EQ(service.retrieveFData(server.url("/f.bin"), "", new CountingCMD(deaths), path), 0);
+  ASSERT_TRUE(completions.waitFor(1));
+  EXPECT_EQ(completions.seen[0].second.getHttpResponseCode(), 200);
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream content;
+  content << in.rdbuf();
+  EXPECT_EQ(content.str(), std::string(5000, 'z'));
+  unlink(path.c_str());
+}
+
+TEST_F(Transport, SynchronousRequestsFillTheResponseOnlyOnSuccess) {
+  httptest::LoopbackServer server;
+  server.http().Post("/slot", [](const httplib::Request& req, httplib::Response& res) {
+    res.set_content("<rsp>" + req.body + "</rsp>", "text/xml");
+  });
+  ASSERT_TRUE(server.start());
+  W::HttpResponse response;
+  ASSERT_EQ(service.postFData(server.url("/slot"), {}, "type=photo&", response), 0);
+  EXPECT_EQ(response.getHttpResponseCode(), 200);
+  EXPECT_EQ(response.getPayload(), "<rsp>type=photo&</rsp>");
+  EXPECT_EQ(response.getContentType(), "text/xml");
+
+  W::HttpResponse untouched;
+  untouched.setHttpResponseCode(999);
+  testing::internal::CaptureStdout();
+  std::string refused = "http://127.0.0.1:" + std::to_string(httptest::closedPort()) + "/x";
+  EXPECT_EQ(service.retrieveFData(refused, "", untouched), -100);
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("(-100)\tFILE:src/KVService("),
+            std::string::npos);
+  EXPECT_EQ(untouched.getHttpResponseCode(), 999);
+}
+
+TEST_F(Transport, RefusedConnectionCompletesWithItsSessionStatus) {
+  std::string refused = "http://127.0.0.1:" + std::to_string(httptest::closedPort()) + "/x";
+  ASSERT_EQ(service.getDataRequest(refused, {}, "", new CountingCMD(deaths)), 0);
+  ASSERT_TRUE(completions.waitFor(1));
+  EXPECT_EQ(completions.seen[0].first, W::SESSION_CONNECT_FAILED);
+}
+
+TEST_F(Transport, HeaderWithLineBreakIsRefusedAndReleased) {
+  testing::internal::CaptureStdout();
+  EXPECT_LT(service.getDataRequest("http://127.0.0.1:1/x", {{"DATE", "x\r\nEvil: 1"}}, "",
+                                   new CountingCMD(deaths)),
+            0);
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(deaths.load(), 1);
+  EXPECT_EQ(service.pendingArgs(), 0u);
+}
+
+}  // namespace
