@@ -1,9 +1,12 @@
-/* Simulated /dev/mem windows. On x86-64 each window is mapped without access;
- * every load or store faults, the SIGSEGV handler puts the register value the
- * model wants into the page, opens it and sets the trap flag, the access runs
- * as one single step, and the SIGTRAP handler hands a store's byte to the
- * model and closes the page again. So each access is seen, in order. Other
- * architectures get ENODEV from the mapping. */
+/* Simulated /dev/mem windows. On x86-64 each window is mapped without access,
+ * so every load or store faults. A plain load of the busy word or the status
+ * byte is performed by the SIGSEGV handler itself (value from the model into
+ * the destination register, instruction skipped). Any other access is
+ * single-stepped: the handler puts the register value the model wants into
+ * the page, opens it and sets the trap flag, and after the one instruction
+ * the SIGTRAP handler hands a store's byte to the model and closes the page
+ * again. So each access is seen, in order. Other architectures get ENODEV
+ * from the mapping. */
 #define _GNU_SOURCE
 #include <errno.h>
 #include <signal.h>
@@ -16,6 +19,7 @@
 #include "fesim_fp.h"
 #include "fesim_log.h"
 #include "fesim_real.h"
+#include "fesim_x86_load.h"
 
 #define MAX_WINDOWS 8
 
@@ -36,7 +40,7 @@ static struct window* window_at(uintptr_t addr) {
   return NULL;
 }
 
-#if defined(__x86_64__)
+#if defined(__x86_64__) && !defined(FESIM_NO_TRAP)
 
 #define TRAP_FLAG 0x100
 
@@ -88,6 +92,31 @@ static void prepare_read(uintptr_t addr, uint64_t phys, const struct window* w) 
   }
 }
 
+/* gregs slots of the x86 register numbers 0..15. */
+static const int greg_slots[16] = {REG_RAX, REG_RCX, REG_RDX, REG_RBX, REG_RSP, REG_RBP,
+                                   REG_RSI, REG_RDI, REG_R8,  REG_R9,  REG_R10, REG_R11,
+                                   REG_R12, REG_R13, REG_R14, REG_R15};
+
+/* Performs a load of a model register in place. Returns 1 when done, 0 when
+ * the access must be single-stepped instead. */
+static int emulate_load(ucontext_t* uc, uint64_t phys) {
+  struct fesim_x86_load load;
+  const uint8_t* pc = (const uint8_t*)uc->uc_mcontext.gregs[REG_RIP];
+  size_t to_page_end = page_size - ((uintptr_t)pc & (page_size - 1));
+  uint64_t value;
+  if (fesim_x86_load_decode(pc, to_page_end < 15 ? to_page_end : 15, &load) != 0)
+    return 0;
+  if (phys == FESIM_FP_CTRL_PHYS + FESIM_FP_BUSY_REG && load.width == 4)
+    value = fesim_fp_read_busy();
+  else if (phys == FESIM_FP_TX_PHYS + FESIM_FP_STATUS_REG && load.width == 1)
+    value = fesim_fp_read_status();
+  else
+    return 0;
+  uc->uc_mcontext.gregs[greg_slots[load.reg]] = (greg_t)value;
+  uc->uc_mcontext.gregs[REG_RIP] += load.length;
+  return 1;
+}
+
 static void on_segv(int sig, siginfo_t* si, void* uctx) {
   int saved = errno;
   ucontext_t* uc = uctx;
@@ -98,6 +127,12 @@ static void on_segv(int sig, siginfo_t* si, void* uctx) {
     errno = saved;
     return;
   }
+  uint64_t phys = w->phys + (addr - w->base);
+  int write = (uc->uc_mcontext.gregs[REG_ERR] & 2) != 0;
+  if (!write && emulate_load(uc, phys)) {
+    errno = saved;
+    return;
+  }
   uintptr_t page = addr & ~(uintptr_t)(page_size - 1);
   if (mprotect((void*)page, page_size, PROT_READ | PROT_WRITE) != 0) {
     chain(&old_segv, sig, si, uctx);
@@ -105,10 +140,10 @@ static void on_segv(int sig, siginfo_t* si, void* uctx) {
     return;
   }
   step.active = 1;
-  step.write = (uc->uc_mcontext.gregs[REG_ERR] & 2) != 0;
+  step.write = write;
   step.addr = addr;
   step.page = page;
-  step.phys = w->phys + (addr - w->base);
+  step.phys = phys;
   if (!step.write)
     prepare_read(addr, step.phys, w);
   uc->uc_mcontext.gregs[REG_EFL] |= TRAP_FLAG;
@@ -175,7 +210,7 @@ void* fesim_fp_map(size_t len, uint64_t phys) {
   return p;
 }
 
-#else /* !__x86_64__ */
+#else /* no trap mechanism */
 
 void* fesim_fp_map(size_t len, uint64_t phys) {
   fesim_log("mmap /dev/mem %08llx %zu ENODEV", (unsigned long long)phys, len);

@@ -19,6 +19,7 @@ extern "C" {
 #include "fesim_i2c.h"
 #include "fesim_log.h"
 #include "fesim_path.h"
+#include "fesim_x86_load.h"
 }
 
 namespace {
@@ -486,6 +487,56 @@ TEST(FesimFrontProcessor, NeverReadyAndAlwaysBusy) {
   for (int i = 0; i < 1000; i++) {
     ASSERT_EQ(fesim_fp_read_busy() & 0x10, 0x10u);
     ASSERT_EQ(fesim_fp_read_status() & 0x20, 0);
+  }
+}
+
+// ------------------------------------------------- x86-64 load decoding
+
+TEST(FesimX86Load, RegisterLoadsAreDecodedWithTheirLength) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> code;
+    unsigned length;
+    unsigned reg;
+    unsigned width;
+  } cases[] = {
+      {"movzbl 0x25(%rcx),%edx", {0x0f, 0xb6, 0x51, 0x25}, 4, 2, 1},
+      {"movzbl 0x25(%rcx),%r8d", {0x44, 0x0f, 0xb6, 0x41, 0x25}, 5, 8, 1},
+      {"mov 0x8a0(%rax),%eax", {0x8b, 0x80, 0xa0, 0x08, 0x00, 0x00}, 6, 0, 4},
+      {"mov 0x8a0(%rsi),%eax", {0x8b, 0x86, 0xa0, 0x08, 0x00, 0x00}, 6, 0, 4},
+      {"mov (%rsp),%rax", {0x48, 0x8b, 0x04, 0x24}, 4, 0, 8},
+      {"mov 0x8(%rsp),%edi", {0x8b, 0x7c, 0x24, 0x08}, 4, 7, 4},
+      {"mov 0x10(%rip),%ecx", {0x8b, 0x0d, 0x10, 0x00, 0x00, 0x00}, 6, 1, 4},
+      {"mov 0x0(,%rax,1),%r15d", {0x44, 0x8b, 0x3c, 0x05, 0, 0, 0, 0}, 8, 15, 4},
+      {"mov (%rax),%r9d, trailing bytes", {0x44, 0x8b, 0x08, 0x90, 0x90}, 3, 9, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fesim_x86_load load;
+    ASSERT_EQ(fesim_x86_load_decode(c.code.data(), c.code.size(), &load), 0);
+    EXPECT_EQ(load.length, c.length);
+    EXPECT_EQ(load.reg, c.reg);
+    EXPECT_EQ(load.width, c.width);
+  }
+}
+
+TEST(FesimX86Load, EverythingElseIsLeftToSingleStepping) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> code;
+  } cases[] = {
+      {"mov %dil,0x20(%rcx) (a store)", {0x40, 0x88, 0x79, 0x20}},
+      {"testb $0x20,0x25(%rcx)", {0xf6, 0x41, 0x25, 0x20}},
+      {"mov %ecx,%eax (no memory)", {0x8b, 0xc1}},
+      {"mov (%rcx),%ax (operand-size prefix)", {0x66, 0x8b, 0x01}},
+      {"truncated movzbl", {0x0f, 0xb6}},
+      {"truncated displacement", {0x8b, 0x80, 0xa0, 0x08}},
+      {"nothing", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fesim_x86_load load;
+    EXPECT_EQ(fesim_x86_load_decode(c.code.data(), c.code.size(), &load), -1);
   }
 }
 
