@@ -1,0 +1,133 @@
+// kvhost's command line: what is accepted, and every kind of usage error.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "CommandLine.h"
+#include "CommandTable.h"
+
+namespace kvhost {
+namespace {
+
+bool parse(std::vector<const char*> args, Invocation& inv, std::string& error) {
+  args.insert(args.begin(), "kvhost");
+  return parseCommandLine(static_cast<int>(args.size()), args.data(), inv, error);
+}
+
+TEST(CommandLine, RefusesBadInvocationsWithAReason) {
+  const struct {
+    std::vector<const char*> args;
+    const char* reason;  // a part of the message
+  } cases[] = {
+      {{}, "missing command"},
+      {{"frobnicate"}, "unknown command 'frobnicate'"},
+      {{"--verbose", "auth"}, "unknown option --verbose"},
+      {{"auth", "--count", "3"}, "unknown option --count for auth"},
+      {{"--count", "3", "groups"}, "unknown option --count"},
+      {{"-x", "auth"}, "unknown option -x"},
+      {{"view"}, "missing argument; usage: kvhost view UID"},
+      {{"view", "c1", "c2"}, "unexpected argument 'c2'"},
+      {{"groups", "--count"}, "--count needs a value"},
+      {{"groups", "--count", "ten"}, "--count needs a decimal number, not 'ten'"},
+      {{"groups", "--index", "-1"}, "--index needs a decimal number"},
+      {{"groups", "--count", "4294967296"}, "--count needs a decimal number"},
+      {{"groups", "--count=1x"}, "--count needs a decimal number"},
+      {{"feed", "g1"}, "feed needs exactly one of --before or --after"},
+      {{"feed", "g1", "--before", "5", "--after", "2"}, "exactly one of"},
+      {{"--timeout", "0", "auth"}, "--timeout needs a number of seconds"},
+      {{"--timeout", "soon", "auth"}, "--timeout needs"},
+      {{"--cancel-after", "1.5", "auth"}, "--cancel-after needs"},
+      {{"--json=yes", "auth"}, "--json takes no value"},
+      {{"upload", "g1"}, "usage: kvhost upload GROUP_UID FILE [--mime TYPE] [--desc TEXT]"},
+  };
+  for (const auto& c : cases) {
+    Invocation inv;
+    std::string error;
+    EXPECT_FALSE(parse(c.args, inv, error));
+    EXPECT_NE(error.find(c.reason), std::string::npos) << "got: " << error;
+  }
+}
+
+TEST(CommandLine, GlobalOptionsGoAnywhereCommandOptionsAfterTheCommand) {
+  Invocation inv;
+  std::string error;
+  ASSERT_TRUE(parse({"--json", "feed", "g1", "--after=17", "--count", "5", "--base-url",
+                     "http://127.0.0.1:9", "--timeout", "4", "--cancel-after", "250"},
+                    inv, error))
+      << error;
+  ASSERT_NE(inv.command, nullptr);
+  EXPECT_STREQ(inv.command->name, "feed");
+  EXPECT_EQ(inv.args, std::vector<std::string>{"g1"});
+  EXPECT_EQ(inv.text("after"), "17");
+  EXPECT_FALSE(inv.has("before"));
+  EXPECT_EQ(inv.number("count"), 5u);
+  EXPECT_EQ(inv.number("base", 7), 7u);
+  EXPECT_EQ(inv.baseUrl.value_or(""), "http://127.0.0.1:9");
+  EXPECT_FALSE(inv.appId.has_value());
+  EXPECT_EQ(inv.timeoutSec, 4);
+  EXPECT_EQ(inv.cancelAfterMs, 250);
+  EXPECT_TRUE(inv.json);
+}
+
+TEST(CommandLine, DoubleDashLetsTextStartWithADash) {
+  Invocation inv;
+  std::string error;
+  ASSERT_TRUE(parse({"comment", "--", "c1", "-- me too"}, inv, error)) << error;
+  EXPECT_EQ(inv.args, (std::vector<std::string>{"c1", "-- me too"}));
+}
+
+TEST(CommandLine, EmptyProviderValueIsKeptAsGiven) {
+  Invocation inv;
+  std::string error;
+  ASSERT_TRUE(parse({"--auth-token", "", "auth"}, inv, error)) << error;
+  ASSERT_TRUE(inv.authToken.has_value());
+  EXPECT_EQ(*inv.authToken, "");
+}
+
+TEST(CommandLine, HelpNeedsNoCommand) {
+  Invocation inv;
+  std::string error;
+  EXPECT_TRUE(parse({"--help"}, inv, error));
+  EXPECT_TRUE(inv.help);
+  Invocation shortForm;
+  EXPECT_TRUE(parse({"-h"}, shortForm, error));
+  EXPECT_TRUE(shortForm.help);
+}
+
+TEST(CommandLine, NumbersAreDecimalWithinTheirLimit) {
+  const struct {
+    const char* text;
+    unsigned long max;
+    bool ok;
+    unsigned long value;
+  } cases[] = {
+      {"0", 10, true, 0},
+      {"10", 10, true, 10},
+      {"11", 10, false, 0},
+      {"", 10, false, 0},
+      {"+1", 10, false, 0},
+      {" 1", 10, false, 0},
+      {"0x1", 10, false, 0},
+      {"4294967295", 0xFFFFFFFFul, true, 4294967295ul},
+      {"99999999999", 0xFFFFFFFFul, false, 0},
+  };
+  for (const auto& c : cases) {
+    unsigned long value = 12345;
+    EXPECT_EQ(parseNumber(c.text, c.max, value), c.ok) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(value, c.value) << c.text;
+    }
+  }
+}
+
+TEST(CommandTable, UsageListsEveryCommand) {
+  const std::string usage = usageText();
+  for (const CommandSpec& spec : commandTable())
+    EXPECT_NE(usage.find(std::string("  ") + synopsis(spec) + "\n"), std::string::npos)
+        << spec.name;
+  EXPECT_NE(usage.find("feed GROUP_UID (--before POS | --after POS) [--count N]"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace kvhost

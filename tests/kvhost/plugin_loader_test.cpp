@@ -1,0 +1,61 @@
+// Loading the real plug-in with dlopen, and the failures on the way there.
+#include <gtest/gtest.h>
+
+#include "PluginLoader.h"
+
+namespace kvhost {
+namespace {
+
+TEST(PluginLoader, DefaultPathIsTheLibraryBesideTheExecutable) {
+  const std::string path = PluginLoader::defaultPath();
+  const std::string tail = "/../lib/libkinvale-oai.so";
+  ASSERT_GT(path.size(), tail.size());
+  EXPECT_EQ(path.compare(path.size() - tail.size(), tail.size(), tail), 0) << path;
+}
+
+TEST(PluginLoader, MissingLibraryIsAnErrorNamingThePath) {
+  PluginLoader loader;
+  std::string error;
+  EXPECT_FALSE(loader.load("/nonexistent/libkinvale-oai.so", error));
+  EXPECT_NE(error.find("cannot load plug-in /nonexistent/libkinvale-oai.so"), std::string::npos);
+  EXPECT_EQ(loader.provider(), nullptr);
+}
+
+#ifdef KV_PLUGIN_PATH
+TEST(PluginLoader, LibraryWithoutEntryPointsIsRefused) {
+  PluginLoader loader;
+  std::string error;
+  EXPECT_FALSE(loader.load(KV_HOSTLIB_PATH, error));
+  EXPECT_NE(error.find("does not export createPlugin and destroyPlugin"), std::string::npos);
+  EXPECT_EQ(loader.provider(), nullptr);
+}
+
+TEST(PluginLoader, RealPluginGivesAValidKinvaleProviderAndItsDownloaderEntry) {
+  PluginLoader loader;
+  std::string error;
+  ASSERT_TRUE(loader.load(KV_PLUGIN_PATH, error)) << error;
+  ASSERT_NE(loader.provider(), nullptr);
+  EXPECT_TRUE(loader.provider()->isValid());  // the host set the handle
+  EXPECT_EQ(loader.provider()->getContentProvider().getName(), "Kinvale");
+  EXPECT_EQ(loader.provider()->getContentProvider().getServiceType(), 12);
+  EXPECT_NE(loader.contentDownloader(), nullptr);
+  // Unsupported operations answer at once through the virtual table.
+  EXPECT_EQ(loader.provider()->unregisterKV(nullptr, nullptr), -15);
+  loader.unload();
+  EXPECT_EQ(loader.provider(), nullptr);
+  loader.unload();  // idempotent
+}
+
+TEST(PluginLoader, DownloaderEntryRefusesNullArguments) {
+  PluginLoader loader;
+  std::string error;
+  ASSERT_TRUE(loader.load(KV_PLUGIN_PATH, error)) << error;
+  W::WMediaResource resource;
+  resource.setResourceURL("http://127.0.0.1:9/x.jpg");
+  EXPECT_EQ(loader.contentDownloader()(nullptr, nullptr, nullptr, loader.plugin()), -1);
+  EXPECT_EQ(loader.contentDownloader()(&resource, nullptr, nullptr, nullptr), -1);
+}
+#endif
+
+}  // namespace
+}  // namespace kvhost
