@@ -40,6 +40,7 @@ class ServerFixture : public ::testing::Test {
     client_ = std::make_unique<httplib::Client>("127.0.0.1", port_);
     client_->set_connection_timeout(5);
     client_->set_read_timeout(10);
+    client_->set_url_encode(false);  // send queries byte for byte, as the plug-in does
   }
   void SetUp() override { startServer(); }
   void TearDown() override {
