@@ -1,4 +1,4 @@
-// Process plumbing for the end-to-end tests: a fresh temporary directory per
+// Process plumbing for the tests that run programs under the simulator: a fresh temporary directory per
 // run, fork and exec of fesim-run, a watchdog that kills only the child it
 // started, and readers for the collected files.
 #include "probe_runner.h"
@@ -71,8 +71,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
   return lines;
 }
 
-ProbeRun RunProbe(const std::string& config_text, const std::vector<std::string>& args,
-                  const std::string& stdin_text, int watchdog_seconds) {
+ProbeRun RunUnderFesim(const std::string& config_text, const std::vector<std::string>& command,
+                       const std::string& stdin_text, int watchdog_seconds) {
   ProbeRun run;
   std::string dir = MakeTempDir();
   if (dir.empty())
@@ -81,8 +81,8 @@ ProbeRun RunProbe(const std::string& config_text, const std::vector<std::string>
   WriteFile(dir + "/stdin", stdin_text);
 
   std::vector<std::string> argv = {FESIM_RUN, "--config", dir + "/config", "--log",
-                                   dir + "/log", "--", FEPROBE};
-  argv.insert(argv.end(), args.begin(), args.end());
+                                   dir + "/log", "--"};
+  argv.insert(argv.end(), command.begin(), command.end());
 
   auto start = std::chrono::steady_clock::now();
   pid_t pid = fork();

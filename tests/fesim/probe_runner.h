@@ -1,6 +1,6 @@
-// Runs the real feprobe binary under fesim-run and collects what it did: exit
-// status, standard output and error, the simulator's transaction log and the
-// wall-clock time it took.
+// Runs a program (the real feprobe binary) under fesim-run and collects what
+// it did: exit status, standard output and error, the simulator's transaction
+// log and the wall-clock time it took.
 #ifndef TESTS_FESIM_PROBE_RUNNER_H
 #define TESTS_FESIM_PROBE_RUNNER_H
 
@@ -16,12 +16,12 @@ struct ProbeRun {
   std::vector<std::string> log;  // the transaction log, one entry per line
 };
 
-// Runs feprobe with args against a simulator configured by config_text (the
-// fesim config file's content), feeding stdin_text on standard input. The
-// probe is killed after watchdog_seconds. Paths come from the FEPROBE,
-// FESIM_RUN and FESIM_LIB compile definitions.
-ProbeRun RunProbe(const std::string& config_text, const std::vector<std::string>& args,
-                  const std::string& stdin_text = "", int watchdog_seconds = 20);
+// Runs command (program path first) against a simulator configured by
+// config_text (the fesim config file's content), feeding stdin_text on
+// standard input. The program is killed after watchdog_seconds. fesim-run and
+// the library come from the FESIM_RUN and FESIM_LIB compile definitions.
+ProbeRun RunUnderFesim(const std::string& config_text, const std::vector<std::string>& command,
+                       const std::string& stdin_text = "", int watchdog_seconds = 20);
 
 // The lines of log that start with prefix, in order.
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& log,
