@@ -17,8 +17,8 @@ void WKVOAI::cbCommentCreationDone(SESSION_STATUS status, const HttpResponse& re
                                    CommentCreationCMD* cmd) {
   completeContent<WComment>(*this, KVProgress::None, status, response, cmd,
                             [&](WSTATUS result, const WContainer<WComment>&) {
-                              cmd->callback(result, m_provider, cmd->comment,
-                                            cmd->comment.getUID(), cmd->userData);
+                              cmd->callback(result, m_provider, cmd->comment, cmd->comment.getUID(),
+                                            cmd->userData);
                             });
 }
 

@@ -44,16 +44,14 @@ WSTATUS WKVOAI::createComment(const WContent& content, const WComment& comment,
   cmd->comment = comment;
   // This resource takes the app token alone, without signature or date.
   const KVHeaderMap headers = {{"appToken", m_pService->getAppToken()}};
-  return submitCommand(*this, KVMethod::Post, percentEncode(content.getUID()) + "/comment",
-                       headers, "commentText=" + percentEncode(comment.getComment()),
-                       std::move(cmd));
+  return submitCommand(*this, KVMethod::Post, percentEncode(content.getUID()) + "/comment", headers,
+                       "commentText=" + percentEncode(comment.getComment()), std::move(cmd));
 }
 
-WSTATUS WKVOAI::deleteComment(const WComment& comment, KVCommentCallback callback,
-                              VOID* userData) {
+WSTATUS WKVOAI::deleteComment(const WComment& comment, KVCommentCallback callback, VOID* userData) {
   return requestOnRecord<CommentDeletionCMD>(
-      *this, KV_CMD_COMMENT_DELETE, KVMethod::Post, comment.getUID(), "delete", callback,
-      userData, [&](CommentDeletionCMD& cmd) { cmd.comment = comment; });
+      *this, KV_CMD_COMMENT_DELETE, KVMethod::Post, comment.getUID(), "delete", callback, userData,
+      [&](CommentDeletionCMD& cmd) { cmd.comment = comment; });
 }
 
 WSTATUS WKVOAI::viewComment(const WComment& comment, KVCommentTextCallback callback,

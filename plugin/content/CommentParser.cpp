@@ -15,8 +15,7 @@ int WKVOAI::parseString(STRING payload, WContainer<WComment>& comments, UINT32& 
   });
 }
 
-int WKVOAI::parseComments(const xmlpp::Node* data, WContainer<WComment>& comments,
-                          UINT32& count) {
+int WKVOAI::parseComments(const xmlpp::Node* data, WContainer<WComment>& comments, UINT32& count) {
   walkChildren(*this, data, [&](const xmlpp::Node* child) {
     if (child->get_name() != "comment") return true;
     WComment comment;

@@ -71,8 +71,8 @@ WSTATUS WKVOAI::createContent(const WGroup& group, const WContent& content, KV_C
   }
   // The transport owns the command from this call on.
   KVServiceCMD* handedOver = cmd.release();
-  status = m_pService->postDataRequest(slot.getResourceURL(), headers, parts, handedOver,
-                                       filePath, size);
+  status = m_pService->postDataRequest(slot.getResourceURL(), headers, parts, handedOver, filePath,
+                                       size);
   if (status < 0) {
     cleanupCMD(handedOver);
     return status;

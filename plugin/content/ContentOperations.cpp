@@ -11,11 +11,10 @@ WSTATUS WKVOAI::viewContent(const WContent& content, KVContentCallback callback,
                                          [&](ContentViewCMD& cmd) { cmd.content = content; });
 }
 
-WSTATUS WKVOAI::deleteContent(const WContent& content, KVContentCallback callback,
-                              VOID* userData) {
+WSTATUS WKVOAI::deleteContent(const WContent& content, KVContentCallback callback, VOID* userData) {
   return requestOnRecord<ContentDeletionCMD>(
-      *this, KV_CMD_CONTENT_DELETE, KVMethod::Post, content.getUID(), "delete", callback,
-      userData, [&](ContentDeletionCMD& cmd) { cmd.content = content; });
+      *this, KV_CMD_CONTENT_DELETE, KVMethod::Post, content.getUID(), "delete", callback, userData,
+      [&](ContentDeletionCMD& cmd) { cmd.content = content; });
 }
 
 }  // namespace W

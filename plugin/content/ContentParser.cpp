@@ -112,8 +112,7 @@ int WKVOAI::parseString(STRING payload, WContainer<WContent>& contents, UINT32& 
   });
 }
 
-int WKVOAI::parseContents(const xmlpp::Node* data, WContainer<WContent>& contents,
-                          UINT32& count) {
+int WKVOAI::parseContents(const xmlpp::Node* data, WContainer<WContent>& contents, UINT32& count) {
   if (data == nullptr) return 0;
   if (!data->get_children().empty()) count = 0;
   // Reads one item whose identifiers are set; an item without UID is skipped.

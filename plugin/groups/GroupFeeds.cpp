@@ -9,47 +9,12 @@ namespace W {
 
 namespace {
 
-const char* baseWord(KV_SEARCH_BASE base) {
-  switch (base) {
-    case KV_BASE_UPLOAD_TIME:
-      return "upload_time";
-    case KV_BASE_CONTENT_ID:
-      return "content_id";
-    default:
-      return "created_time";
-  }
-}
-
-const char* itemWord(KV_OPTION_ITEM item) {
-  switch (item) {
-    case KV_ITEM_PHOTO:
-      return "photo";
-    case KV_ITEM_VIDEO:
-      return "video";
-    case KV_ITEM_MUSIC:
-      return "music";
-    default:
-      return "all";
-  }
-}
-
-// The feed's include words; null for "new", which feeds do not offer.
-const char* feedIncludeWord(KV_OPTION_INCLUDE include) {
-  switch (include) {
-    case KV_INCLUDE_USAGE:
-      return "usage";
-    case KV_INCLUDE_MEMBER:
-      return "member";
-    case KV_INCLUDE_CREATOR:
-      return "creator";
-    case KV_INCLUDE_NEW:
-      return nullptr;
-    case KV_INCLUDE_ALL:
-      return "creator,member,usage";
-    default:
-      return "none";
-  }
-}
+// By KV_SEARCH_BASE, KV_OPTION_ITEM and KV_OPTION_INCLUDE; the first word
+// is the one for other values. Feeds do not offer "new" (null).
+const char* const kBaseWords[] = {"created_time", "upload_time", "content_id"};
+const char* const kItemWords[] = {"all", "photo", "video", "music"};
+const char* const kIncludeWords[] = {"none",    "usage", "member",
+                                     "creator", nullptr, "creator,member,usage"};
 
 }  // namespace
 
@@ -72,7 +37,7 @@ WSTATUS WKVOAI::retrieveGroupFeeds(const WGroup& group, const STRING& before, co
   cmd->base = base;
   cmd->item = item;
   cmd->include = include;
-  const char* includeWord = feedIncludeWord(include);
+  const char* includeWord = optionWord(include, kIncludeWords);
   if (includeWord == nullptr) {
     KV_LOG_OAI(-1);
     return -1;  // the command is discarded unsent
@@ -81,7 +46,8 @@ WSTATUS WKVOAI::retrieveGroupFeeds(const WGroup& group, const STRING& before, co
                                         : "search_after=" + percentEncode(after);
   const STRING resource = percentEncode(group.getUID()) + "/feeds?" + "&" + position +
                           "&search_count=" + KVService::int2str(count != 0 ? count : 30) +
-                          "&search_base=" + baseWord(base) + "&option_item=" + itemWord(item) +
+                          "&search_base=" + optionWord(base, kBaseWords) +
+                          "&option_item=" + optionWord(item, kItemWords) +
                           "&option_include=" + includeWord;
   return submitCommand(*this, KVMethod::Get, resource, m_pService->sessionHeaders(), STRING(),
                        std::move(cmd));

@@ -8,35 +8,14 @@ namespace W {
 
 namespace {
 
-const char* sortWord(KV_OPTION_SORT sort) {
-  switch (sort) {
-    case KV_SORT_CREATED_TIME:
-      return "created_time";
-    case KV_SORT_RECENT_USED:
-      return "recent_used";
-    default:
-      return "alphabetical";
-  }
-}
+// By KV_OPTION_SORT; other values sort alphabetically.
+const char* const kSortWords[] = {"alphabetical", "created_time", "recent_used"};
 
-// The include option of the group list. The single words are followed by
-// "&"; the full list is preceded by one more "&"; "none" ends the query.
-STRING includeParameter(KV_OPTION_INCLUDE include) {
-  switch (include) {
-    case KV_INCLUDE_USAGE:
-      return "option_include=usage&";
-    case KV_INCLUDE_MEMBER:
-      return "option_include=member&";
-    case KV_INCLUDE_CREATOR:
-      return "option_include=creator&";
-    case KV_INCLUDE_NEW:
-      return "option_include=new&";
-    case KV_INCLUDE_ALL:
-      return "&option_include=creator,member,usage,new";
-    default:
-      return "option_include=none";
-  }
-}
+// By KV_OPTION_INCLUDE. The single words are followed by "&"; the full list
+// is preceded by one more "&"; "none" (also for other values) ends the query.
+const char* const kIncludeParameters[] = {
+    "option_include=none",     "option_include=usage&", "option_include=member&",
+    "option_include=creator&", "option_include=new&",   "&option_include=creator,member,usage,new"};
 
 // The first non-empty of the UIDs, encoded, or "me".
 STRING pathOwner(const STRING& uid, const STRING& fallback = STRING()) {
@@ -56,10 +35,11 @@ WSTATUS WKVOAI::retrieveGroupList(const WPerson& person, KVGroupListCallback cal
   cmd->person = person;
   cmd->searchIndex = searchIndex;
   cmd->searchCount = searchCount;
-  const STRING resource = pathOwner(person.getUID()) + "/group.list?" +
-                          "search_index=" + KVService::int2str(searchIndex) + "&" +
-                          "search_count=" + KVService::int2str(searchCount != 0 ? searchCount : 10) +
-                          "&" + "option_sort=" + sortWord(sort) + "&" + includeParameter(include);
+  const STRING resource =
+      pathOwner(person.getUID()) + "/group.list?" +
+      "search_index=" + KVService::int2str(searchIndex) + "&" +
+      "search_count=" + KVService::int2str(searchCount != 0 ? searchCount : 10) + "&" +
+      "option_sort=" + optionWord(sort, kSortWords) + "&" + optionWord(include, kIncludeParameters);
   return submitCommand(*this, KVMethod::Get, resource, m_pService->sessionHeaders(), STRING(),
                        std::move(cmd));
 }
@@ -72,7 +52,8 @@ WSTATUS WKVOAI::createGroup(const WGroup& group, const WPerson& person, KVGroupC
   cmd->group = group;
   const STRING resource = pathOwner(person.getUID(), m_pService->getUserID()) + "/group.create";
   STRING body = "group_name=" + percentEncode(group.getName());
-  if (!group.getDescription().empty()) body += "&group_desc=" + percentEncode(group.getDescription());
+  if (!group.getDescription().empty())
+    body += "&group_desc=" + percentEncode(group.getDescription());
   return submitCommand(*this, KVMethod::Post, resource, m_pService->sessionHeaders(), body,
                        std::move(cmd));
 }
@@ -82,7 +63,8 @@ WSTATUS WKVOAI::deleteGroup(const WGroup& group, KVGroupCallback callback, VOID*
   if (status != 0) return status;
   auto cmd = newCommand<GroupDeletionCMD>(*this, KV_CMD_GROUP_DELETE, callback, userData);
   cmd->group = group;
-  const STRING body = group.getUID().empty() ? STRING() : "groupID=" + percentEncode(group.getUID());
+  const STRING body =
+      group.getUID().empty() ? STRING() : "groupID=" + percentEncode(group.getUID());
   return submitCommand(*this, KVMethod::Post, "me/group.delete", headersWithAppToken(*m_pService),
                        body, std::move(cmd));
 }

@@ -44,6 +44,8 @@ void completeList(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& respon
 
 // The status 100 rule of the operations that report only the parser's
 // status (group creation and deletion).
-inline bool noFurtherPages(UINT32) { return false; }
+inline bool noFurtherPages(UINT32) {
+  return false;
+}
 
 }  // namespace W

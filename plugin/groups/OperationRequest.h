@@ -60,6 +60,13 @@ WSTATUS requestOnRecord(WKVOAI& oai, UINT32 key, KVMethod method, const STRING& 
                        oai.getService()->sessionHeaders(), STRING(), std::move(cmd));
 }
 
+// The query word of an option value: `words[value]`, or `words[0]` (the
+// fallback) for values outside the table.
+template <size_t N>
+const char* optionWord(int value, const char* const (&words)[N]) {
+  return value > 0 && static_cast<size_t>(value) < N ? words[value] : words[0];
+}
+
 // The session's "Authorization" and "DATE" plus "appToken" (the session's
 // app token), for the operations that carry it.
 KVHeaderMap headersWithAppToken(const KVService& service);

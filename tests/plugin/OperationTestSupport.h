@@ -6,6 +6,7 @@
 #include <W/WKVComment.h>
 
 #include <gtest/gtest.h>
+#include <libxml++/libxml++.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -159,10 +160,20 @@ inline W::WComment commentWith(const std::string& uid, const std::string& text =
   return c;
 }
 
+// An element tree for calling a record reader directly; the parser keeps
+// the nodes alive.
+class ParsedElement {
+ public:
+  explicit ParsedElement(const std::string& xml) { m_parser.parse_memory(xml); }
+  const xmlpp::Element* root() { return m_parser.get_document()->get_root_node(); }
+
+ private:
+  xmlpp::DomParser m_parser;
+};
+
 // An "ok" envelope around `data` (the inner XML of "data").
 inline std::string okAnswer(const std::string& data) {
-  return "<rsp><result><stat>ok</stat><desc>done</desc></result><data>" + data +
-         "</data></rsp>";
+  return "<rsp><result><stat>ok</stat><desc>done</desc></result><data>" + data + "</data></rsp>";
 }
 inline std::string failAnswer() {
   return "<rsp><result><stat>fail</stat><desc>refused</desc></result></rsp>";

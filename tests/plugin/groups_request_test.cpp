@@ -27,11 +27,14 @@ TEST_F(GroupRequests, GroupListQueryFollowsPersonPageSortAndInclude) {
       {"", 0, 0, 0, 0,
        "me/group.list?search_index=0&search_count=10&option_sort=alphabetical&option_include=none"},
       {"p-7", 20, 5, 1, 1,
-       "p-7/group.list?search_index=20&search_count=5&option_sort=created_time&option_include=usage&"},
+       "p-7/"
+       "group.list?search_index=20&search_count=5&option_sort=created_time&option_include=usage&"},
       {"p-7", 0, 10, 2, 2,
-       "p-7/group.list?search_index=0&search_count=10&option_sort=recent_used&option_include=member&"},
+       "p-7/"
+       "group.list?search_index=0&search_count=10&option_sort=recent_used&option_include=member&"},
       {"", 3, 7, 9, 3,
-       "me/group.list?search_index=3&search_count=7&option_sort=alphabetical&option_include=creator&"},
+       "me/"
+       "group.list?search_index=3&search_count=7&option_sort=alphabetical&option_include=creator&"},
       {"", 0, 1, 0, 4,
        "me/group.list?search_index=0&search_count=1&option_sort=alphabetical&option_include=new&"},
       {"", 0, 10, 1, 5,
@@ -154,11 +157,11 @@ TEST_F(GroupRequests, FeedQueryStartsWithAmpersandAndFollowsTheOptions) {
   };
   for (const Row& row : rows) {
     kvtest::Seen seen;
-    ASSERT_EQ(oai->retrieveGroupFeeds(kvtest::groupWith("g-1"), row.before, row.after, row.count,
-                                      W::KV_SEARCH_BASE(row.base), W::KV_OPTION_ITEM(row.item),
-                                      W::KV_OPTION_INCLUDE(row.include), &kvtest::onContentList,
-                                      &seen),
-              0);
+    ASSERT_EQ(
+        oai->retrieveGroupFeeds(kvtest::groupWith("g-1"), row.before, row.after, row.count,
+                                W::KV_SEARCH_BASE(row.base), W::KV_OPTION_ITEM(row.item),
+                                W::KV_OPTION_INCLUDE(row.include), &kvtest::onContentList, &seen),
+        0);
     W::HttpRequest* request = executor.last();
     EXPECT_EQ(request->getURL(), serviceUrl(row.resource));
     EXPECT_EQ(request->getType(), HTTP_GET);
@@ -183,10 +186,9 @@ TEST_F(GroupRequests, FeedRefusalsQueueNothing) {
   };
   for (const Row& row : rows) {
     kvtest::Seen seen;
-    EXPECT_EQ(oai->retrieveGroupFeeds(kvtest::groupWith(row.group), row.before, row.after, 0,
-                                      W::KV_BASE_CREATED_TIME, W::KV_ITEM_ALL,
-                                      W::KV_OPTION_INCLUDE(row.include), &kvtest::onContentList,
-                                      &seen),
+    EXPECT_EQ(oai->retrieveGroupFeeds(
+                  kvtest::groupWith(row.group), row.before, row.after, 0, W::KV_BASE_CREATED_TIME,
+                  W::KV_ITEM_ALL, W::KV_OPTION_INCLUDE(row.include), &kvtest::onContentList, &seen),
               -1)
         << row.name;
   }
@@ -204,10 +206,10 @@ TEST_F(GroupRequests, NotLoggedInRefusesEveryGroupOperation) {
   EXPECT_EQ(oai->createGroup(kvtest::groupWith("", "n"), W::WPerson(), &kvtest::onGroup, &seen),
             -202);
   EXPECT_EQ(oai->deleteGroup(kvtest::groupWith("g"), &kvtest::onGroup, &seen), -202);
-  EXPECT_EQ(oai->retrieveGroupFeeds(kvtest::groupWith("g"), "1", "", 0, W::KV_BASE_CREATED_TIME,
-                                    W::KV_ITEM_ALL, W::KV_INCLUDE_NONE, &kvtest::onContentList,
-                                    &seen),
-            -202);
+  EXPECT_EQ(
+      oai->retrieveGroupFeeds(kvtest::groupWith("g"), "1", "", 0, W::KV_BASE_CREATED_TIME,
+                              W::KV_ITEM_ALL, W::KV_INCLUDE_NONE, &kvtest::onContentList, &seen),
+      -202);
   EXPECT_EQ(executor.size(), 0u);
   EXPECT_EQ(oai->pendingCommands(), 0u);
 }
