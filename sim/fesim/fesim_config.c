@@ -22,8 +22,8 @@ static const struct name_code modulation_names[] = {
     {"qpsk", 0}, {"qam16", 1}, {"qam64", 2}, {NULL, 0}};
 static const struct name_code hierarchy_names[] = {
     {"none", 0}, {"1", 1}, {"2", 2}, {"4", 3}, {NULL, 0}};
-static const struct name_code rate_names[] = {
-    {"1/2", 0}, {"2/3", 1}, {"3/4", 2}, {"5/6", 3}, {"7/8", 4}, {NULL, 0}};
+static const struct name_code rate_names[] = {{"1/2", 0}, {"2/3", 1}, {"3/4", 2},
+                                              {"5/6", 3}, {"7/8", 4}, {NULL, 0}};
 static const struct name_code inversion_names[] = {{"off", 0}, {"on", 1}, {NULL, 0}};
 
 static int fail(char* err, size_t errlen, const char* fmt, ...) {
@@ -37,12 +37,10 @@ static int fail(char* err, size_t errlen, const char* fmt, ...) {
 /* Whole-string unsigned number, base 0. Returns 0 or -1. */
 static int parse_ulong(const char* s, unsigned long* out) {
   char* end = NULL;
-  if (*s == '\0' || *s == '-')
-    return -1;
+  if (*s == '\0' || *s == '-') return -1;
   errno = 0;
   unsigned long v = strtoul(s, &end, 0);
-  if (errno != 0 || *end != '\0')
-    return -1;
+  if (errno != 0 || *end != '\0') return -1;
   *out = v;
   return 0;
 }
@@ -79,8 +77,7 @@ int fesim_channel_parse(struct fesim_channel* ch, const char* value, char* err, 
   int field = 0;
 
   memset(ch, 0, sizeof(*ch));
-  if (strlen(value) >= sizeof(buf))
-    return fail(err, errlen, "channel too long");
+  if (strlen(value) >= sizeof(buf)) return fail(err, errlen, "channel too long");
   strcpy(buf, value);
   for (char* tok = strtok_r(buf, " \t", &save); tok != NULL; tok = strtok_r(NULL, " \t", &save)) {
     char* eq = strchr(tok, '=');
@@ -122,8 +119,7 @@ int fesim_channel_parse(struct fesim_channel* ch, const char* value, char* err, 
       ch->never_locks = !yes;
     } else
       return fail(err, errlen, "unknown channel key '%s'", key);
-    if (bad)
-      return fail(err, errlen, "bad value '%s' for channel key '%s'", val, key);
+    if (bad) return fail(err, errlen, "bad value '%s' for channel key '%s'", val, key);
   }
   if (field != 2 || ch->frequency == 0 || ch->bandwidth == 0)
     return fail(err, errlen, "channel needs a frequency and a bandwidth in Hz");
@@ -148,8 +144,7 @@ static int parse_text(const char* val, char* out, size_t cap, size_t* len) {
       else
         return -1;
     }
-    if (n + 1 >= cap)
-      return -1;
+    if (n + 1 >= cap) return -1;
     out[n++] = c;
   }
   out[n] = '\0';
@@ -161,16 +156,14 @@ static int parse_bus(struct fesim_config* cfg, const char* val, char* err, size_
   char buf[64];
   char* save = NULL;
   unsigned long num;
-  if (strlen(val) >= sizeof(buf))
-    return fail(err, errlen, "bad bus '%s'", val);
+  if (strlen(val) >= sizeof(buf)) return fail(err, errlen, "bad bus '%s'", val);
   strcpy(buf, val);
   char* number = strtok_r(buf, " \t", &save);
   char* nodes = strtok_r(NULL, " \t", &save);
   if (number == NULL || parse_ulong(number, &num) != 0 || num > 255 ||
       strtok_r(NULL, " \t", &save) != NULL)
     return fail(err, errlen, "bad bus '%s'", val);
-  if (cfg->bus_count >= FESIM_MAX_BUSES)
-    return fail(err, errlen, "too many buses");
+  if (cfg->bus_count >= FESIM_MAX_BUSES) return fail(err, errlen, "too many buses");
   struct fesim_bus* bus = &cfg->buses[cfg->bus_count];
   bus->number = (unsigned)num;
   if (nodes == NULL || strcmp(nodes, "dash") == 0)
@@ -192,8 +185,7 @@ static int parse_count(const char* val, const char* forever, long* out) {
     *out = -1;
     return 0;
   }
-  if (parse_ulong(val, &num) != 0 || num > 0x7fffffffUL)
-    return -1;
+  if (parse_ulong(val, &num) != 0 || num > 0x7fffffffUL) return -1;
   *out = (long)num;
   return 0;
 }
@@ -202,23 +194,19 @@ static int parse_line(struct fesim_config* cfg, char* line, int* buses_seen, cha
                       size_t errlen) {
   unsigned long num;
   char* eq = strchr(line, '=');
-  if (eq == NULL)
-    return fail(err, errlen, "expected key=value");
+  if (eq == NULL) return fail(err, errlen, "expected key=value");
   *eq = '\0';
   const char* key = line;
   const char* val = eq + 1;
 
   if (strcmp(key, "bus") == 0) {
-    if (!*buses_seen)
-      cfg->bus_count = 0;
+    if (!*buses_seen) cfg->bus_count = 0;
     *buses_seen = 1;
     return parse_bus(cfg, val, err, errlen);
   }
   if (strcmp(key, "channel") == 0) {
-    if (cfg->channel_count >= FESIM_MAX_CHANNELS)
-      return fail(err, errlen, "too many channels");
-    if (fesim_channel_parse(&cfg->channels[cfg->channel_count], val, err, errlen) != 0)
-      return -1;
+    if (cfg->channel_count >= FESIM_MAX_CHANNELS) return fail(err, errlen, "too many channels");
+    if (fesim_channel_parse(&cfg->channels[cfg->channel_count], val, err, errlen) != 0) return -1;
     cfg->channel_count++;
     return 0;
   }
@@ -258,16 +246,14 @@ static int parse_line(struct fesim_config* cfg, char* line, int* buses_seen, cha
     return 0;
   }
   if (strcmp(key, "fp_ready_after") == 0 || strcmp(key, "fp_ready_first") == 0) {
-    long* field =
-        strcmp(key, "fp_ready_after") == 0 ? &cfg->fp_ready_after : &cfg->fp_ready_first;
+    long* field = strcmp(key, "fp_ready_after") == 0 ? &cfg->fp_ready_after : &cfg->fp_ready_first;
     if (parse_count(val, "never", field) != 0)
       return fail(err, errlen, "%s is a count or never", key);
     return 0;
   }
 
   /* The rest are plain numbers. */
-  if (parse_ulong(val, &num) != 0)
-    return fail(err, errlen, "bad number '%s' for %s", val, key);
+  if (parse_ulong(val, &num) != 0) return fail(err, errlen, "bad number '%s' for %s", val, key);
   if (strcmp(key, "id") == 0 && num <= 0xff)
     cfg->id = (uint8_t)num;
   else if (strcmp(key, "asleep") == 0 && num <= 1)
@@ -288,11 +274,9 @@ static int parse_line(struct fesim_config* cfg, char* line, int* buses_seen, cha
 }
 
 static char* trim(char* s) {
-  while (*s == ' ' || *s == '\t' || *s == '\r')
-    s++;
+  while (*s == ' ' || *s == '\t' || *s == '\r') s++;
   size_t n = strlen(s);
-  while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\t' || s[n - 1] == '\r'))
-    s[--n] = '\0';
+  while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\t' || s[n - 1] == '\r')) s[--n] = '\0';
   return s;
 }
 
@@ -307,16 +291,13 @@ int fesim_config_parse(struct fesim_config* cfg, const char* text, char* err, si
     const char* nl = strchr(p, '\n');
     size_t n = nl != NULL ? (size_t)(nl - p) : strlen(p);
     lineno++;
-    if (n >= sizeof(line))
-      return fail(err, errlen, "line %d: too long", lineno);
+    if (n >= sizeof(line)) return fail(err, errlen, "line %d: too long", lineno);
     memcpy(line, p, n);
     line[n] = '\0';
     p += n;
-    if (*p == '\n')
-      p++;
+    if (*p == '\n') p++;
     char* s = trim(line);
-    if (*s == '\0' || *s == '#')
-      continue;
+    if (*s == '\0' || *s == '#') continue;
     if (parse_line(cfg, s, &buses_seen, msg, sizeof(msg)) != 0)
       return fail(err, errlen, "line %d: %s", lineno, msg);
   }
@@ -325,8 +306,7 @@ int fesim_config_parse(struct fesim_config* cfg, const char* text, char* err, si
 
 const struct fesim_bus* fesim_config_bus(const struct fesim_config* cfg, unsigned number) {
   for (size_t i = 0; i < cfg->bus_count; i++) {
-    if (cfg->buses[i].number == number)
-      return &cfg->buses[i];
+    if (cfg->buses[i].number == number) return &cfg->buses[i];
   }
   return NULL;
 }

@@ -29,13 +29,13 @@ struct fesim_bus {
 
 /* One transmitter on the air. The codes are the demodulator's register codes. */
 struct fesim_channel {
-  uint32_t frequency; /* nominal centre frequency, Hz */
-  uint32_t bandwidth; /* Hz */
-  unsigned mode;      /* 0 = 2k, 1 = 8k */
-  unsigned guard;     /* 0 = 1/32 .. 3 = 1/4 */
+  uint32_t frequency;  /* nominal centre frequency, Hz */
+  uint32_t bandwidth;  /* Hz */
+  unsigned mode;       /* 0 = 2k, 1 = 8k */
+  unsigned guard;      /* 0 = 1/32 .. 3 = 1/4 */
   unsigned modulation; /* 0 = QPSK, 1 = QAM16, 2 = QAM64 */
-  unsigned hierarchy; /* 0 = none, 1, 2, 3 = 4 */
-  unsigned hp;        /* 0 = 1/2 .. 4 = 7/8 */
+  unsigned hierarchy;  /* 0 = none, 1, 2, 3 = 4 */
+  unsigned hp;         /* 0 = 1/2 .. 4 = 7/8 */
   unsigned lp;
   unsigned inversion; /* 1 = spectrum inverted */
   unsigned offset;    /* offset code 0..6: carrier sits at nominal + offset */
@@ -45,18 +45,18 @@ struct fesim_channel {
 struct fesim_config {
   struct fesim_bus buses[FESIM_MAX_BUSES];
   size_t bus_count;
-  uint8_t id;               /* identification byte in register 0x00 */
-  int asleep;               /* chip starts asleep; register 0x00 reads 0 while asleep */
-  uint32_t if_freq;         /* tuner IF used to decode the divider, Hz */
-  int counter_stuck;        /* acquisition counter never counts */
-  unsigned lock_delay;      /* status reads before the lock bit shows */
-  unsigned long nak_at;     /* NAK the Nth I2C_RDWR call (1-based), 0 = never */
-  int nak_addr;             /* NAK every transfer touching this address, -1 = none */
-  unsigned long short_at;   /* Nth I2C_RDWR call returns one message fewer, 0 = never */
+  uint8_t id;             /* identification byte in register 0x00 */
+  int asleep;             /* chip starts asleep; register 0x00 reads 0 while asleep */
+  uint32_t if_freq;       /* tuner IF used to decode the divider, Hz */
+  int counter_stuck;      /* acquisition counter never counts */
+  unsigned lock_delay;    /* status reads before the lock bit shows */
+  unsigned long nak_at;   /* NAK the Nth I2C_RDWR call (1-based), 0 = never */
+  int nak_addr;           /* NAK every transfer touching this address, -1 = none */
+  unsigned long short_at; /* Nth I2C_RDWR call returns one message fewer, 0 = never */
   enum fesim_mem_mode mem;
-  long fp_busy;             /* busy-bit reads that show busy; -1 = always */
-  long fp_ready_after;      /* not-ready reads before each byte; -1 = never ready */
-  long fp_ready_first;      /* the same for the first byte only; FESIM_UNSET = as the rest */
+  long fp_busy;        /* busy-bit reads that show busy; -1 = always */
+  long fp_ready_after; /* not-ready reads before each byte; -1 = never ready */
+  long fp_ready_first; /* the same for the first byte only; FESIM_UNSET = as the rest */
   int sysfs_present;
   char sysfs_text[FESIM_SYSFS_MAX];
   size_t sysfs_len;

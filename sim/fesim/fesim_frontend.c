@@ -54,25 +54,21 @@ uint32_t fesim_bandwidth_decode(const uint8_t regs[5], uint32_t fs) {
   uint64_t m = ((uint64_t)(regs[1] & 0x03) << 24) | ((uint64_t)regs[2] << 16) |
                ((uint64_t)regs[3] << 8) | regs[4];
   uint32_t u = ((uint32_t)regs[0] << 4) | ((regs[1] >> 2) & 0x0f);
-  if (fs7 == 0)
-    return 0;
+  if (fs7 == 0) return 0;
   uint64_t hz = (m * fs7 + (1ull << 30)) >> 31;
   uint64_t bw = (hz + 500) / 1000 * 1000;
-  if (bw == 0 || bw > 100000000)
-    return 0;
+  if (bw == 0 || bw > 100000000) return 0;
   /* The chip needs both timing words consistent with one bandwidth. */
   uint64_t m_want = ((bw << 31) + fs7 / 2) / fs7;
   uint64_t u_want = (fs7 * 32 + bw / 2) / bw;
-  if (m_want != m || (u_want & 0xfff) != u)
-    return 0;
+  if (m_want != m || (u_want & 0xfff) != u) return 0;
   return (uint32_t)bw;
 }
 
 int fesim_pll_decode(const uint8_t msg[4], uint32_t if_freq, int64_t* rf, uint32_t* half_step) {
   unsigned code = msg[2] & 0x07;
   int64_t n = ((int64_t)(msg[0] & 0x7f) << 8) | msg[1];
-  if (code >= sizeof(ratio_steps) / sizeof(ratio_steps[0]))
-    return -1;
+  if (code >= sizeof(ratio_steps) / sizeof(ratio_steps[0])) return -1;
   if (code == SIXTH_MHZ_CODE)
     *rf = (n * 1000000 + 3) / 6 - if_freq;
   else
@@ -99,9 +95,9 @@ static int64_t distance(int64_t a, int64_t b) {
 }
 
 static void set_tps(struct fesim_frontend* fe, const struct fesim_channel* ch, unsigned code) {
-  fe->regs[REG_TPS_RX1] = (uint8_t)(((code >> 2) & 1) << 7 | (ch->hierarchy & 3) << 5 |
-                                    (ch->mode & 1) << 4 | (ch->guard & 3) << 2 |
-                                    (ch->modulation & 3));
+  fe->regs[REG_TPS_RX1] =
+      (uint8_t)(((code >> 2) & 1) << 7 | (ch->hierarchy & 3) << 5 | (ch->mode & 1) << 4 |
+                (ch->guard & 3) << 2 | (ch->modulation & 3));
   fe->regs[REG_TPS_RX2] = (uint8_t)((code & 3) << 6 | (ch->hp & 7) << 3 | (ch->lp & 7));
 }
 
@@ -120,15 +116,13 @@ static void restart(struct fesim_frontend* fe) {
   fe->status_reads = 0;
   fe->regs[REG_TPS_RX1] = 0;
   fe->regs[REG_TPS_RX2] = 0;
-  if (!fe->tuned || bw == 0 || (fe->regs[REG_POWER] & POWER_SLEEP) != 0)
-    return;
+  if (!fe->tuned || bw == 0 || (fe->regs[REG_POWER] & POWER_SLEEP) != 0) return;
   for (size_t i = 0; i < cfg->channel_count; i++) {
     const struct fesim_channel* ch = &cfg->channels[i];
     int64_t carrier = (int64_t)ch->frequency + offset_table[ch->offset];
     int on_carrier = distance(fe->tuned_rf, carrier) <= fe->half_step;
     int on_nominal = distance(fe->tuned_rf, ch->frequency) <= fe->half_step;
-    if (ch->bandwidth != bw)
-      continue;
+    if (ch->bandwidth != bw) continue;
     if (on_carrier && !ch->never_locks) {
       fe->locked = 1;
       fe->carrier = 1;
@@ -153,14 +147,12 @@ static uint8_t read_reg(struct fesim_frontend* fe, uint8_t reg) {
     case REG_STATUS: {
       fe->status_reads++;
       uint8_t status = fe->carrier ? STATUS_CARRIER : 0;
-      if (fe->locked && fe->status_reads > fe->cfg->lock_delay)
-        status |= STATUS_LOCK;
+      if (fe->locked && fe->status_reads > fe->cfg->lock_delay) status |= STATUS_LOCK;
       return status;
     }
     case REG_COUNTER: {
       int lock_shown = fe->locked && fe->status_reads > fe->cfg->lock_delay;
-      if (!lock_shown && !fe->cfg->counter_stuck && fe->counter < COUNTER_GIVE_UP)
-        fe->counter++;
+      if (!lock_shown && !fe->cfg->counter_stuck && fe->counter < COUNTER_GIVE_UP) fe->counter++;
       return fe->counter;
     }
     default:
@@ -179,8 +171,7 @@ static void write_reg(struct fesim_frontend* fe, uint8_t reg, uint8_t value) {
     case REG_CONTROL:
       /* The restart bit clears itself once acquisition has restarted. */
       fe->regs[reg] = value & (uint8_t)~CONTROL_RESTART;
-      if ((value & CONTROL_RESTART) != 0)
-        restart(fe);
+      if ((value & CONTROL_RESTART) != 0) restart(fe);
       return;
     default:
       fe->regs[reg] = value;
@@ -190,15 +181,12 @@ static void write_reg(struct fesim_frontend* fe, uint8_t reg, uint8_t value) {
 
 static int demod_message(struct fesim_frontend* fe, int read, uint8_t* buf, size_t len) {
   if (read) {
-    for (size_t i = 0; i < len; i++)
-      buf[i] = read_reg(fe, fe->pointer++);
+    for (size_t i = 0; i < len; i++) buf[i] = read_reg(fe, fe->pointer++);
     return 0;
   }
-  if (len == 0)
-    return 0;
+  if (len == 0) return 0;
   fe->pointer = buf[0];
-  for (size_t i = 1; i < len; i++)
-    write_reg(fe, fe->pointer++, buf[i]);
+  for (size_t i = 1; i < len; i++) write_reg(fe, fe->pointer++, buf[i]);
   return 0;
 }
 
@@ -209,8 +197,7 @@ static int pll_message(struct fesim_frontend* fe, int read, uint8_t* buf, size_t
     memset(buf, PLL_STATUS_LOCKED, len);
     return 0;
   }
-  if (len < 4)
-    return 0;
+  if (len < 4) return 0;
   memcpy(fe->pll, buf, 4);
   fe->tuned = fesim_pll_decode(fe->pll, fe->cfg->if_freq, &fe->tuned_rf, &fe->half_step) == 0;
   return 0;
@@ -218,9 +205,7 @@ static int pll_message(struct fesim_frontend* fe, int read, uint8_t* buf, size_t
 
 int fesim_frontend_message(struct fesim_frontend* fe, uint16_t addr, int read, uint8_t* buf,
                            size_t len) {
-  if (addr == FESIM_DEMOD_ADDR)
-    return demod_message(fe, read, buf, len);
-  if (addr == FESIM_PLL_ADDR)
-    return pll_message(fe, read, buf, len);
+  if (addr == FESIM_DEMOD_ADDR) return demod_message(fe, read, buf, len);
+  if (addr == FESIM_PLL_ADDR) return pll_message(fe, read, buf, len);
   return -1;
 }

@@ -15,15 +15,15 @@
 struct fesim_frontend {
   const struct fesim_config* cfg;
   uint8_t regs[256];
-  uint8_t pointer;      /* register address, auto-incremented */
-  uint8_t pll[4];       /* last divider/control message */
-  int tuned;            /* a valid divider message was written */
-  int64_t tuned_rf;     /* RF frequency decoded from the divider, Hz */
-  uint32_t half_step;   /* capture range around a channel, Hz */
-  int carrier;          /* restart found energy of some channel */
-  int locked;           /* restart found a channel that locks */
+  uint8_t pointer;       /* register address, auto-incremented */
+  uint8_t pll[4];        /* last divider/control message */
+  int tuned;             /* a valid divider message was written */
+  int64_t tuned_rf;      /* RF frequency decoded from the divider, Hz */
+  uint32_t half_step;    /* capture range around a channel, Hz */
+  int carrier;           /* restart found energy of some channel */
+  int locked;            /* restart found a channel that locks */
   unsigned status_reads; /* status reads since the restart */
-  uint8_t counter;      /* acquisition counter, register 0x10 */
+  uint8_t counter;       /* acquisition counter, register 0x10 */
 };
 
 /* Puts the chips in their power-on state. cfg must outlive fe. */

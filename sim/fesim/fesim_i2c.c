@@ -10,17 +10,12 @@
 #define MAX_MSG_LEN 8192
 
 static int check_args(const struct i2c_msg* msgs, unsigned n) {
-  if (msgs == NULL)
-    return -EFAULT;
-  if (n == 0 || n > I2C_RDWR_IOCTL_MAX_MSGS)
-    return -EINVAL;
+  if (msgs == NULL) return -EFAULT;
+  if (n == 0 || n > I2C_RDWR_IOCTL_MAX_MSGS) return -EINVAL;
   for (unsigned i = 0; i < n; i++) {
-    if (msgs[i].len > MAX_MSG_LEN || msgs[i].addr > 0x7f)
-      return -EINVAL;
-    if ((msgs[i].flags & ~I2C_M_RD) != 0)
-      return -EINVAL;
-    if (msgs[i].len > 0 && msgs[i].buf == NULL)
-      return -EFAULT;
+    if (msgs[i].len > MAX_MSG_LEN || msgs[i].addr > 0x7f) return -EINVAL;
+    if ((msgs[i].flags & ~I2C_M_RD) != 0) return -EINVAL;
+    if (msgs[i].len > 0 && msgs[i].buf == NULL) return -EFAULT;
   }
   return 0;
 }
@@ -45,7 +40,6 @@ int fesim_i2c_transfer(struct fesim_frontend* fe, struct i2c_msg* msgs, unsigned
     }
     fesim_log_bytes(prefix, m->buf, m->len, NULL);
   }
-  if (index == cfg->short_at)
-    return (int)n - 1;
+  if (index == cfg->short_at) return (int)n - 1;
   return (int)n;
 }

@@ -16,8 +16,8 @@ enum fesim_path_kind {
 
 struct fesim_path {
   enum fesim_path_kind kind;
-  int bus;           /* bus number for FESIM_PATH_I2C, -1 when not a bus node */
-  unsigned node;     /* FESIM_NODE_DASH or FESIM_NODE_SLASH */
+  int bus;       /* bus number for FESIM_PATH_I2C, -1 when not a bus node */
+  unsigned node; /* FESIM_NODE_DASH or FESIM_NODE_SLASH */
 };
 
 /* Classifies path; a relative path is taken from the working directory.

@@ -52,23 +52,17 @@ static void die(const char* what, const char* detail) {
  * caller's to free. */
 static char* read_config(const char* path) {
   int fd = fesim_real_open(path, O_RDONLY | O_CLOEXEC, 0);
-  if (fd < 0)
-    die(path, strerror(errno));
+  if (fd < 0) die(path, strerror(errno));
   char* text = malloc(CONFIG_MAX_BYTES + 1);
-  if (text == NULL)
-    die(path, "out of memory");
+  if (text == NULL) die(path, "out of memory");
   size_t len = 0;
   for (;;) {
     ssize_t n = read(fd, text + len, CONFIG_MAX_BYTES - len);
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n < 0)
-      die(path, strerror(errno));
-    if (n == 0)
-      break;
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) die(path, strerror(errno));
+    if (n == 0) break;
     len += (size_t)n;
-    if (len == CONFIG_MAX_BYTES)
-      die(path, "too large");
+    if (len == CONFIG_MAX_BYTES) die(path, "too large");
   }
   fesim_real_close(fd);
   text[len] = '\0';
@@ -77,15 +71,13 @@ static char* read_config(const char* path) {
 
 static void setup(void) {
   char err[256];
-  if (ready)
-    return;
+  if (ready) return;
   ready = 1;
   fesim_config_defaults(&config);
   const char* log_path = getenv("FESIM_LOG");
   if (log_path != NULL && *log_path != '\0') {
     int fd = fesim_real_open(log_path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0)
-      die(log_path, strerror(errno));
+    if (fd < 0) die(log_path, strerror(errno));
     fesim_log_set_fd(fd);
   }
   const char* config_path = getenv("FESIM_CONFIG");
@@ -93,11 +85,9 @@ static void setup(void) {
     char* text = read_config(config_path);
     int rc = fesim_config_parse(&config, text, err, sizeof(err));
     free(text);
-    if (rc != 0)
-      die(config_path, err);
+    if (rc != 0) die(config_path, err);
   }
-  for (size_t i = 0; i < config.bus_count; i++)
-    fesim_frontend_init(&frontends[i], &config);
+  for (size_t i = 0; i < config.bus_count; i++) fesim_frontend_init(&frontends[i], &config);
   fesim_fp_init(&config);
 }
 
@@ -107,8 +97,7 @@ __attribute__((constructor)) static void fesim_constructor(void) {
 
 static struct sim_fd* sim_fd_find(int fd) {
   for (size_t i = 0; i < MAX_SIM_FDS; i++) {
-    if (sim_fds[i].kind != SIM_NONE && sim_fds[i].fd == fd)
-      return &sim_fds[i];
+    if (sim_fds[i].kind != SIM_NONE && sim_fds[i].fd == fd) return &sim_fds[i];
   }
   return NULL;
 }
@@ -116,7 +105,9 @@ static struct sim_fd* sim_fd_find(int fd) {
 static const char* flag_names(int flags, char* buf, size_t cap) {
   int acc = flags & O_ACCMODE;
   snprintf(buf, cap, "%s%s%s%s",
-           acc == O_RDONLY ? "rdonly" : acc == O_WRONLY ? "wronly" : "rdwr",
+           acc == O_RDONLY   ? "rdonly"
+           : acc == O_WRONLY ? "wronly"
+                             : "rdwr",
            (flags & O_SYNC) == O_SYNC ? " sync" : ((flags & O_DSYNC) != 0 ? " dsync" : ""),
            (flags & O_NONBLOCK) != 0 ? " nonblock" : "", (flags & O_CREAT) != 0 ? " creat" : "");
   return buf;
@@ -133,14 +124,11 @@ static int fail_open(const char* path, int err) {
 static int sim_fd_new(const char* path, int flags, enum sim_kind kind, size_t bus_index) {
   struct sim_fd* slot = NULL;
   for (size_t i = 0; i < MAX_SIM_FDS && slot == NULL; i++) {
-    if (sim_fds[i].kind == SIM_NONE)
-      slot = &sim_fds[i];
+    if (sim_fds[i].kind == SIM_NONE) slot = &sim_fds[i];
   }
-  if (slot == NULL)
-    return fail_open(path, EMFILE);
+  if (slot == NULL) return fail_open(path, EMFILE);
   int fd = fesim_real_open("/dev/null", O_RDWR | (flags & O_CLOEXEC), 0);
-  if (fd < 0)
-    return -1;
+  if (fd < 0) return -1;
   char names[64];
   slot->fd = fd;
   slot->kind = kind;
@@ -151,11 +139,9 @@ static int sim_fd_new(const char* path, int flags, enum sim_kind kind, size_t bu
 }
 
 static int sysfs_open(const char* path) {
-  if (!config.sysfs_present)
-    return fail_open(path, ENOENT);
+  if (!config.sysfs_present) return fail_open(path, ENOENT);
   int fd = memfd_create("fesim-sysfs", MFD_CLOEXEC);
-  if (fd < 0)
-    return -1;
+  if (fd < 0) return -1;
   if (write(fd, config.sysfs_text, config.sysfs_len) != (ssize_t)config.sysfs_len ||
       lseek(fd, 0, SEEK_SET) != 0) {
     int err = errno;
@@ -168,8 +154,7 @@ static int sysfs_open(const char* path) {
 }
 
 static int i2c_open(const char* path, const struct fesim_path* where, int flags) {
-  if (where->bus < 0)
-    return fail_open(path, ENOENT);
+  if (where->bus < 0) return fail_open(path, ENOENT);
   for (size_t i = 0; i < config.bus_count; i++) {
     const struct fesim_bus* bus = &config.buses[i];
     if (bus->number == (unsigned)where->bus && (bus->nodes & where->node) != 0)
@@ -187,10 +172,8 @@ static int sim_open(const char* path, int flags, int* handled) {
     case FESIM_PATH_I2C:
       return i2c_open(path, &where, flags);
     case FESIM_PATH_MEM:
-      if (config.mem == FESIM_MEM_ABSENT)
-        return fail_open(path, ENOENT);
-      if (config.mem == FESIM_MEM_DENIED)
-        return fail_open(path, EACCES);
+      if (config.mem == FESIM_MEM_ABSENT) return fail_open(path, ENOENT);
+      if (config.mem == FESIM_MEM_DENIED) return fail_open(path, EACCES);
       return sim_fd_new(path, flags, SIM_MEM, 0);
     case FESIM_PATH_SYSFS:
       return sysfs_open(path);
@@ -202,8 +185,7 @@ static int sim_open(const char* path, int flags, int* handled) {
 }
 
 static mode_t open_mode(int flags, va_list ap) {
-  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE)
-    return (mode_t)va_arg(ap, int);
+  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) return (mode_t)va_arg(ap, int);
   return 0;
 }
 
@@ -232,8 +214,7 @@ EXPORT int __open64_2(const char* path, int flags) __attribute__((alias("__open_
 static int sim_openat(int dirfd, const char* path, int flags, int* handled) {
   char link[64];
   char full[4096];
-  if (path == NULL || path[0] == '/' || dirfd == AT_FDCWD)
-    return sim_open(path, flags, handled);
+  if (path == NULL || path[0] == '/' || dirfd == AT_FDCWD) return sim_open(path, flags, handled);
   snprintf(link, sizeof(link), "/proc/self/fd/%d", dirfd);
   ssize_t n = readlink(link, full, sizeof(full) - 1);
   if (n <= 0 || (size_t)n + 1 + strlen(path) >= sizeof(full)) {
@@ -281,8 +262,7 @@ static int fopen_flags(const char* mode) {
 
 static FILE* sim_fopen(const char* path, const char* mode, int* handled) {
   int fd = sim_open(path, fopen_flags(mode), handled);
-  if (!*handled || fd < 0)
-    return NULL;
+  if (!*handled || fd < 0) return NULL;
   FILE* f = fdopen(fd, mode);
   if (f == NULL) {
     int err = errno;
@@ -335,10 +315,8 @@ EXPORT int ioctl(int fd, unsigned long request, ...) {
   void* arg = va_arg(ap, void*);
   va_end(ap);
   struct sim_fd* s = sim_fd_find(fd);
-  if (s == NULL)
-    return fesim_real_ioctl(fd, request, arg);
-  if (s->kind == SIM_I2C)
-    return i2c_ioctl(s, request, arg);
+  if (s == NULL) return fesim_real_ioctl(fd, request, arg);
+  if (s->kind == SIM_I2C) return i2c_ioctl(s, request, arg);
   errno = ENOTTY;
   return -1;
 }
@@ -347,8 +325,7 @@ static void* sim_mmap(void* addr, size_t len, int prot, int flags, int fd, unsig
                       int* handled) {
   struct sim_fd* s = sim_fd_find(fd);
   *handled = s != NULL && (flags & MAP_ANONYMOUS) == 0;
-  if (!*handled)
-    return MAP_FAILED;
+  if (!*handled) return MAP_FAILED;
   (void)addr;
   (void)prot;
   if (s->kind != SIM_MEM) {
@@ -369,8 +346,7 @@ typedef void* (*mmap64_fn)(void*, size_t, int, int, int, off64_t);
 EXPORT void* mmap64(void* addr, size_t len, int prot, int flags, int fd, off64_t off) {
   int handled;
   void* p = sim_mmap(addr, len, prot, flags, fd, (unsigned long long)off, &handled);
-  if (handled)
-    return p;
+  if (handled) return p;
   void* sym = fesim_real_symbol("mmap64");
   mmap64_fn fn;
   memcpy(&fn, &sym, sizeof(fn));
@@ -400,18 +376,15 @@ EXPORT int nanosleep(const struct timespec* req, struct timespec* rem) {
     return -1;
   }
   fesim_log("nanosleep %lld %ld", (long long)req->tv_sec, req->tv_nsec);
-  if (rem != NULL)
-    memset(rem, 0, sizeof(*rem));
+  if (rem != NULL) memset(rem, 0, sizeof(*rem));
   return 0;
 }
 
 EXPORT int clock_nanosleep(clockid_t clock, int flags, const struct timespec* req,
                            struct timespec* rem) {
-  if (req == NULL || req->tv_nsec < 0 || req->tv_nsec >= 1000000000L)
-    return EINVAL;
+  if (req == NULL || req->tv_nsec < 0 || req->tv_nsec >= 1000000000L) return EINVAL;
   fesim_log("clock_nanosleep %d %d %lld %ld", (int)clock, flags, (long long)req->tv_sec,
             req->tv_nsec);
-  if (rem != NULL)
-    memset(rem, 0, sizeof(*rem));
+  if (rem != NULL) memset(rem, 0, sizeof(*rem));
   return 0;
 }

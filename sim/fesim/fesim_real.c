@@ -21,7 +21,7 @@ void* fesim_real_symbol(const char* name) {
 
 /* Function pointers cannot be stored in void* portably; dlsym's contract
  * makes the conversion valid on every platform glibc supports. */
-#define REAL(type, name)                            \
+#define REAL(type, name)                             \
   static type real_##name;                           \
   if (real_##name == NULL) {                         \
     void* sym = fesim_real_symbol(#name);            \

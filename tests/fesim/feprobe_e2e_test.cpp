@@ -30,62 +30,58 @@ const Lines kIdentify = {"i2c w 08 00", "i2c r 08 46"};
 // The 27 steps of the chip's initialisation as they reach the bus, with the
 // simulator's power-on values in the masked registers.
 const Lines kInitSequence = {
-    "i2c w 08 07 00",                                           // 1
-    "i2c w 08 3b", "i2c r 08 ff", "i2c w 08 3b fe",             // 2
-    "i2c w 08 01", "i2c r 08 00", "i2c w 08 01 40",             // 3 restart
-    "i2c w 08 2d f0",                                           // 4
-    "i2c w 08 2f 08",                                           // 5
-    "i2c w 08 30 00",                                           // 6
-    "i2c w 08 3e 67",                                           // 7
-    "i2c w 08 4d d7 59",                                        // 8 IF word
-    "usleep 120000",                                            // 9
-    "i2c w 08 37", "i2c r 08 c7", "i2c w 08 37 07",             // 10
-    "i2c w 08 01 87",                                           // 11
-    "i2c w 08 07", "i2c r 08 00", "i2c w 08 07 00",             // 12
-    "i2c w 08 16 88",                                           // 13
-    "i2c w 08 1e 07",                                           // 14
-    "i2c w 08 1f c0",                                           // 15
-    "i2c w 08 37 38",                                           // 16
-    "i2c w 08 3a", "i2c r 08 15", "i2c w 08 3a 95",             // 17
-    "i2c w 08 3b", "i2c r 08 fe", "i2c w 08 3b 7e",             // 18
-    "i2c w 08 3b", "i2c r 08 7e", "i2c w 08 3b 78",             // 19
-    "i2c w 08 3d", "i2c r 08 0f", "i2c w 08 3d 6f",             // 20
-    "i2c w 08 43 00",                                           // 21
-    "i2c w 08 46 12",                                           // 22
-    "i2c w 08 47 00",                                           // 23
-    "i2c w 08 48 ff",                                           // 24
-    "i2c w 08 49 00",                                           // 25
-    "i2c w 08 4a ff",                                           // 26
-    "i2c w 08 4f 1a",                                           // 27
+    "i2c w 08 07 00",                                      // 1
+    "i2c w 08 3b",       "i2c r 08 ff", "i2c w 08 3b fe",  // 2
+    "i2c w 08 01",       "i2c r 08 00", "i2c w 08 01 40",  // 3 restart
+    "i2c w 08 2d f0",                                      // 4
+    "i2c w 08 2f 08",                                      // 5
+    "i2c w 08 30 00",                                      // 6
+    "i2c w 08 3e 67",                                      // 7
+    "i2c w 08 4d d7 59",                                   // 8 IF word
+    "usleep 120000",                                       // 9
+    "i2c w 08 37",       "i2c r 08 c7", "i2c w 08 37 07",  // 10
+    "i2c w 08 01 87",                                      // 11
+    "i2c w 08 07",       "i2c r 08 00", "i2c w 08 07 00",  // 12
+    "i2c w 08 16 88",                                      // 13
+    "i2c w 08 1e 07",                                      // 14
+    "i2c w 08 1f c0",                                      // 15
+    "i2c w 08 37 38",                                      // 16
+    "i2c w 08 3a",       "i2c r 08 15", "i2c w 08 3a 95",  // 17
+    "i2c w 08 3b",       "i2c r 08 fe", "i2c w 08 3b 7e",  // 18
+    "i2c w 08 3b",       "i2c r 08 7e", "i2c w 08 3b 78",  // 19
+    "i2c w 08 3d",       "i2c r 08 0f", "i2c w 08 3d 6f",  // 20
+    "i2c w 08 43 00",                                      // 21
+    "i2c w 08 46 12",                                      // 22
+    "i2c w 08 47 00",                                      // 23
+    "i2c w 08 48 ff",                                      // 24
+    "i2c w 08 49 00",                                      // 25
+    "i2c w 08 4a ff",                                      // 26
+    "i2c w 08 4f 1a",                                      // 27
 };
 
 std::string Concat(const Lines& lines) {
   std::string s;
-  for (const std::string& l : lines)
-    s += l + "\n";
+  for (const std::string& l : lines) s += l + "\n";
   return s;
 }
 
 // The channels of a scan-table row: start + k * step while <= stop (kHz).
 std::vector<long> Raster(long start, long stop, long step) {
   std::vector<long> khz;
-  for (long f = start; f <= stop; f += step)
-    khz.push_back(f);
+  for (long f = start; f <= stop; f += step) khz.push_back(f);
   return khz;
 }
 
 std::vector<long> Join(std::initializer_list<std::vector<long>> parts) {
   std::vector<long> all;
-  for (const auto& p : parts)
-    all.insert(all.end(), p.begin(), p.end());
+  for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
   return all;
 }
 
 // True when the last line of out is "scan took N ms" with N all digits.
 bool EndsWithScanTook(const std::string& out) {
   Lines lines = SplitLines(out);
-  if (lines.empty())
-    return false;
+  if (lines.empty()) return false;
   const std::string& last = lines.back();
   const std::string head = "scan took ";
   const std::string tail = " ms";
@@ -98,8 +94,7 @@ bool EndsWithScanTook(const std::string& out) {
 
 int Count(const Lines& log, const std::string& line) {
   int n = 0;
-  for (const std::string& l : log)
-    n += l == line;
+  for (const std::string& l : log) n += l == line;
   return n;
 }
 
@@ -310,9 +305,9 @@ TEST(FeprobeSingle, FreqInKilohertzTunesThroughTheGate) {
     ProbeRun r = RunProbe("", {std::string("--freq=") + freq});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, kWait1);
-    EXPECT_TRUE(ContainsRun(r.log, {"i2c w 08 07", "i2c r 08 00", "i2c w 08 07 02",
-                                    "i2c w 60 0b f5 ca 64", "i2c w 08 07", "i2c r 08 02",
-                                    "i2c w 08 07 00", "usleep 100"}));
+    EXPECT_TRUE(
+        ContainsRun(r.log, {"i2c w 08 07", "i2c r 08 00", "i2c w 08 07 02", "i2c w 60 0b f5 ca 64",
+                            "i2c w 08 07", "i2c r 08 02", "i2c w 08 07 00", "usleep 100"}));
   }
 }
 
@@ -348,13 +343,13 @@ TEST(FeprobeSingle, PllMessageCarriesTheEightMegahertzBitInsideTheGate) {
 }
 
 TEST(FeprobeSingle, LockedChannelGetsItsParametersProgrammedBack) {
-  ProbeRun r = RunProbe(
-      "channel=474000000 8000000 mode=8k guard=1/8 mod=qam16 hier=2 hp=3/4 lp=5/6\n",
-      {"--freq=474000000", "--bandwidth=8000000"});
+  ProbeRun r =
+      RunProbe("channel=474000000 8000000 mode=8k guard=1/8 mod=qam16 hier=2 hp=3/4 lp=5/6\n",
+               {"--freq=474000000", "--bandwidth=8000000"});
   EXPECT_EQ(r.status, 0) << r.err;
-  EXPECT_TRUE(ContainsRun(r.log, {"i2c w 08 06", "i2c r 08 0f", "i2c w 08 04", "i2c r 08 59 13",
-                                  "i2c w 08 16", "i2c r 08 20", "i2c w 08 01 a0 59 13",
-                                  "i2c w 08 01 e0"}));
+  EXPECT_TRUE(
+      ContainsRun(r.log, {"i2c w 08 06", "i2c r 08 0f", "i2c w 08 04", "i2c r 08 59 13",
+                          "i2c w 08 16", "i2c r 08 20", "i2c w 08 01 a0 59 13", "i2c w 08 01 e0"}));
 }
 
 TEST(FeprobeSingle, InversionModulationResetAndSleepInTheirOrder) {
@@ -395,8 +390,8 @@ TEST(FeprobeScan, DefaultScanTunesFiftySevenChannelsInTableOrder) {
   ProbeRun r = RunProbe(config, {"--scan", "--verbose"});
   ASSERT_EQ(r.status, 0) << r.err;
 
-  std::vector<long> nominal =
-      Join({Raster(177500, 226500, 7000), Raster(474000, 602000, 8000), Raster(610000, 858000, 8000)});
+  std::vector<long> nominal = Join(
+      {Raster(177500, 226500, 7000), Raster(474000, 602000, 8000), Raster(610000, 858000, 8000)});
   ASSERT_EQ(nominal.size(), 57u);
   std::vector<long> tuned;
   std::string want_out = "waiting for 1 seconds\n";
@@ -404,19 +399,23 @@ TEST(FeprobeScan, DefaultScanTunesFiftySevenChannelsInTableOrder) {
     tuned.push_back(f);
     long bw = f < 474000 ? 7000000 : 8000000;
     if (f == 177500) {
-      want_out += "OK 177500 7000000 TRANSMISSION_MODE_2K GUARD_INTERVAL_1_32 QPSK HIERARCHY_NONE "
-                  "FEC_1_2 FEC_1_2 INVERSION_OFF\n";
+      want_out +=
+          "OK 177500 7000000 TRANSMISSION_MODE_2K GUARD_INTERVAL_1_32 QPSK HIERARCHY_NONE "
+          "FEC_1_2 FEC_1_2 INVERSION_OFF\n";
     } else if (f == 490000) {
       tuned.push_back(490167);  // code 1 reported: retuned 166,667 Hz up
-      want_out += "OK 490167 8000000 TRANSMISSION_MODE_8K GUARD_INTERVAL_1_4 QAM_64 "
-                  "HIERARCHY_NONE FEC_2_3 FEC_2_3 INVERSION_OFF\n";
+      want_out +=
+          "OK 490167 8000000 TRANSMISSION_MODE_8K GUARD_INTERVAL_1_4 QAM_64 "
+          "HIERARCHY_NONE FEC_2_3 FEC_2_3 INVERSION_OFF\n";
     } else if (f == 610000) {
-      want_out += "OK 610000 8000000 TRANSMISSION_MODE_8K GUARD_INTERVAL_1_8 QAM_16 HIERARCHY_2 "
-                  "FEC_3_4 FEC_5_6 INVERSION_ON\n";
+      want_out +=
+          "OK 610000 8000000 TRANSMISSION_MODE_8K GUARD_INTERVAL_1_8 QAM_16 HIERARCHY_2 "
+          "FEC_3_4 FEC_5_6 INVERSION_ON\n";
     } else if (f == 858000) {
       tuned.push_back(857833);  // code 2: 166,667 Hz down
-      want_out += "OK 857833 8000000 TRANSMISSION_MODE_2K GUARD_INTERVAL_1_16 QAM_64 HIERARCHY_4 "
-                  "FEC_7_8 FEC_1_2 INVERSION_OFF\n";
+      want_out +=
+          "OK 857833 8000000 TRANSMISSION_MODE_2K GUARD_INTERVAL_1_16 QAM_64 HIERARCHY_4 "
+          "FEC_7_8 FEC_1_2 INVERSION_OFF\n";
     } else {
       want_out += "FAILED " + std::to_string(f) + " " + std::to_string(bw) + "\n";
     }
@@ -490,8 +489,8 @@ TEST(FeprobeScan, ChannelReportingACodeIsTunedAtMostTwice) {
 }
 
 TEST(FeprobeScan, LockShownAfterSomePollsStillCounts) {
-  ProbeRun r = RunProbe("lock_delay=5\nchannel=474000000 8000000\n",
-                        {"--scan", "--scan-bands=0x20"});
+  ProbeRun r =
+      RunProbe("lock_delay=5\nchannel=474000000 8000000\n", {"--scan", "--scan-bands=0x20"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("\nOK 474000 8000000 "), std::string::npos) << r.out;
 }
@@ -533,8 +532,7 @@ TEST(FeprobeScan, ChipWhoseCounterNeverCountsEndsLockWaitWithinBound) {
 class FeprobeHwReset : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!FESIM_FP_TRAPS)
-      GTEST_SKIP() << "no front-processor simulation on this architecture";
+    if (!FESIM_FP_TRAPS) GTEST_SKIP() << "no front-processor simulation on this architecture";
   }
 };
 
@@ -543,8 +541,10 @@ TEST_F(FeprobeHwReset, ResetSendsBothFramesForTheBus) {
     const char* bus;
     Lines fp;
   } cases[] = {
-      {"0", {"fp 47", "fp 02", "fp 80", "fp 00", "fp bf", "fp 47", "fp 02", "fp 80", "fp ff", "fp 40"}},
-      {"1", {"fp 47", "fp 02", "fp 81", "fp 00", "fp be", "fp 47", "fp 02", "fp 81", "fp ff", "fp 41"}},
+      {"0",
+       {"fp 47", "fp 02", "fp 80", "fp 00", "fp bf", "fp 47", "fp 02", "fp 80", "fp ff", "fp 40"}},
+      {"1",
+       {"fp 47", "fp 02", "fp 81", "fp 00", "fp be", "fp 47", "fp 02", "fp 81", "fp ff", "fp 41"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.bus);

@@ -222,8 +222,7 @@ TEST(FesimDecode, BandwidthBytesAtFiftyThreeMegahertz) {
 
 TEST(FesimDecode, OffsetTableByCode) {
   const int32_t want[8] = {0, 166667, -166667, 333333, -333333, 500000, -500000, 0};
-  for (unsigned code = 0; code < 8; code++)
-    EXPECT_EQ(fesim_offset_hz(code), want[code]) << code;
+  for (unsigned code = 0; code < 8; code++) EXPECT_EQ(fesim_offset_hz(code), want[code]) << code;
 }
 
 // ------------------------------------------------------------- registers
@@ -327,8 +326,7 @@ TEST(FesimReception, OffsetChannelReportsItsCodeAndLocksOnlyWhenRetuned) {
 TEST(FesimReception, StuckCounterAndDelayedLock) {
   Chip stuck("counter=stuck\n");
   stuck.Tune(kBw8, kPll474);
-  for (int i = 0; i < 20; i++)
-    ASSERT_EQ(stuck.Reg(0x10), 0);
+  for (int i = 0; i < 20; i++) ASSERT_EQ(stuck.Reg(0x10), 0);
 
   Chip late("lock_delay=2\nchannel=474000000 8000000\n");
   late.Tune(kBw8, kPll474);
@@ -461,8 +459,7 @@ TEST(FesimFrontProcessor, BusyAndReadyBitsFollowTheConfig) {
   EXPECT_EQ(fesim_fp_read_busy() & 0x10, 0x10u);
   EXPECT_EQ(fesim_fp_read_busy() & 0x10, 0x10u);
   EXPECT_EQ(fesim_fp_read_busy(), 0xffffffefu);  // only the busy bit clears
-  for (int i = 0; i < 3; i++)
-    EXPECT_EQ(fesim_fp_read_status(), 0xdf);
+  for (int i = 0; i < 3; i++) EXPECT_EQ(fesim_fp_read_status(), 0xdf);
   EXPECT_EQ(fesim_fp_read_status(), 0xff);
   LogCapture log;
   fesim_fp_store(FESIM_FP_TX_PHYS + FESIM_FP_DATA_REG, 0x47);

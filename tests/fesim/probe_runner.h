@@ -8,9 +8,9 @@
 #include <vector>
 
 struct ProbeRun {
-  int status = -1;          // exit status; -1 when killed or not started
-  bool timed_out = false;   // killed by the runner's watchdog
-  double seconds = 0;       // wall-clock time of the whole run
+  int status = -1;         // exit status; -1 when killed or not started
+  bool timed_out = false;  // killed by the runner's watchdog
+  double seconds = 0;      // wall-clock time of the whole run
   std::string out;
   std::string err;
   std::vector<std::string> log;  // the transaction log, one entry per line

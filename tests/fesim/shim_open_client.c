@@ -33,26 +33,22 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; i++) {
     char* arg = argv[i];
     char* path = strchr(arg, ':');
-    if (path == NULL)
-      return 2;
+    if (path == NULL) return 2;
     *path++ = '\0';
     if (strcmp(arg, "open") == 0) {
       int fd = open(path, O_RDWR);
       report(arg, path, fd >= 0);
-      if (fd >= 0)
-        close(fd);
+      if (fd >= 0) close(fd);
     } else if (strcmp(arg, "openat-dev") == 0) {
       int dir = open("/dev", O_RDONLY | O_DIRECTORY);
       int fd = openat(dir, path, O_RDWR | O_SYNC);
       report(arg, path, fd >= 0);
-      if (fd >= 0)
-        close(fd);
+      if (fd >= 0) close(fd);
       close(dir);
     } else if (strcmp(arg, "fopen") == 0) {
       FILE* f = fopen(path, "r+");
       report(arg, path, f != NULL);
-      if (f != NULL)
-        fclose(f);
+      if (f != NULL) fclose(f);
     } else if (strcmp(arg, "read") == 0) {
       read_all(path);
     } else {
