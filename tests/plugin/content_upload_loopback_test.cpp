@@ -247,9 +247,9 @@ TEST_F(ContentUpload, FailuresHandTheCallerItsOwnContent) {
 }
 
 TEST_F(ContentUpload, CancelDuringTheUploadCallsOnlyTheCancelCallback) {
-  int cancelData = 0;
+  kvtest::Seen cancelled;
   ASSERT_EQ(oai->createContent(kvtest::groupWith("g-1"), photo, W::KV_CONTENT_PHOTO, file,
-                               &kvtest::onContentCreated, &cancelData),
+                               &kvtest::onContentCreated, &cancelled),
             0);
   W::HttpRequest* upload = executor.last();
   ASSERT_EQ(oai->cancel(kvtest::provider(), &kvtest::onCancel, nullptr), 0);
@@ -257,7 +257,7 @@ TEST_F(ContentUpload, CancelDuringTheUploadCallsOnlyTheCancelCallback) {
   executor.completeLast(81, 0, "");
   ASSERT_EQ(kvtest::cancels().size(), 1u);
   EXPECT_EQ(kvtest::cancels().entries[0].status, 0);
-  EXPECT_EQ(kvtest::cancels().entries[0].userData, &cancelData);
+  EXPECT_EQ(kvtest::cancels().entries[0].userData, &cancelled);
   EXPECT_EQ(seen.callCount(), 0);
   EXPECT_FALSE(oai->isCancelRequested());
   EXPECT_EQ(oai->pendingCommands(), 0u);
