@@ -36,7 +36,8 @@ void deliverList(void* userData, int status, const char* listName, const WContai
   CallContext& context = contextOf(userData);
   Report report = newReport(context, status);
   report.values = std::move(values);
-  report.values.number("count", list.getCount());
+  // A parser that does not count leaves -1; print a count only when there is one.
+  if (list.getCount() >= 0) report.values.number("count", list.getCount());
   report.listName = listName;
   for (const T& item : list.getData()) report.items.push_back(toRecord(item));
   deliver(context, std::move(report));
@@ -95,7 +96,7 @@ void onCommentList(WSTATUS status, const WContentProvider&, const WContainer<WCo
 void onCommentText(WSTATUS status, const WContentProvider&, const WComment& comment,
                    const STRING& text, VOID* userData) {
   Record values;
-  values.text("text", text);
+  values.text("comment_uid", text);
   deliverOne(userData, status, "comments", commentRecord(comment), std::move(values));
 }
 

@@ -193,6 +193,8 @@ std::string usageText() {
       "\n"
       "Numbers (N) are decimal. Sort, include, base and item take the provider's option\n"
       "values, e.g. --sort 1 (created time), --include 5 (all), --item 1 (photos).\n"
+      "--count defaults to 10 for groups and 30 for feed, the service's page sizes; a\n"
+      "page with more items than asked for ends with status 100.\n"
       "\n"
       "Exit status: 0 when the final status is 0 or 100, 1 for any other status or a\n"
       "failure (no answer within --timeout included), 2 for a usage error.\n";
