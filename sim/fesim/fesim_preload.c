@@ -12,6 +12,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -32,6 +33,7 @@ enum sim_kind { SIM_NONE = 0, SIM_I2C, SIM_MEM };
 
 struct sim_fd {
   int fd;
+  ino_t inode; /* of the memory file behind fd, to spot a reused number */
   enum sim_kind kind;
   size_t bus_index;
   char path[32];
@@ -95,9 +97,16 @@ __attribute__((constructor)) static void fesim_constructor(void) {
   setup();
 }
 
+/* The simulated descriptor fd, or NULL. A descriptor closed behind our back
+ * (fclose, close_range) and reused for another file is forgotten here. */
 static struct sim_fd* sim_fd_find(int fd) {
+  struct stat st;
   for (size_t i = 0; i < MAX_SIM_FDS; i++) {
-    if (sim_fds[i].kind != SIM_NONE && sim_fds[i].fd == fd) return &sim_fds[i];
+    struct sim_fd* s = &sim_fds[i];
+    if (s->kind == SIM_NONE || s->fd != fd) continue;
+    if (fstat(fd, &st) == 0 && st.st_ino == s->inode) return s;
+    s->kind = SIM_NONE;
+    return NULL;
   }
   return NULL;
 }
@@ -119,18 +128,26 @@ static int fail_open(const char* path, int err) {
   return -1;
 }
 
-/* A descriptor that close() and read() accept; the simulation sits behind
- * the number, not the file. */
+/* A descriptor that close() and read() accept, on a memory file of its own
+ * so that its inode identifies it; the simulation sits behind the number. */
 static int sim_fd_new(const char* path, int flags, enum sim_kind kind, size_t bus_index) {
   struct sim_fd* slot = NULL;
   for (size_t i = 0; i < MAX_SIM_FDS && slot == NULL; i++) {
     if (sim_fds[i].kind == SIM_NONE) slot = &sim_fds[i];
   }
   if (slot == NULL) return fail_open(path, EMFILE);
-  int fd = fesim_real_open("/dev/null", O_RDWR | (flags & O_CLOEXEC), 0);
+  struct stat st;
+  int fd = memfd_create("fesim-device", (flags & O_CLOEXEC) != 0 ? MFD_CLOEXEC : 0);
   if (fd < 0) return -1;
+  if (fstat(fd, &st) != 0) {
+    int err = errno;
+    fesim_real_close(fd);
+    errno = err;
+    return -1;
+  }
   char names[64];
   slot->fd = fd;
+  slot->inode = st.st_ino;
   slot->kind = kind;
   slot->bus_index = bus_index;
   snprintf(slot->path, sizeof(slot->path), "%s", path);
@@ -227,15 +244,6 @@ static int sim_openat(int dirfd, const char* path, int flags, int* handled) {
   return fd;
 }
 
-typedef int (*openat_fn)(int, const char*, int, ...);
-
-static int real_openat(int dirfd, const char* path, int flags, mode_t mode) {
-  void* sym = fesim_real_symbol("openat");
-  openat_fn fn;
-  memcpy(&fn, &sym, sizeof(fn));
-  return fn(dirfd, path, flags, mode);
-}
-
 EXPORT int openat(int dirfd, const char* path, int flags, ...) {
   va_list ap;
   va_start(ap, flags);
@@ -243,7 +251,7 @@ EXPORT int openat(int dirfd, const char* path, int flags, ...) {
   va_end(ap);
   int handled;
   int fd = sim_openat(dirfd, path, flags, &handled);
-  return handled ? fd : real_openat(dirfd, path, flags, mode);
+  return handled ? fd : fesim_real_openat(dirfd, path, flags, mode);
 }
 
 EXPORT int openat64(int dirfd, const char* path, int flags, ...) __attribute__((alias("openat")));
@@ -280,13 +288,24 @@ EXPORT FILE* fopen(const char* path, const char* mode) {
 
 EXPORT FILE* fopen64(const char* path, const char* mode) __attribute__((alias("fopen")));
 
-EXPORT int close(int fd) {
+/* Forgets a simulated descriptor that is about to be closed. */
+static void sim_fd_closing(int fd) {
   struct sim_fd* s = sim_fd_find(fd);
   if (s != NULL) {
     fesim_log("close %s", s->path);
     s->kind = SIM_NONE;
   }
+}
+
+EXPORT int close(int fd) {
+  sim_fd_closing(fd);
   return fesim_real_close(fd);
+}
+
+/* The C library's fclose closes its descriptor internally, past close(). */
+EXPORT int fclose(FILE* stream) {
+  if (stream != NULL) sim_fd_closing(fileno(stream));
+  return fesim_real_fclose(stream);
 }
 
 static int i2c_ioctl(struct sim_fd* s, unsigned long request, void* arg) {
@@ -341,16 +360,10 @@ EXPORT void* mmap(void* addr, size_t len, int prot, int flags, int fd, off_t off
   return handled ? p : fesim_real_mmap(addr, len, prot, flags, fd, off);
 }
 
-typedef void* (*mmap64_fn)(void*, size_t, int, int, int, off64_t);
-
 EXPORT void* mmap64(void* addr, size_t len, int prot, int flags, int fd, off64_t off) {
   int handled;
   void* p = sim_mmap(addr, len, prot, flags, fd, (unsigned long long)off, &handled);
-  if (handled) return p;
-  void* sym = fesim_real_symbol("mmap64");
-  mmap64_fn fn;
-  memcpy(&fn, &sym, sizeof(fn));
-  return fn(addr, len, prot, flags, fd, off);
+  return handled ? p : fesim_real_mmap64(addr, len, prot, flags, fd, off);
 }
 
 EXPORT int munmap(void* addr, size_t len) {

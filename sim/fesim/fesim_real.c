@@ -29,15 +29,23 @@ void* fesim_real_symbol(const char* name) {
   }
 
 typedef int (*open_fn)(const char*, int, ...);
+typedef int (*openat_fn)(int, const char*, int, ...);
 typedef int (*close_fn)(int);
 typedef int (*ioctl_fn)(int, unsigned long, ...);
 typedef void* (*mmap_fn)(void*, size_t, int, int, int, off_t);
+typedef void* (*mmap64_fn)(void*, size_t, int, int, int, off64_t);
 typedef int (*munmap_fn)(void*, size_t);
 typedef FILE* (*fopen_fn)(const char*, const char*);
+typedef int (*fclose_fn)(FILE*);
 
 int fesim_real_open(const char* path, int flags, mode_t mode) {
   REAL(open_fn, open);
   return real_open(path, flags, mode);
+}
+
+int fesim_real_openat(int dirfd, const char* path, int flags, mode_t mode) {
+  REAL(openat_fn, openat);
+  return real_openat(dirfd, path, flags, mode);
 }
 
 int fesim_real_close(int fd) {
@@ -55,6 +63,11 @@ void* fesim_real_mmap(void* addr, size_t len, int prot, int flags, int fd, off_t
   return real_mmap(addr, len, prot, flags, fd, off);
 }
 
+void* fesim_real_mmap64(void* addr, size_t len, int prot, int flags, int fd, off64_t off) {
+  REAL(mmap64_fn, mmap64);
+  return real_mmap64(addr, len, prot, flags, fd, off);
+}
+
 int fesim_real_munmap(void* addr, size_t len) {
   REAL(munmap_fn, munmap);
   return real_munmap(addr, len);
@@ -63,4 +76,9 @@ int fesim_real_munmap(void* addr, size_t len) {
 FILE* fesim_real_fopen(const char* path, const char* mode) {
   REAL(fopen_fn, fopen);
   return real_fopen(path, mode);
+}
+
+int fesim_real_fclose(FILE* stream) {
+  REAL(fclose_fn, fclose);
+  return real_fclose(stream);
 }

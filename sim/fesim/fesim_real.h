@@ -3,6 +3,7 @@
 #ifndef FESIM_REAL_H
 #define FESIM_REAL_H
 
+/* off64_t needs _GNU_SOURCE, defined by every file that includes this. */
 #include <stdio.h>
 #include <sys/types.h>
 
@@ -10,11 +11,14 @@
  * that function does; a symbol that cannot be found ends the process with a
  * message, since nothing sensible can run without it. */
 int fesim_real_open(const char* path, int flags, mode_t mode);
+int fesim_real_openat(int dirfd, const char* path, int flags, mode_t mode);
 int fesim_real_close(int fd);
 int fesim_real_ioctl(int fd, unsigned long request, void* arg);
 void* fesim_real_mmap(void* addr, size_t len, int prot, int flags, int fd, off_t off);
+void* fesim_real_mmap64(void* addr, size_t len, int prot, int flags, int fd, off64_t off);
 int fesim_real_munmap(void* addr, size_t len);
 FILE* fesim_real_fopen(const char* path, const char* mode);
+int fesim_real_fclose(FILE* stream);
 
 /* Looks up any further symbol of the next object; ends the process when it is
  * missing. */

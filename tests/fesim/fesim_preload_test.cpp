@@ -45,6 +45,12 @@ TEST(FesimPreload, DevicePathsInAnySpellingAreSimulated) {
   }
 }
 
+TEST(FesimPreload, ClosingThroughCloseOrFcloseIsLogged) {
+  ProbeRun r = RunClient("", {"open:/dev/i2c-0", "fopen:/dev/mem"});
+  EXPECT_EQ(r.log, (Lines{"open /dev/i2c-0 rdwr", "close /dev/i2c-0", "open /dev/mem rdwr",
+                          "close /dev/mem"}));
+}
+
 TEST(FesimPreload, DeniedAndAbsentDevMem) {
   ProbeRun denied = RunClient("mem=denied\n", {"open:/dev/mem"});
   EXPECT_EQ(denied.out, "open /dev/mem Permission denied\n");
