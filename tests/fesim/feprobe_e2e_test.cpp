@@ -342,6 +342,32 @@ TEST(FeprobeSingle, PllMessageCarriesTheEightMegahertzBitInsideTheGate) {
   }
 }
 
+TEST(FeprobeSingle, TunerOptionsReachTheTunerMessage) {
+  struct Case {
+    Lines args;
+    const char* pll;
+  } cases[] = {
+      {{"--cp=7", "--test=0"}, "i2c w 60 0b f5 c2 ec"},  // fixed pump, no test bits
+      {{"--test=3"}, "i2c w 60 0b f5 da 6c"},
+      {{"--step-size=62500"}, "i2c w 60 1f e3 c8 6c"},  // N 8163, ratio code 0
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.pll);
+    Lines args = {"--freq=474000000", "--bandwidth=8000000"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ProbeRun r = RunProbe("", args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(LinesStartingWith(r.log, "i2c w 60"), Lines{c.pll});
+  }
+}
+
+TEST(FeprobeSingle, UnsupportedStepSizeIsRefused) {
+  ProbeRun r = RunProbe("", {"--freq=474", "--step-size=100000"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "invalid step_size: 100000\n");
+  EXPECT_TRUE(LinesStartingWith(r.log, "i2c w 60").empty());
+}
+
 TEST(FeprobeSingle, LockedChannelGetsItsParametersProgrammedBack) {
   ProbeRun r =
       RunProbe("channel=474000000 8000000 mode=8k guard=1/8 mod=qam16 hier=2 hp=3/4 lp=5/6\n",
@@ -443,6 +469,22 @@ TEST(FeprobeScan, ScanBands2020ScansRowsInTableOrderNotFrequencyOrder) {
   ProbeRun r = RunProbe("", {"--scan", "--scan-bands=0x2020"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(TunedKhz(r.log), Join({Raster(529500, 578500, 7000), Raster(474000, 602000, 8000)}));
+  EXPECT_TRUE(EndsWithScanTook(r.out));
+}
+
+TEST(FeprobeScan, RowAnswersToEitherOfItsMaskBits) {
+  ProbeRun r = RunProbe("", {"--scan", "--scan-bands=0x1000"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(TunedKhz(r.log), Raster(177500, 226500, 7000));
+}
+
+TEST(FeprobeScan, WaitOptionReadsALinePerLockedChannelAndSurvivesEndOfInput) {
+  ProbeRun r = RunProbe("channel=474000000 8000000\nchannel=482000000 8000000\n",
+                        {"--scan", "--scan-bands=0x20", "--wait"}, "\n");
+  EXPECT_FALSE(r.timed_out);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\nOK 474000 "), std::string::npos);
+  EXPECT_NE(r.out.find("\nOK 482000 "), std::string::npos);
   EXPECT_TRUE(EndsWithScanTook(r.out));
 }
 
