@@ -9,6 +9,15 @@ if(NOT KV_PROBE_ONLY)
 endif()
 
 if(KV_BUILD_TESTS)
-  find_package(GTest REQUIRED)
+  if(KV_CROSS)
+    find_package(GTest QUIET)
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+  if(NOT GTest_FOUND)
+    # No target package (MIPS): GoogleTest from its Debian sources, built by
+    # the cross compiler.
+    include(cmake/toolchains/googletest-source.cmake)
+  endif()
   include(GoogleTest)
 endif()
