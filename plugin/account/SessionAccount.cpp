@@ -1,0 +1,63 @@
+// The session-level account requests: the pass-through login, exception
+// resolution, and the local logout whose request only drives its
+// completion.
+#include <W/WCaptchaException.h>
+
+#include <new>
+
+#include "frame/KVServiceCMD.h"
+#include "service/KVLog.h"
+#include "service/KVService.h"
+
+namespace W {
+
+namespace {
+
+// Nothing listens here; the request exists only to complete.
+const char* const kLogoutURL = "http://localhost:9";
+
+}  // namespace
+
+WSTATUS KVService::login(const STRING&, const STRING&, const STRING&, const STRING&,
+                         const STRING& url, const KVHeaderMap& headers, const STRING& body,
+                         KVServiceCMD* cmd) {
+  return login(url, headers, body, cmd);
+}
+
+WSTATUS KVService::login(const STRING& url, const KVHeaderMap& headers, const STRING& body,
+                         KVServiceCMD* cmd) {
+  return postDataRequest(url, headers, body, cmd);
+}
+
+WSTATUS KVService::resolveException(WException* exception, const STRING& url,
+                                    const KVHeaderMap& headers, const STRING& body,
+                                    KVServiceCMD* cmd) {
+  if (exception == nullptr || exception->getExceptionType() != EXCEPTION_CAPTCHA) {
+    KV_LOG_SERVICE(-1);
+    delete cmd;  // like the transport, this call owns the command
+    return 0;
+  }
+  std::array<STRING, 4> data;
+  if (const WCaptchaException* captcha = dynamic_cast<const WCaptchaException*>(exception)) {
+    data = captcha->data();
+  }
+  // A failure has been logged by the transport, which also freed the
+  // command; the caller learns nothing more from a status here.
+  login(data[0], data[1], data[2], data[3], url, headers, body, cmd);
+  return 0;
+}
+
+WSTATUS KVService::logout(KVServiceCMD* cmd) {
+  setUserCredential(nullptr, m_provider);
+  KVServiceArgs* args = new KVServiceArgs{this, cmd};
+  HttpRequest* request = new (std::nothrow)
+      HttpRequest(HTTP_GET, kLogoutURL, HttpHeader(), STRING(), cbKVFnCallback, args);
+  if (request == nullptr) {
+    KV_LOG_SERVICE(-3);
+    releaseArgs(args);
+    return -3;
+  }
+  return queueRequest(request, args, Transfer::None);
+}
+
+}  // namespace W
