@@ -21,6 +21,8 @@ extern char** environ;
 
 namespace e2e {
 
+const char* const kPluginPath = KV_PLUGIN_PATH;
+const char* const kKvhostPath = KV_KVHOST_PATH;
 const char* const kAppId = "kvdemo-app";
 const char* const kAuthToken = "kvdemo-token";
 const char* const kDuid = "kvdemo-tv-0001";
@@ -239,7 +241,7 @@ std::string HostRun::describe() const {
 }
 
 HostRun runKvhostBare(const std::vector<std::string>& args, int timeoutMs) {
-  std::vector<std::string> argv = {KV_KVHOST_PATH};
+  std::vector<std::string> argv = {kKvhostPath};
   argv.insert(argv.end(), args.begin(), args.end());
   HostRun run;
   run.process = runProcess(argv, timeoutMs);

@@ -80,6 +80,10 @@ struct HostRun {
   std::string describe() const;
 };
 
+// The programs under test.
+extern const char* const kPluginPath;
+extern const char* const kKvhostPath;
+
 // The demo account kvsim starts with.
 extern const char* const kAppId;
 extern const char* const kAuthToken;

@@ -120,7 +120,7 @@ struct DriverTest : ::testing::Test {
   // Runs "auth" through the driver and returns the outcome; `stdoutText`
   // gets what it printed.
   Outcome runAuth(RunMode mode = RunMode()) {
-    Driver driver(provider, context, invocation);
+    Driver driver(provider, context, invocation, stdout);
     ::testing::internal::CaptureStdout();
     Outcome outcome = driver.run(
         "auth", [&](void* ud) { return provider.authKV(&callbacks::onAccount, ud); }, mode);

@@ -34,13 +34,14 @@ int exitCodeOf(const Outcome& outcome) {
   return 1;
 }
 
-Driver::Driver(W::WKinvaleOAI& provider, CallContext& context, const Invocation& invocation)
-    : m_provider(provider), m_context(context), m_invocation(invocation) {}
+Driver::Driver(W::WKinvaleOAI& provider, CallContext& context, const Invocation& invocation,
+               std::FILE* out)
+    : m_provider(provider), m_context(context), m_invocation(invocation), m_out(out) {}
 
 void Driver::emit(const Report& report) {
   const std::string text = m_invocation.json ? toJsonLine(report) + "\n" : toTable(report);
-  std::fputs(text.c_str(), stdout);
-  std::fflush(stdout);
+  std::fputs(text.c_str(), m_out);
+  std::fflush(m_out);
   if (!isSuccess(report.status))
     std::fprintf(stderr, "kvhost: %s failed: %s (%d)\n", report.op.c_str(), nameOf(report.status),
                  report.status);
@@ -52,8 +53,8 @@ void Driver::emitRefusal(const std::string& op, W::WSTATUS status) {
   refusal.status = status;
   refusal.values.text("stage", "start");
   const std::string text = m_invocation.json ? toJsonLine(refusal) + "\n" : toTable(refusal);
-  std::fputs(text.c_str(), stdout);
-  std::fflush(stdout);
+  std::fputs(text.c_str(), m_out);
+  std::fflush(m_out);
   std::fprintf(stderr, "kvhost: %s: the provider refused to start it: %s (%d)\n", op.c_str(),
                nameOf(status), status);
 }

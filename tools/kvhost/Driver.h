@@ -3,6 +3,7 @@
 // show transfer progress, then print the callback's report.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
@@ -37,8 +38,9 @@ struct RunMode {
 class Driver {
  public:
   // All references must outlive the driver; `context` must outlive the
-  // plug-in (see CallContext).
-  Driver(W::WKinvaleOAI& provider, CallContext& context, const Invocation& invocation);
+  // plug-in (see CallContext). Reports go to `out`.
+  Driver(W::WKinvaleOAI& provider, CallContext& context, const Invocation& invocation,
+         std::FILE* out);
 
   // Runs operation `op`: `start` calls the provider with the user data it is
   // given and returns the provider's immediate status. Prints the report of
@@ -46,7 +48,7 @@ class Driver {
   Outcome run(const std::string& op, const std::function<W::WSTATUS(void*)>& start,
               RunMode mode = RunMode());
 
-  // Prints a report as --json or as a table on standard output, and a
+  // Prints a report as --json or as a table on the driver's output, and a
   // message on standard error when its status is a failure.
   void emit(const Report& report);
 
@@ -60,6 +62,7 @@ class Driver {
   W::WKinvaleOAI& m_provider;
   CallContext& m_context;
   const Invocation& m_invocation;
+  std::FILE* m_out;
 };
 
 }  // namespace kvhost

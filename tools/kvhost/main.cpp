@@ -1,5 +1,7 @@
 // kvhost: a command-line host for the Kinvale plug-in. Loads it, configures
 // the provider, authenticates and runs one command.
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 
@@ -10,9 +12,46 @@
 
 namespace {
 
+// The plug-in writes its failure log to standard output. Results go to the
+// real standard output through the returned stream, and file descriptor 1
+// becomes standard error, so that --json output stays one object per line.
+// Returns stdout itself when the descriptors cannot be rearranged.
+std::FILE* separateResultsFromPluginLog() {
+  std::fflush(stdout);
+  const int results = dup(STDOUT_FILENO);
+  if (results < 0) return stdout;
+  std::FILE* stream = fdopen(results, "w");
+  if (stream == nullptr || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+    if (stream != nullptr)
+      std::fclose(stream);
+    else
+      close(results);
+    return stdout;
+  }
+  return stream;
+}
+
 int usageError(const std::string& message) {
   std::fprintf(stderr, "kvhost: %s\n(kvhost --help lists commands and options)\n", message.c_str());
   return 2;
+}
+
+// Logs in first unless the command is register or auth, then runs it.
+kvhost::Outcome authenticateAndRun(kvhost::Context& context) {
+  using namespace kvhost;
+  const CommandSpec& command = *context.invocation.command;
+  if (command.authenticates) {
+    RunMode login;
+    login.cancellable = false;
+    const Outcome auth = context.driver.run(
+        "auth", [&](void* ud) { return context.provider.authKV(&callbacks::onAccount, ud); },
+        login);
+    if (auth.kind != Outcome::kCompleted || auth.status != 0) {
+      std::fprintf(stderr, "kvhost: authentication failed; %s not run\n", command.name);
+      return Outcome{Outcome::kFailed, auth.status};
+    }
+  }
+  return command.run(context);
 }
 
 }  // namespace
@@ -39,20 +78,11 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  Driver driver(*loader.provider(), callContext, invocation);
+  std::FILE* results = separateResultsFromPluginLog();
+  Driver driver(*loader.provider(), callContext, invocation, results);
   Context context{invocation, *loader.provider(), loader, driver};
-  if (invocation.command->authenticates) {
-    RunMode login;
-    login.cancellable = false;
-    const Outcome auth = driver.run(
-        "auth", [&](void* ud) { return context.provider.authKV(&callbacks::onAccount, ud); },
-        login);
-    if (auth.kind != Outcome::kCompleted || auth.status != 0) {
-      std::fprintf(stderr, "kvhost: authentication failed; %s not run\n", invocation.command->name);
-      return 1;
-    }
-  }
-  const Outcome outcome = invocation.command->run(context);
+  const Outcome outcome = authenticateAndRun(context);
   loader.unload();
+  if (results != stdout) std::fclose(results);
   return exitCodeOf(outcome);
 }
