@@ -23,7 +23,7 @@ const char kWait1[] = "waiting for 1 seconds\n";
 
 // Every front-processor register access is a trapped fault, a few hundred
 // microseconds each in a virtual machine; the 10001-read timeouts need time.
-const int kSlowWatchdog = 80;
+const int kSlowWatchdog = 40;
 
 const Lines kIdentify = {"i2c w 08 00", "i2c r 08 46"};
 
