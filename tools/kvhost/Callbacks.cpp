@@ -96,7 +96,8 @@ void onCommentList(WSTATUS status, const WContentProvider&, const WContainer<WCo
 void onCommentText(WSTATUS status, const WContentProvider&, const WComment& comment,
                    const STRING& text, VOID* userData) {
   Record values;
-  values.text("comment_uid", text);
+  // The UID the caller asked about; a new comment has none yet.
+  if (!text.empty()) values.text("comment_uid", text);
   deliverOne(userData, status, "comments", commentRecord(comment), std::move(values));
 }
 
