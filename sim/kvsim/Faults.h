@@ -3,7 +3,6 @@
 #pragma once
 
 #include <mutex>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -22,7 +21,7 @@ enum class FaultKind {
 struct FaultRule {
   int id = 0;
   FaultKind kind = FaultKind::Latency;
-  std::string pathPattern;  // ECMAScript regex searched in the path; empty: every path
+  std::string pathPattern;  // text found in the path ("^" and "$" anchor it); empty: every path
   std::string method;       // "GET", "POST" or empty for both
   int remaining = -1;       // requests left; -1: no limit
   int ms = 0;
@@ -31,7 +30,6 @@ struct FaultRule {
   std::string body = "truncated";
   int bytes = 1024;
   int intervalMs = 100;
-  std::regex pattern;  // compiled pathPattern
 };
 
 // What to do with one request: the total delay and at most one other rule.
@@ -46,8 +44,8 @@ class Faults {
  public:
   // Parses a rule from form fields: kind (latency|status|error|malformed|
   // truncated|drop|slow), path, method, count, ms, code, error, body, bytes,
-  // interval_ms. Returns false with `error` set for an unknown kind, a bad
-  // regex or a bad number.
+  // interval_ms. Returns false with `error` set for an unknown kind or a bad
+  // number.
   static bool parseRule(const std::string& formText, FaultRule& rule, std::string& error);
 
   // Adds a rule and returns its id.
@@ -67,6 +65,10 @@ class Faults {
   std::vector<FaultRule> rules_;
   int nextId_ = 1;
 };
+
+// True when `pattern` occurs in `path`; a leading "^" ties it to the start,
+// a trailing "$" to the end. An empty pattern matches every path.
+bool pathMatches(const std::string& pattern, const std::string& path);
 
 // Name of a kind as used in rules and the log ("latency", "drop", ...).
 const char* faultKindName(FaultKind kind);

@@ -237,8 +237,27 @@ TEST(FaultRules, ParseFieldsAndRejectBadOnes) {
   EXPECT_EQ(rule.remaining, 2);
   EXPECT_FALSE(Faults::parseRule("kind=explode", rule, error));
   EXPECT_FALSE(Faults::parseRule("kind=status&code=99", rule, error));
-  EXPECT_FALSE(Faults::parseRule("kind=latency&path=(", rule, error));
+  EXPECT_FALSE(Faults::parseRule("kind=latency&ms=-5", rule, error));
   EXPECT_FALSE(Faults::parseRule("kind=malformed&body=html", rule, error));
+}
+
+TEST(FaultRules, PathPatternsAreTextWithOptionalAnchors) {
+  struct Row {
+    const char* pattern;
+    const char* path;
+    bool matches;
+  } rows[] = {
+      {"", "/anything", true},
+      {"feeds", "/openapi/service/kinvale/g1/feeds", true},
+      {"^/media/", "/media/users/u1/picture_72X72.png", true},
+      {"^/media/", "/openapi/service/kinvale/media/", false},
+      {".png$", "/media/users/u1/picture_72X72.png", true},
+      {".png$", "/media/users/u1/picture_72X72.png.bak", false},
+      {"^/upload/c1042$", "/upload/c1042", true},
+      {"^/upload/c1042$", "/upload/c10420", false},
+      {"comment", "/openapi/service/kinvale/c1/comment.list", true},
+  };
+  for (const Row& r : rows) EXPECT_EQ(pathMatches(r.pattern, r.path), r.matches) << r.pattern;
 }
 
 TEST(FaultRules, CountsRunOutAndLatenciesAddUp) {
