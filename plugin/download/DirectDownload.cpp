@@ -1,0 +1,51 @@
+// Direct downloads: a media URL into a directory the host names; the host
+// learns the file name.
+#include "download/DownloadCommands.h"
+#include "download/DownloadCompletion.h"
+#include "download/DownloadNames.h"
+#include "download/DownloadStart.h"
+
+namespace W {
+
+WSTATUS WKVOAI::download(const WContentProvider& provider, const STRING& url,
+                         const STRING& directory, const STRING& fileName,
+                         KVDirectDownloadCallback callback, VOID* userData) {
+  KV_ASSERT_NOT_NULL(m_pService);
+  if (!m_pService->isLoggedIn()) {
+    KV_LOG_OAI(-202);
+    return -202;
+  }
+  if (url.empty() || directory.empty()) {
+    KV_LOG_OAI(-1);
+    return -1;
+  }
+  const STRING name = fileName.empty() ? directDownloadName(url) : fileName;
+  // Never a file outside the directory, nor the directory itself.
+  if (!isPlainFileName(name)) {
+    KV_LOG_OAI(-1);
+    return -1;
+  }
+  cancelFlagReset();
+  const STRING path = directory + "/" + name;
+  if (provider.getID() != m_provider.getID()) {
+    KV_LOG_OAI(-16);
+    return -16;
+  }
+  return startDownload<KVDirectDownloadCMD>(*this, KV_CMD_DIRECT_DOWNLOAD, url, path, callback,
+                                            userData, [&](KVDirectDownloadCMD& cmd) {
+                                              cmd.url = url;
+                                              cmd.path = path;
+                                              cmd.name = name;
+                                            });
+}
+
+void WKVOAI::cbKVDownloadDone(SESSION_STATUS status, const HttpResponse& response,
+                              KVDirectDownloadCMD* cmd) {
+  // The stream only proves that the file is there.
+  std::ifstream check;
+  completeDownload(*this, status, response, cmd, check, [&](WSTATUS result) {
+    cmd->callback(result, m_provider, cmd->name, cmd->userData);
+  });
+}
+
+}  // namespace W

@@ -1,0 +1,56 @@
+// The completion sequence of both downloads, written once: the status, the
+// stream on the downloaded file, the cancel case that removes the file, and
+// the session's transfer bookkeeping.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "frame/WKVOAICompletion.h"
+
+namespace W {
+
+// Completes a download command whose file is `cmd->path`. A 200 answer
+// taken without a pending cancel opens the file into `stream` (binary): 0
+// when it opens, else -16; other answers give the mapped HTTP code or
+// session status, and leave the stream closed. Then: no callback resets the
+// cancel flag; a pending cancel removes a file the stream opened and tells
+// the cancel callback; otherwise `report(status)` runs (the stream is open
+// exactly when the status is 0). Finally the stream is closed and the
+// command unregistered.
+template <class Cmd, class Report>
+void completeDownload(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& response, Cmd* cmd,
+                      std::ifstream& stream, Report report) {
+  WKVOAI* pOAI = cmd->pOAI;
+  KV_ASSERT_NOT_NULL(pOAI);
+  KVService* service = oai.getService();
+  service->resetReqStatus();
+  // A finished request is already out of the executor's queue, so nothing
+  // is flushed here.
+  const WSTATUS result = oai.decideStatus(status, response, [&](const STRING&) {
+    stream.open(cmd->path, std::ios::in | std::ios::binary);
+    if (!stream.is_open()) return -16;
+    service->updateProgressStatus();
+    return 0;
+  });
+  if (cmd->callback == nullptr) {
+    oai.cancelFlagReset();
+  } else if (oai.takeCancelRequest()) {
+    // Only a file this completion opened is known to be complete and ours.
+    if (stream.is_open()) {
+      stream.close();
+      std::remove(cmd->path.c_str());
+      sync();
+    }
+    oai.cbCancelDone(0, cmd->userData);
+  } else {
+    report(result);
+  }
+  if (stream.is_open()) stream.close();
+  service->resetProgressStatus();
+  oai.cleanupCMD(cmd);
+}
+
+}  // namespace W

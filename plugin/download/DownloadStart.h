@@ -1,0 +1,33 @@
+// The hand-over shared by both downloads: create the command, register it,
+// and queue the GET whose body the host writes to the file.
+#pragma once
+
+#include "frame/WKVOAI.h"
+
+namespace W {
+
+// Creates a `Cmd` with `key`, the caller's callback and user data and the
+// provider, lets `fill` add its inputs, registers it and queues the GET of
+// `url` into `path`. Returns 0, or the transport's negative status (logged
+// there; the transport has freed the command) after unregistering it.
+template <class Cmd, class Callback, class Fill>
+WSTATUS startDownload(WKVOAI& oai, UINT32 key, const STRING& url, const STRING& path,
+                      Callback callback, VOID* userData, Fill fill) {
+  Cmd* cmd = new Cmd(oai.getContentProvider());
+  cmd->setCMDKey(key);
+  cmd->callback = callback;
+  cmd->userData = userData;
+  cmd->pOAI = &oai;
+  fill(*cmd);
+  oai.addCMD(cmd);
+  // The transport owns the command from here on, also when it fails; the
+  // registry entry is only compared, never followed.
+  const WSTATUS status = oai.getService()->retrieveFData(url, "", cmd, path);
+  if (status < 0) {
+    oai.cleanupCMD(cmd);
+    return status;
+  }
+  return 0;
+}
+
+}  // namespace W

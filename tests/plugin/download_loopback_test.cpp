@@ -1,0 +1,273 @@
+// Downloads and MIME-type probes through the real host executor against
+// loopback servers: files on disk, the stream the host reads, cancels,
+// progress. One case drives the completion on a thread of its own to place
+// a cancel after the answer was accepted.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "DownloadTestSupport.h"
+#include "http_test_support.h"
+
+namespace {
+
+using kvtest::Cancels;
+using kvtest::Downloads;
+
+const std::string kBody = std::string("\x89PNG\r\n\x1a\n", 8) + std::string(3000, 'x') + "end";
+
+class DownloadLoopback : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    kvtest::configure();
+    kvtest::logIn(oai);
+    Cancels::current = &cancels;
+    server.http().Get(R"(/p/.*)", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(kBody, "application/octet-stream");
+    });
+    server.http().Get(R"(/hold/.*)", [this](const httplib::Request&, httplib::Response& res) {
+      requestSeen.open();
+      server.release.wait();
+      res.set_content(kBody, "application/octet-stream");
+    });
+    server.http().Get("/img", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("jpegbytes", "image/jpeg");
+    });
+    server.http().Get("/err", [](const httplib::Request&, httplib::Response& res) {
+      res.status = 500;
+      res.set_content("broken", "text/plain");
+    });
+    ASSERT_TRUE(server.start());
+  }
+  void TearDown() override {
+    // The provider is gone only after its completions have run.
+    EXPECT_TRUE(kvtest::eventually([&] { return oai.getService()->pendingArgs() == 0; }));
+    kvtest::clearConfiguration();
+  }
+  W::WSTATUS contentDownload(const std::string& url, Downloads* seen) {
+    W::WMediaResource resource;
+    resource.setResourceURL(url);
+    resource.setUID("photo-1");
+    return W::WKVOAI::fnContentDownloader(resource, Downloads::onContent, seen, &oai);
+  }
+
+  httptest::LoopbackServer server;
+  httptest::Gate requestSeen;
+  W::WKVOAI oai;
+  Cancels cancels;
+};
+
+TEST_F(DownloadLoopback, DirectDownloadStoresTheFileUnderItsName) {
+  struct Row {
+    const char* path;
+    const char* given;
+    const char* stored;
+  };
+  const Row rows[] = {
+      {"/p/a/clip.mp4?sig=ab", "x.bin", "x.bin"},
+      {"/p/a/clip.mp4?sig=ab", "", "clip.mp4"},
+      {"/p/a/b.jpg?x=1/2", "", "b.jpg"},
+  };
+  for (const Row& row : rows) {
+    kvtest::TempDir dir;
+    ASSERT_FALSE(dir.path().empty());
+    Downloads seen;
+    ASSERT_EQ(oai.download(kvtest::provider(), server.url(row.path), dir.path(), row.given,
+                           Downloads::onDirect, &seen),
+              0);
+    ASSERT_TRUE(seen.wait()) << row.path;
+    EXPECT_EQ(seen.status, 0);
+    EXPECT_EQ(seen.name, row.stored);
+    EXPECT_EQ(kvtest::readFile(dir.path() + "/" + row.stored), kBody);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{row.stored}) << "no temporary file left";
+    EXPECT_TRUE(kvtest::eventually([&] { return oai.pendingCommands() == 0; }));
+  }
+}
+
+TEST_F(DownloadLoopback, ContentDownloaderHandsTheHostTheFileBytes) {
+  kvtest::TmpName plain(".jpg");
+  kvtest::TmpName fromQuery(".jpg");
+  const std::string urls[] = {server.url("/p/" + plain.name()),
+                              server.url("/p/b.jpg?x=1/" + fromQuery.name())};
+  const std::string paths[] = {plain.path(), fromQuery.path()};
+  for (int i = 0; i < 2; ++i) {
+    Downloads seen;
+    ASSERT_EQ(contentDownload(urls[i], &seen), 0);
+    ASSERT_TRUE(seen.wait());
+    EXPECT_EQ(seen.status, 0);
+    EXPECT_TRUE(seen.streamOpen);
+    EXPECT_EQ(seen.bytes, kBody) << "the stream reads the file from its start";
+    EXPECT_EQ(seen.resourceUID, "photo-1");
+    EXPECT_EQ(kvtest::readFile(paths[i]), kBody) << "the file stays after a normal completion";
+  }
+}
+
+TEST_F(DownloadLoopback, NotFoundLeavesNoFileAndAnUnopenedStream) {
+  kvtest::TempDir dir;
+  Downloads direct;
+  ASSERT_EQ(oai.download(kvtest::provider(), server.url("/missing/a.bin"), dir.path(), "",
+                         Downloads::onDirect, &direct),
+            0);
+  ASSERT_TRUE(direct.wait());
+  EXPECT_EQ(direct.status, -205);
+  EXPECT_EQ(direct.name, "a.bin");
+  EXPECT_TRUE(dir.entries().empty());
+
+  kvtest::TmpName name(".jpg");
+  Downloads content;
+  ASSERT_EQ(contentDownload(server.url("/missing/" + name.name()), &content), 0);
+  ASSERT_TRUE(content.wait());
+  EXPECT_EQ(content.status, -205);
+  EXPECT_FALSE(content.streamOpen);
+  EXPECT_EQ(content.bytes, "");
+  EXPECT_FALSE(kvtest::exists(name.path()));
+}
+
+TEST_F(DownloadLoopback, CancelBeforeTheAnswerTellsOnlyTheCancelCallback) {
+  kvtest::TmpName name(".jpg");
+  Downloads seen;
+  ASSERT_EQ(contentDownload(server.url("/hold/" + name.name()), &seen), 0);
+  ASSERT_TRUE(requestSeen.wait());
+  ASSERT_EQ(oai.cancel(kvtest::provider(), Cancels::onCancel, nullptr), 0);
+  ASSERT_TRUE(cancels.wait());
+  server.release.open();
+  EXPECT_EQ(cancels.status, 0);
+  EXPECT_EQ(cancels.userData, &seen) << "the cancelled download's user data";
+  EXPECT_TRUE(kvtest::eventually([&] { return oai.pendingCommands() == 0; }));
+  EXPECT_EQ(seen.callCount(), 0);
+  EXPECT_FALSE(oai.isCancelRequested());
+  EXPECT_FALSE(kvtest::exists(name.path())) << "an aborted transfer writes no file";
+}
+
+TEST_F(DownloadLoopback, CancelOfADirectDownloadBeforeTheAnswerWritesNothing) {
+  kvtest::TempDir dir;
+  Downloads seen;
+  ASSERT_EQ(oai.download(kvtest::provider(), server.url("/hold/a.bin"), dir.path(), "",
+                         Downloads::onDirect, &seen),
+            0);
+  ASSERT_TRUE(requestSeen.wait());
+  ASSERT_EQ(oai.cancel(kvtest::provider(), Cancels::onCancel, nullptr), 0);
+  ASSERT_TRUE(cancels.wait());
+  server.release.open();
+  EXPECT_EQ(cancels.userData, &seen);
+  EXPECT_TRUE(kvtest::eventually([&] { return oai.pendingCommands() == 0; }));
+  EXPECT_EQ(seen.callCount(), 0);
+  EXPECT_TRUE(dir.entries().empty());
+}
+
+TEST_F(DownloadLoopback, ProgressIsLiveDuringASlowDownloadAndZeroAfter) {
+  const size_t half = 32 * 1024;
+  const std::string slow(2 * half, 's');
+  server.http().Get("/slow/s.bin", [&](const httplib::Request&, httplib::Response& res) {
+    res.set_content_provider(slow.size(), "application/octet-stream",
+                             [&](size_t offset, size_t, httplib::DataSink& sink) {
+                               if (offset >= half) server.release.wait();
+                               sink.write(slow.data() + offset, half);
+                               return true;
+                             });
+  });
+  kvtest::TempDir dir;
+  Downloads seen;
+  ASSERT_EQ(oai.download(kvtest::provider(), server.url("/slow/s.bin"), dir.path(), "",
+                         Downloads::onDirect, &seen),
+            0);
+  double done = 0;
+  double total = 0;
+  EXPECT_TRUE(kvtest::eventually([&] {
+    EXPECT_EQ(oai.progressStatus(kvtest::provider(), done, total, nullptr), 0);
+    return done >= static_cast<double>(half);
+  }));
+  EXPECT_EQ(done, static_cast<double>(half)) << "the rest is held by the server";
+  EXPECT_EQ(total, static_cast<double>(slow.size()));
+  server.release.open();
+  ASSERT_TRUE(seen.wait());
+  EXPECT_EQ(seen.status, 0);
+  EXPECT_EQ(kvtest::readFile(dir.path() + "/s.bin"), slow);
+  EXPECT_TRUE(kvtest::eventually([&] { return oai.getService()->pendingArgs() == 0; }));
+  EXPECT_EQ(oai.progressStatus(kvtest::provider(), done, total, nullptr), 0);
+  EXPECT_EQ(done, 0.0);
+  EXPECT_EQ(total, 0.0);
+}
+
+TEST_F(DownloadLoopback, MimeProbesKeepTheServersTypeOnlyFrom200) {
+  W::WMediaResource thumb;
+  thumb.setResourceURL(server.url("/img"));
+  EXPECT_EQ(oai.retrieveThumbMIMEType(thumb), 0);
+  EXPECT_EQ(thumb.getMIMEType(), "image/jpeg");
+
+  W::WContent content;
+  content.setResourceURL(server.url("/img"));
+  EXPECT_EQ(oai.retrieveContentMIMEType(content), 0);
+  EXPECT_EQ(content.getMIMEType(), "image/jpeg");
+
+  W::WMediaResource broken;
+  broken.setResourceURL(server.url("/err"));
+  broken.setMIMEType("old/type");
+  EXPECT_EQ(oai.retrieveThumbMIMEType(broken), 0) << "a 500 answer still probes successfully";
+  EXPECT_EQ(broken.getMIMEType(), "old/type");
+  W::WContent brokenContent;
+  brokenContent.setResourceURL(server.url("/err"));
+  brokenContent.setMIMEType("old/type");
+  EXPECT_EQ(oai.retrieveContentMIMEType(brokenContent), 0);
+  EXPECT_EQ(brokenContent.getMIMEType(), "old/type");
+
+  W::WMediaResource unreachable;
+  unreachable.setResourceURL("http://127.0.0.1:" + std::to_string(httptest::closedPort()) + "/x");
+  unreachable.setMIMEType("old/type");
+  EXPECT_EQ(oai.retrieveThumbMIMEType(unreachable), -100);
+  EXPECT_EQ(unreachable.getMIMEType(), "old/type");
+}
+
+// The kernel's name for a thread blocked opening a FIFO that has no writer.
+std::string waitChannel(pid_t tid) {
+  return kvtest::readFile("/proc/self/task/" + std::to_string(tid) + "/wchan");
+}
+
+// A cancel can only land between the completion's acceptance of a 200 and
+// its cancel check when the completion pauses there: a FIFO at the target
+// path blocks the completion's open until the test has cancelled and then
+// opens the writing end. The executor's hook lets this thread deliver it.
+TEST_F(DownloadLoopback, CancelAfterAnAcceptedAnswerRemovesTheOpenedFile) {
+  for (int kind = 0; kind < 2; ++kind) {
+    kvtest::TmpName fifo(".bin");
+    ASSERT_EQ(mkfifo(fifo.path().c_str(), 0600), 0);
+    kvtest::CapturingExecutor executor;
+    Cancels kindCancels;
+    Cancels::current = &kindCancels;
+    Downloads seen;
+    if (kind == 0) {
+      ASSERT_EQ(oai.download(kvtest::provider(), "http://127.0.0.1:9/x", "/tmp", fifo.name(),
+                             Downloads::onDirect, &seen),
+                0);
+    } else {
+      ASSERT_EQ(contentDownload("http://127.0.0.1:9/" + fifo.name(), &seen), 0);
+    }
+    std::atomic<pid_t> tid{0};
+    std::thread completion([&] {
+      tid = static_cast<pid_t>(syscall(SYS_gettid));
+      executor.completeLast(0, 200, "");
+    });
+    ASSERT_TRUE(kvtest::eventually([&] { return tid != 0; }));
+    bool blocked = kvtest::eventually([&] { return waitChannel(tid) == "wait_for_partner"; });
+    if (blocked) {
+      EXPECT_EQ(oai.cancel(kvtest::provider(), Cancels::onCancel, nullptr), 0);
+    }
+    int writer = open(fifo.path().c_str(), O_WRONLY);  // lets the completion's open return
+    if (writer >= 0) close(writer);
+    completion.join();
+    ASSERT_TRUE(blocked) << "the completion never reached the file";
+    EXPECT_EQ(seen.callCount(), 0) << kind;
+    EXPECT_EQ(kindCancels.calls, 1);
+    EXPECT_EQ(kindCancels.userData, &seen);
+    EXPECT_FALSE(kvtest::exists(fifo.path())) << "the opened file is removed";
+    EXPECT_FALSE(oai.isCancelRequested());
+    EXPECT_EQ(oai.pendingCommands(), 0u);
+  }
+  Cancels::current = &cancels;
+}
+
+}  // namespace
