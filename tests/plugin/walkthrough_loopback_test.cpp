@@ -1,6 +1,6 @@
 // A family-sharing session end to end over real loopback HTTP: the host
 // executor carries every request to a small scripted service started here,
-// and completions arrive on the executor's thread. Log in, list groups,
+// and completions arrive on the executor's thread. Authenticate, list groups,
 // create a group, read its feed, upload a real photo, view it, comment,
 // list the comments, then delete the comment, the content and the group.
 #include <gtest/gtest.h>
@@ -104,6 +104,10 @@ class ScriptedService {
   std::vector<Seen> m_requests;
 };
 
+void onAuthenticated(W::WSTATUS status, const W::WContentProvider&, void* userData) {
+  kvtest::Seen::record(userData, status, [](kvtest::Seen&) {});
+}
+
 class Walkthrough : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -126,7 +130,10 @@ class Walkthrough : public ::testing::Test {
 };
 
 TEST_F(Walkthrough, FamilySharingSessionOverLoopbackHttp) {
-  kvtest::logIn(*oai);
+  kvtest::Seen authenticated;
+  ASSERT_EQ(oai->authKV(&onAuthenticated, &authenticated), 0);
+  ASSERT_TRUE(authenticated.waitCalls(1));
+  EXPECT_EQ(authenticated.status, 0);
   ASSERT_TRUE(oai->getService()->isLoggedIn());
 
   kvtest::Seen groups;
@@ -213,6 +220,7 @@ TEST_F(Walkthrough, FamilySharingSessionOverLoopbackHttp) {
   const std::vector<Seen> requests = service.requests();
   const std::string p = kPrefix;
   const std::vector<std::pair<std::string, std::string>> expected = {
+      {"POST", p + "auth"},
       {"GET", p + "me/group.list?search_index=0&search_count=10&option_sort=alphabetical"
                   "&&option_include=creator,member,usage,new"},
       {"POST", p + "me/group.create"},
@@ -232,17 +240,17 @@ TEST_F(Walkthrough, FamilySharingSessionOverLoopbackHttp) {
     EXPECT_EQ(requests[i].method, expected[i].first) << i;
     EXPECT_EQ(requests[i].target, expected[i].second) << i;
   }
-  EXPECT_EQ(requests[1].body, "group_name=Walk+Group&group_desc=Weekend+walks");
-  EXPECT_EQ(requests[3].body,
+  EXPECT_EQ(requests[2].body, "group_name=Walk+Group&group_desc=Weekend+walks");
+  EXPECT_EQ(requests[4].body,
             "type=photo&description=Walk+%26+talk&file_size=" + std::to_string(photoBytes.size()));
-  EXPECT_EQ(requests[4].partName, "filename");
-  EXPECT_EQ(requests[4].partType, "image/jpeg");
-  EXPECT_EQ(requests[4].partBytes, photoBytes);
-  EXPECT_EQ(requests[6].body, "commentText=Tom+%26+Jerry+%3D+100%25");
-  EXPECT_EQ(requests[6].params.at("commentText"), "Tom & Jerry = 100%");
-  EXPECT_EQ(requests[6].authorization, "") << "comments carry only the app token";
-  EXPECT_EQ(requests[10].body, "groupID=g-new");
-  for (size_t i : {0u, 1u, 2u, 3u, 4u, 5u, 7u, 8u, 9u, 10u}) {
+  EXPECT_EQ(requests[5].partName, "filename");
+  EXPECT_EQ(requests[5].partType, "image/jpeg");
+  EXPECT_EQ(requests[5].partBytes, photoBytes);
+  EXPECT_EQ(requests[7].body, "commentText=Tom+%26+Jerry+%3D+100%25");
+  EXPECT_EQ(requests[7].params.at("commentText"), "Tom & Jerry = 100%");
+  EXPECT_EQ(requests[7].authorization, "") << "comments carry only the app token";
+  EXPECT_EQ(requests[11].body, "groupID=g-new");
+  for (size_t i : {0u, 1u, 2u, 3u, 4u, 5u, 6u, 8u, 9u, 10u, 11u}) {
     EXPECT_NE(requests[i].authorization.find("signature=\""), std::string::npos) << i;
   }
 }
