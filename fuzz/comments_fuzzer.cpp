@@ -1,0 +1,7 @@
+// Fuzz target: the comment list body parser (comment.list answers).
+#include "FuzzProvider.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  kvfuzz::parseList<W::WComment>(data, size);
+  return 0;
+}
