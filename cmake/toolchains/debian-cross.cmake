@@ -1,7 +1,7 @@
 # Shared part of the toolchain files: Debian's cross compilers for KV_TRIPLET,
 # target libraries from the armhf multiarch packages (or nothing but the C
 # library for MIPS), and test binaries run under qemu-user with the target's
-# loader and libraries taken from /usr/<triplet>.
+# loader and libraries taken from KV_QEMU_PREFIX (default /usr/<triplet>).
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_C_COMPILER ${KV_TRIPLET}-gcc)
 set(CMAKE_CXX_COMPILER ${KV_TRIPLET}-g++)
@@ -10,7 +10,10 @@ set(CMAKE_LIBRARY_ARCHITECTURE ${KV_TRIPLET})
 # The static emulator: a dynamic one would itself honour LD_PRELOAD, which the
 # fesim shim sets for the emulated program.
 find_program(KV_QEMU NAMES ${KV_QEMU_NAME}-static ${KV_QEMU_NAME} REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${KV_QEMU} -L /usr/${KV_TRIPLET})
+if(NOT DEFINED KV_QEMU_PREFIX)
+  set(KV_QEMU_PREFIX /usr/${KV_TRIPLET})
+endif()
+set(CMAKE_CROSSCOMPILING_EMULATOR ${KV_QEMU} -L ${KV_QEMU_PREFIX})
 
 # Target libraries live in /usr/lib/<triplet> (multiarch) and /usr/<triplet>;
 # tools such as pkg-config and the shells of the build are the build machine's.
