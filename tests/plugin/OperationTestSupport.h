@@ -131,6 +131,30 @@ class CapturedProvider : public ::testing::Test {
     return "http://kv.test/openapi/service/kinvale/" + resource;
   }
 
+  // Cancels the pending operation, then completes its request: only the
+  // cancel callback may hear of it, with status 0 and the operation's user
+  // data (`operation`), and the cancel is over.
+  void completeCancelled(Seen& operation, int httpCode, const std::string& payload) {
+    ASSERT_EQ(oai->cancel(provider(), &onCancel, nullptr), 0);
+    const size_t before = cancels().size();
+    executor.completeLast(0, httpCode, payload);
+    ASSERT_EQ(cancels().size(), before + 1);
+    EXPECT_EQ(cancels().entries.back().status, 0);
+    EXPECT_EQ(cancels().entries.back().userData, &operation);
+    EXPECT_EQ(operation.callCount(), 0) << "the operation's own callback is not called";
+    EXPECT_FALSE(oai->isCancelRequested());
+    EXPECT_EQ(oai->pendingCommands(), 0u);
+  }
+  // The same for an operation without callback: nobody is called and the
+  // cancel is forgotten.
+  void completeCancelledWithoutCallback(const std::string& payload) {
+    ASSERT_EQ(oai->cancel(provider(), &onCancel, nullptr), 0);
+    executor.completeLast(0, 200, payload);
+    EXPECT_FALSE(oai->isCancelRequested());
+    EXPECT_EQ(cancels().size(), 0u);
+    EXPECT_EQ(oai->pendingCommands(), 0u);
+  }
+
   CapturingExecutor executor;  // outlives the provider
   std::unique_ptr<W::WKVOAI> oai;
 };

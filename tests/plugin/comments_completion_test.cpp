@@ -125,24 +125,22 @@ TEST_F(CommentCompletion, DeletionAndUpdateHandBackTheCallersComment) {
 }
 
 TEST_F(CommentCompletion, CancelledCommentOperationsTellOnlyTheCancelCallback) {
-  kvtest::Seen cancelled;
-  ASSERT_EQ(oai->retrieveComments(kvtest::contentWithUID("c-1"), &kvtest::onCommentList, 0, 0,
-                                  &cancelled),
-            0);
-  ASSERT_EQ(oai->cancel(kvtest::provider(), &kvtest::onCancel, nullptr), 0);
-  executor.completeLast(0, 200, kTwoComments);
+  kvtest::Seen listing, creating, viewing;
+  ASSERT_EQ(
+      oai->retrieveComments(kvtest::contentWithUID("c-1"), &kvtest::onCommentList, 0, 0, &listing),
+      0);
+  completeCancelled(listing, 200, kTwoComments);
   ASSERT_EQ(oai->createComment(kvtest::contentWithUID("c-1"), kvtest::commentWith("", "t"),
-                               &kvtest::onCommentText, &cancelled),
+                               &kvtest::onCommentText, &creating),
             0);
-  ASSERT_EQ(oai->cancel(kvtest::provider(), &kvtest::onCancel, nullptr), 0);
-  executor.completeLast(0, 404, "");
-  ASSERT_EQ(kvtest::cancels().size(), 2u);
-  for (const auto& entry : kvtest::cancels().entries) {
-    EXPECT_EQ(entry.status, 0);
-    EXPECT_EQ(entry.userData, &cancelled);
-  }
-  EXPECT_EQ(cancelled.callCount(), 0);
-  EXPECT_EQ(oai->pendingCommands(), 0u);
+  completeCancelled(creating, 404, "");
+  ASSERT_EQ(oai->viewComment(kvtest::commentWith("cm-1"), &kvtest::onCommentText, &viewing), 0);
+  completeCancelled(viewing, 200, kTwoComments);
+}
+
+TEST_F(CommentCompletion, WithoutCallbackTheCancelIsForgotten) {
+  ASSERT_EQ(oai->deleteComment(kvtest::commentWith("cm-1"), nullptr, nullptr), 0);
+  completeCancelledWithoutCallback(kTwoComments);
 }
 
 }  // namespace

@@ -101,22 +101,12 @@ TEST_F(ContentCompletion, UpdateCommandHandsBackContentAndText) {
 TEST_F(ContentCompletion, CancelledViewTellsOnlyTheCancelCallback) {
   kvtest::Seen cancelled;
   ASSERT_EQ(oai->viewContent(requested(), &kvtest::onContent, &cancelled), 0);
-  ASSERT_EQ(oai->cancel(kvtest::provider(), &kvtest::onCancel, nullptr), 0);
-  executor.completeLast(0, 200, okAnswer("<contentId>c-1</contentId>"));
-  ASSERT_EQ(kvtest::cancels().size(), 1u);
-  EXPECT_EQ(kvtest::cancels().entries[0].status, 0);
-  EXPECT_EQ(kvtest::cancels().entries[0].userData, &cancelled);
-  EXPECT_EQ(cancelled.callCount(), 0);
-  EXPECT_FALSE(oai->isCancelRequested());
+  completeCancelled(cancelled, 200, okAnswer("<contentId>c-1</contentId>"));
 }
 
 TEST_F(ContentCompletion, WithoutCallbackNothingIsCalledAndTheCancelIsForgotten) {
   ASSERT_EQ(oai->deleteContent(requested(), nullptr, nullptr), 0);
-  ASSERT_EQ(oai->cancel(kvtest::provider(), &kvtest::onCancel, nullptr), 0);
-  executor.completeLast(0, 200, okAnswer(""));
-  EXPECT_FALSE(oai->isCancelRequested());
-  EXPECT_EQ(kvtest::cancels().size(), 0u);
-  EXPECT_EQ(oai->pendingCommands(), 0u);
+  completeCancelledWithoutCallback(okAnswer(""));
 }
 
 }  // namespace

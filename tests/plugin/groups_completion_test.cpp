@@ -193,23 +193,12 @@ TEST_F(GroupCompletion, CancelledListTellsOnlyTheCancelCallback) {
   ASSERT_EQ(oai->retrieveGroupList(W::WPerson(), &kvtest::onGroupList, 0, 10,
                                    W::KV_SORT_ALPHABETICAL, W::KV_INCLUDE_NONE, &cancelled),
             0);
-  ASSERT_EQ(oai->cancel(kvtest::provider(), &kvtest::onCancel, nullptr), 0);
-  executor.completeLast(0, 200, groupsAnswer(3));
-  ASSERT_EQ(kvtest::cancels().size(), 1u);
-  EXPECT_EQ(kvtest::cancels().entries[0].status, 0);
-  EXPECT_EQ(kvtest::cancels().entries[0].userData, &cancelled);
-  EXPECT_EQ(cancelled.callCount(), 0) << "the list callback was not called";
-  EXPECT_FALSE(oai->isCancelRequested());
-  EXPECT_EQ(oai->pendingCommands(), 0u);
+  completeCancelled(cancelled, 200, groupsAnswer(3));
 }
 
 TEST_F(GroupCompletion, WithoutCallbackTheCancelIsForgotten) {
   ASSERT_EQ(oai->deleteGroup(kvtest::groupWith("g-1"), nullptr, nullptr), 0);
-  ASSERT_EQ(oai->cancel(kvtest::provider(), &kvtest::onCancel, nullptr), 0);
-  executor.completeLast(0, 200, okAnswer(""));
-  EXPECT_FALSE(oai->isCancelRequested());
-  EXPECT_EQ(kvtest::cancels().size(), 0u);
-  EXPECT_EQ(oai->pendingCommands(), 0u);
+  completeCancelledWithoutCallback(okAnswer(""));
 }
 
 }  // namespace
