@@ -37,8 +37,8 @@ class Server {
   Server& operator=(const Server&) = delete;
 
   // Binds 127.0.0.1:`port` (0: a free port) and serves on a thread of its
-  // own. Returns the bound port, or -1 when binding or opening the log fails
-  // (`error` says why).
+  // own. Ignores SIGPIPE process-wide. Returns the bound port, or -1 when
+  // binding or opening the log fails (`error` says why).
   int start(int port, std::string& error);
   // Stops serving and waits for the server thread; safe to call twice.
   void stop();

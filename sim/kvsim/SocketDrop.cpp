@@ -1,45 +1,58 @@
 // Finds a connection's socket by its ports and shuts it down.
 #include "SocketDrop.h"
 
-#include <arpa/inet.h>
 #include <dirent.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
 
 namespace kvsim {
 
 namespace {
 
-int portOf(const sockaddr_storage& addr) {
-  if (addr.ss_family == AF_INET) {
-    return ntohs(reinterpret_cast<const sockaddr_in&>(addr).sin_port);
+// Port of an address field of /proc/net/tcp ("0100007F:D431").
+int portOfField(const std::string& field) {
+  size_t colon = field.find(':');
+  if (colon == std::string::npos) return -1;
+  return static_cast<int>(std::strtol(field.c_str() + colon + 1, nullptr, 16));
+}
+
+// Inode of the socket with these ports, or "" when there is none.
+std::string socketInode(int localPort, int remotePort) {
+  std::ifstream table("/proc/self/net/tcp");
+  std::string line;
+  std::getline(table, line);  // column titles
+  while (std::getline(table, line)) {
+    std::istringstream fields(line);
+    std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
+    fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >>
+        timeout >> inode;
+    if (portOfField(local) == localPort && portOfField(remote) == remotePort) return inode;
   }
-  if (addr.ss_family == AF_INET6) {
-    return ntohs(reinterpret_cast<const sockaddr_in6&>(addr).sin6_port);
-  }
-  return -1;
+  return "";
 }
 
 }  // namespace
 
 bool shutdownConnection(int localPort, int remotePort) {
+  const std::string inode = socketInode(localPort, remotePort);
+  if (inode.empty() || inode == "0") return false;
+  const std::string target = "socket:[" + inode + "]";
   DIR* dir = opendir("/proc/self/fd");
   if (dir == nullptr) return false;
   bool found = false;
   while (dirent* entry = readdir(dir)) {
     if (entry->d_name[0] < '0' || entry->d_name[0] > '9') continue;
-    int fd = std::atoi(entry->d_name);
-    struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISSOCK(st.st_mode)) continue;
-    sockaddr_storage local{}, peer{};
-    socklen_t localLen = sizeof local, peerLen = sizeof peer;
-    if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLen) != 0) continue;
-    if (getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLen) != 0) continue;
-    if (portOf(local) == localPort && portOf(peer) == remotePort) {
-      shutdown(fd, SHUT_RDWR);
+    char link[64];
+    ssize_t n = readlinkat(dirfd(dir), entry->d_name, link, sizeof link - 1);
+    if (n <= 0) continue;
+    link[n] = '\0';
+    if (target == link) {
+      shutdown(std::atoi(entry->d_name), SHUT_RDWR);
       found = true;
       break;
     }
