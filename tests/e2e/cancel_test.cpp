@@ -13,8 +13,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Media trickles out at 64 bytes every 200 ms: any picture takes seconds.
-const char* const kSlowMedia = "kind=slow&path=^/media/&bytes=64&interval_ms=200";
+// Media trickles out at 16 bytes every 200 ms: any picture takes far longer
+// than the bounds below.
+const char* const kSlowMedia = "kind=slow&path=^/media/&bytes=16&interval_ms=200";
 
 size_t filesIn(const std::string& dir) {
   size_t n = 0;
@@ -42,7 +43,7 @@ TEST(Cancel, SlowDownloadEndsThroughTheCancelCallbackWithoutAFile) {
   HostRun run = runKvhost(sim, {"--cancel-after", "400", "download",
                                 sim.baseUrl() + "/media/contents/c1001/photo.jpg", dir.path()});
   expectCancelled(run, "download");
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(8));
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(15));
   EXPECT_EQ(filesIn(dir.path()), 0u) << "no partial file is left behind";
 }
 
@@ -58,14 +59,14 @@ TEST(Cancel, SlowFetchEndsThroughTheCancelCallback) {
 }
 
 TEST(Cancel, UploadWaitingForItsAnswerEndsThroughTheCancelCallback) {
-  Kvsim sim({"--fault", "kind=latency&path=^/upload/&ms=4000"});
+  Kvsim sim({"--fault", "kind=latency&path=^/upload/&ms=20000"});
   ASSERT_TRUE(sim.running()) << sim.startError();
   TempDir dir;
   const std::string photo = dir.write("big.jpg", "\xff\xd8\xff\xe0" + std::string(256 * 1024, 'x'));
   const auto start = Clock::now();
   HostRun run = runKvhost(sim, {"--cancel-after", "500", "upload", "g1", photo});
   expectCancelled(run, "upload");
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(4)) << "the late answer is not awaited";
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(15)) << "the late answer is not awaited";
   EXPECT_EQ(sim.logLinesWith({"POST /openapi/service/kinvale/g1/upload ", "code=200"}).size(), 1u)
       << "the upload slot was granted before the cancel";
 }
@@ -81,11 +82,11 @@ TEST(Cancel, OperationThatEndsFirstIsNotCancelled) {
   Kvsim sim;
   ASSERT_TRUE(sim.running()) << sim.startError();
   const auto start = Clock::now();
-  HostRun run = runKvhost(sim, {"--cancel-after", "10000", "groups"});
+  HostRun run = runKvhost(sim, {"--cancel-after", "30000", "groups"});
   EXPECT_EQ(run.process.exitCode, 0) << run.describe();
   EXPECT_EQ(run.last("groups")["status"].integer(), 0);
   EXPECT_TRUE(run.last("cancel").isNull());
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(5)) << "kvhost does not sit out the timer";
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(20)) << "kvhost does not sit out the timer";
 }
 
 }  // namespace

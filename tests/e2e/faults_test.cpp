@@ -122,7 +122,7 @@ TEST(Faults, FailedDownloadLeavesNoFile) {
 }
 
 TEST(Faults, NoAnswerWithinTheTimeoutEndsKvhost) {
-  Kvsim sim({"--fault", "kind=latency&path=group.list&ms=8000"});
+  Kvsim sim({"--fault", "kind=latency&path=group.list&ms=15000"});
   ASSERT_TRUE(sim.running()) << sim.startError();
   const auto start = std::chrono::steady_clock::now();
   HostRun run = runKvhost(sim, {"groups", "--timeout", "1"});
@@ -131,7 +131,7 @@ TEST(Faults, NoAnswerWithinTheTimeoutEndsKvhost) {
   EXPECT_TRUE(run.last("groups").isNull());
   EXPECT_NE(run.process.err.find("groups: no answer within 1 s"), std::string::npos)
       << run.describe();
-  EXPECT_LT(took, std::chrono::seconds(6)) << "kvhost must not wait for the late answer";
+  EXPECT_LT(took, std::chrono::seconds(12)) << "kvhost must not wait for the late answer";
 }
 
 TEST(Faults, UnreachableServiceFailsTheLogin) {
