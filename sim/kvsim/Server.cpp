@@ -287,9 +287,10 @@ void Server::handle(const httplib::Request& req, httplib::Response& res) {
   entry.fault = plan.names;
   if (plan.latencyMs > 0) sleepUnlessStopping(plan.latencyMs, stopping_);
   if (plan.hasAction && plan.action.kind == FaultKind::Drop) {
-    shutdownConnection(req.local_port, req.remote_port);
+    // Logged first: the client sees the close at once and may look at the log.
     entry.code = "drop";
     log_.write(entry);
+    shutdownConnection(req.local_port, req.remote_port);
     res.status = 500;
     return;
   }
