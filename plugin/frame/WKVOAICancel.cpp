@@ -50,7 +50,9 @@ void WKVOAI::cbCancelDone(int status, void* userData) {
     // Taken under the lock: cancel() may store a new callback meanwhile.
     std::lock_guard<std::mutex> lock(m_cancelLock);
     callback = m_cancelCb;
-    m_cancelCb = nullptr;
+    // A cancel accepted after this one was taken needs the callback for its
+    // own report; only an idle provider forgets it.
+    if (!m_cancelFlag) m_cancelCb = nullptr;
   }
   if (callback != nullptr) callback(status, m_provider, userData);
 }
