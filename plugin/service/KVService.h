@@ -172,6 +172,8 @@ class KVService {
  private:
   enum class Transfer { None, Cancellable };
   WSTATUS queueRequest(HttpRequest* request, KVServiceArgs* args, Transfer transfer);
+  WSTATUS queueBodyRequest(HTTP_REQUEST_TYPE type, const STRING& url, const KVHeaderMap& headers,
+                           const STRING& body, KVServiceCMD* cmd);
   void beginTransfer(HttpRequest* request);
   void abandonTransfer(HttpRequest* request);
   void forgetRequest(HttpRequest* request);

@@ -61,11 +61,12 @@ WSTATUS KVService::queueRequest(HttpRequest* request, KVServiceArgs* args, Trans
   return rc;
 }
 
-WSTATUS KVService::getDataRequest(const STRING& url, const KVHeaderMap& headers,
-                                  const STRING& body, KVServiceCMD* cmd) {
+WSTATUS KVService::queueBodyRequest(HTTP_REQUEST_TYPE type, const STRING& url,
+                                    const KVHeaderMap& headers, const STRING& body,
+                                    KVServiceCMD* cmd) {
   KVServiceArgs* args = new KVServiceArgs{this, cmd};
   HttpRequest* request =
-      new (std::nothrow) HttpRequest(HTTP_GET, url, toHeader(headers), body, cbKVFnCallback, args);
+      new (std::nothrow) HttpRequest(type, url, toHeader(headers), body, cbKVFnCallback, args);
   if (request == nullptr) {
     KV_LOG_SERVICE(-3);
     releaseArgs(args);
@@ -74,17 +75,14 @@ WSTATUS KVService::getDataRequest(const STRING& url, const KVHeaderMap& headers,
   return queueRequest(request, args, Transfer::None);
 }
 
+WSTATUS KVService::getDataRequest(const STRING& url, const KVHeaderMap& headers,
+                                  const STRING& body, KVServiceCMD* cmd) {
+  return queueBodyRequest(HTTP_GET, url, headers, body, cmd);
+}
+
 WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers,
                                    const STRING& body, KVServiceCMD* cmd) {
-  KVServiceArgs* args = new KVServiceArgs{this, cmd};
-  HttpRequest* request =
-      new (std::nothrow) HttpRequest(HTTP_POST, url, toHeader(headers), body, cbKVFnCallback, args);
-  if (request == nullptr) {
-    KV_LOG_SERVICE(-3);
-    releaseArgs(args);
-    return -3;
-  }
-  return queueRequest(request, args, Transfer::None);
+  return queueBodyRequest(HTTP_POST, url, headers, body, cmd);
 }
 
 WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers,
