@@ -408,6 +408,7 @@ TEST(KvsimStress, EveryOperationReportsOnceUnderFaultsAndFilesAreWholeOrAbsent) 
   int downloadsFailed = 0;
   int keptAfterCancelOrFailure = 0;
   std::map<std::string, int> perKind;
+  std::map<std::string, std::map<W::WSTATUS, int>> kindStatuses;
   for (size_t i = 0; i < ops.size(); ++i) {
     const Operation& op = *ops[i];
     if (op.reports.load() == -1) continue;
@@ -416,6 +417,7 @@ TEST(KvsimStress, EveryOperationReportsOnceUnderFaultsAndFilesAreWholeOrAbsent) 
     EXPECT_EQ(op.lateReports.load(), 0) << "operation " << i << " reported after destroyPlugin";
     if (op.viaCancel.load()) cancelled++;
     statuses[op.status.load()]++;
+    kindStatuses[kKindNames[static_cast<int>(op.kind)]][op.status.load()]++;
     if (op.kind != Kind::Download) continue;
     const std::string path = dir + "/" + op.file;
     struct stat st;
@@ -458,9 +460,12 @@ TEST(KvsimStress, EveryOperationReportsOnceUnderFaultsAndFilesAreWholeOrAbsent) 
   for (const auto& f : faults) std::printf(" %s=%d", f.first.c_str(), f.second);
   std::printf("\nstatuses:");
   for (const auto& s : statuses) std::printf(" %d=%d", s.first, s.second);
-  std::printf("\nkinds:");
-  for (const auto& k : perKind) std::printf(" %s=%d", k.first.c_str(), k.second);
   std::printf("\n");
+  for (const auto& k : perKind) {
+    std::printf("%s=%d:", k.first.c_str(), k.second);
+    for (const auto& st : kindStatuses[k.first]) std::printf(" %d=%d", st.first, st.second);
+    std::printf("\n");
+  }
   EXPECT_GE(total - refused, total * 9 / 10) << "most operations must start";
   EXPECT_GT(downloadsOk, 0);
   EXPECT_GT(downloadsFailed, 0) << "no download was cut by a fault or a cancel";
