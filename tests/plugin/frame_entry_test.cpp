@@ -13,13 +13,20 @@ extern "C" void destroyPlugin(W::WPlugin* plugin);
 namespace {
 
 // Under the Itanium C++ ABI a pointer to a virtual member function holds
-// 1 + the slot's byte offset in the virtual table.
+// 1 + the slot's byte offset in the virtual table. ARM's variant keeps the
+// virtual flag in the low bit of the adjustment word instead, and the plain
+// byte offset in the first.
 template <class F>
 std::ptrdiff_t slotOf(F member) {
   static_assert(sizeof(member) == 2 * sizeof(std::uintptr_t), "Itanium member pointer");
   std::uintptr_t raw[2];
   std::memcpy(raw, &member, sizeof raw);
+#if defined(__arm__) || defined(__aarch64__)
+  if ((raw[1] & 1) == 0) return -1;  // not virtual
+  return static_cast<std::ptrdiff_t>(raw[0] / sizeof(void*));
+#else
   return static_cast<std::ptrdiff_t>((raw[0] - 1) / sizeof(void*));
+#endif
 }
 
 TEST(PluginEntry, CreateReturnsProviderNamedKinvaleWithServiceType12) {
