@@ -228,6 +228,16 @@ std::vector<std::string> Kvsim::logLinesWith(const std::vector<std::string>& par
   return found;
 }
 
+std::vector<std::string> Kvsim::awaitLogLinesWith(const std::vector<std::string>& parts) const {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  std::vector<std::string> found = logLinesWith(parts);
+  while (found.empty() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    found = logLinesWith(parts);
+  }
+  return found;
+}
+
 const JsonValue& HostRun::last(const std::string& op) const {
   static const JsonValue kNullValue;
   for (auto it = lines.rbegin(); it != lines.rend(); ++it)

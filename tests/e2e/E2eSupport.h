@@ -62,6 +62,9 @@ class Kvsim {
   std::vector<std::string> logLines() const;
   // Log lines that contain every one of `parts`.
   std::vector<std::string> logLinesWith(const std::vector<std::string>& parts) const;
+  // The same, waiting up to five seconds for a first match: kvsim writes a
+  // dropped connection's line after the client has already seen the drop.
+  std::vector<std::string> awaitLogLinesWith(const std::vector<std::string>& parts) const;
 
  private:
   TempDir m_dir;

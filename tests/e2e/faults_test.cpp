@@ -96,7 +96,7 @@ TEST(Faults, InjectedAnswersMapToTheirStatuses) {
     EXPECT_FALSE(line.has("stage")) << "reported by the callback, not at start";
     EXPECT_NE(run.process.err.find(std::string(c.op) + " failed: "), std::string::npos)
         << run.describe();
-    EXPECT_FALSE(sim.logLinesWith({c.logged}).empty());
+    EXPECT_FALSE(sim.awaitLogLinesWith({c.logged}).empty());
   }
 }
 
