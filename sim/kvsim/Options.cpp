@@ -16,7 +16,7 @@ std::string usageText() {
          "                      [appToken=X] [userId=U] [userName=NAME]\n"
          "  --empty             start without the default family\n"
          "  --log FILE          append one line per request to FILE\n"
-         "  --fault SPEC        inject a fault, SPEC as for POST /admin/fault, e.g.\n"
+         "  --fault RULE        inject a fault, RULE as for POST /admin/fault, e.g.\n"
          "                      'kind=latency&path=feeds&ms=500&count=2' (repeatable)\n"
          "  --exit-after S      stop by itself after S seconds\n"
          "  --help              show this text\n";

@@ -122,9 +122,9 @@ TEST(CommandLine, NumbersAreDecimalWithinTheirLimit) {
 
 TEST(CommandTable, UsageListsEveryCommand) {
   const std::string usage = usageText();
-  for (const CommandSpec& spec : commandTable())
-    EXPECT_NE(usage.find(std::string("  ") + synopsis(spec) + "\n"), std::string::npos)
-        << spec.name;
+  for (const CommandDef& def : commandTable())
+    EXPECT_NE(usage.find(std::string("  ") + synopsis(def) + "\n"), std::string::npos)
+        << def.name;
   EXPECT_NE(usage.find("feed GROUP_UID (--before POS | --after POS) [--count N]"),
             std::string::npos);
 }

@@ -92,23 +92,23 @@ bool takeValue(const std::string& name, bool hasInline, const std::string& inlin
 }
 
 bool checkCommand(const Invocation& inv, std::string& error) {
-  const CommandSpec& spec = *inv.command;
-  if (inv.args.size() < spec.minArgs) {
-    error = "missing argument; usage: kvhost " + synopsis(spec);
+  const CommandDef& def = *inv.command;
+  if (inv.args.size() < def.minArgs) {
+    error = "missing argument; usage: kvhost " + synopsis(def);
     return false;
   }
-  if (inv.args.size() > spec.maxArgs) {
-    error = "unexpected argument '" + inv.args[spec.maxArgs] + "'; usage: kvhost " + synopsis(spec);
+  if (inv.args.size() > def.maxArgs) {
+    error = "unexpected argument '" + inv.args[def.maxArgs] + "'; usage: kvhost " + synopsis(def);
     return false;
   }
-  if (!spec.exactlyOne.empty()) {
+  if (!def.exactlyOne.empty()) {
     size_t given = 0;
-    for (const std::string& name : spec.exactlyOne) given += inv.has(name) ? 1 : 0;
+    for (const std::string& name : def.exactlyOne) given += inv.has(name) ? 1 : 0;
     if (given != 1) {
       std::string names;
-      for (const std::string& name : spec.exactlyOne)
+      for (const std::string& name : def.exactlyOne)
         names += (names.empty() ? "--" : " or --") + name;
-      error = std::string(spec.name) + " needs exactly one of " + names;
+      error = std::string(def.name) + " needs exactly one of " + names;
       return false;
     }
   }

@@ -5,8 +5,8 @@
 
 namespace kvhost {
 
-const std::vector<CommandSpec>& commandTable() {
-  static const std::vector<CommandSpec> kTable = {
+const std::vector<CommandDef>& commandTable() {
+  static const std::vector<CommandDef> kTable = {
       {"register",
        "",
        "announce the device to the service (registerKV)",
@@ -125,19 +125,19 @@ const std::vector<CommandSpec>& commandTable() {
   return kTable;
 }
 
-const CommandSpec* findCommand(const std::string& name) {
-  for (const CommandSpec& spec : commandTable())
-    if (name == spec.name) return &spec;
+const CommandDef* findCommand(const std::string& name) {
+  for (const CommandDef& def : commandTable())
+    if (name == def.name) return &def;
   return nullptr;
 }
 
-const OptionSpec* findOption(const CommandSpec& command, const std::string& name) {
+const OptionSpec* findOption(const CommandDef& command, const std::string& name) {
   for (const OptionSpec& option : command.options)
     if (name == option.name) return &option;
   return nullptr;
 }
 
-std::string synopsis(const CommandSpec& command) {
+std::string synopsis(const CommandDef& command) {
   std::string text = command.name;
   if (*command.arguments != '\0') text += std::string(" ") + command.arguments;
   const bool choice = !command.exactlyOne.empty();
@@ -185,9 +185,9 @@ std::string usageText() {
       "  -h, --help          show this text\n"
       "\n"
       "Commands (every command except register and auth authenticates first):\n";
-  for (const CommandSpec& spec : commandTable()) {
-    text += "  " + synopsis(spec) + "\n";
-    text += std::string("      ") + spec.summary + "\n";
+  for (const CommandDef& def : commandTable()) {
+    text += "  " + synopsis(def) + "\n";
+    text += std::string("      ") + def.summary + "\n";
   }
   text +=
       "\n"

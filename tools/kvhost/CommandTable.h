@@ -16,7 +16,7 @@ struct OptionSpec {
   bool numeric;  // must be a decimal number that fits 32 bits
 };
 
-struct CommandSpec {
+struct CommandDef {
   const char* name;
   const char* arguments;  // synopsis of the positional arguments
   const char* summary;
@@ -30,16 +30,16 @@ struct CommandSpec {
 };
 
 // The table, in usage order.
-const std::vector<CommandSpec>& commandTable();
+const std::vector<CommandDef>& commandTable();
 
 // The command of that name, or null.
-const CommandSpec* findCommand(const std::string& name);
+const CommandDef* findCommand(const std::string& name);
 
 // The option of that name for `command`, or null.
-const OptionSpec* findOption(const CommandSpec& command, const std::string& name);
+const OptionSpec* findOption(const CommandDef& command, const std::string& name);
 
 // One usage line: name, arguments and options.
-std::string synopsis(const CommandSpec& command);
+std::string synopsis(const CommandDef& command);
 
 // The whole --help text.
 std::string usageText();

@@ -9,7 +9,7 @@
 
 namespace kvhost {
 
-struct CommandSpec;
+struct CommandDef;
 
 struct Invocation {
   // Global settings. Provider options are set only when given.
@@ -22,7 +22,7 @@ struct Invocation {
   bool forceProgress = false;
   bool help = false;
 
-  const CommandSpec* command = nullptr;
+  const CommandDef* command = nullptr;
   std::vector<std::string> args;
   // Command options by name without the leading "--"; numeric ones are
   // already checked to be decimal numbers.

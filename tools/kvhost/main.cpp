@@ -39,7 +39,7 @@ int usageError(const std::string& message) {
 // Logs in first unless the command is register or auth, then runs it.
 kvhost::Outcome authenticateAndRun(kvhost::Context& context) {
   using namespace kvhost;
-  const CommandSpec& command = *context.invocation.command;
+  const CommandDef& command = *context.invocation.command;
   if (command.authenticates) {
     RunMode login;
     login.cancellable = false;
