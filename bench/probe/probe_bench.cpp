@@ -2,7 +2,9 @@
 // log, replays them as the CPU floor, and times a whole command's CPU.
 //   kv_bench_probe count LOG      per-channel transfer figures ("name value" lines)
 //   kv_bench_probe replay LOG     (under fesim-run) CPU of the channels' bare transfers
-//   kv_bench_probe cputime CMD... user+system CPU of CMD, its output discarded
+//   kv_bench_probe cputime [VAR=VALUE...] -- CMD...
+//                                 user+system CPU of CMD run with those variables
+//                                 set, its output discarded
 // Exit status: 0, or 2 on any error.
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -66,21 +68,28 @@ int replay(const char* path) {
   return 0;
 }
 
+// argv: VAR=VALUE assignments, "--", then the command.
 int cputime(char** argv) {
+  char** cmd = argv;
+  while (*cmd && std::strcmp(*cmd, "--") != 0) cmd++;
+  if (!*cmd || !cmd[1]) return fail("cputime: no command after --");
+  *cmd++ = nullptr;
   pid_t pid = fork();
   if (pid < 0) return fail("fork failed");
   if (pid == 0) {
+    // Set in the child only: the timer itself runs without the simulator.
+    for (char** a = argv; *a; a++) putenv(*a);
     int null = open("/dev/null", O_WRONLY);
     if (null >= 0) dup2(null, STDOUT_FILENO);
-    execvp(argv[0], argv);
-    std::perror(argv[0]);
+    execvp(cmd[0], cmd);
+    std::perror(cmd[0]);
     _exit(127);
   }
   int status = 0;
   rusage usage{};
   if (wait4(pid, &status, 0, &usage) != pid) return fail("wait4 failed");
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    return fail(std::string(argv[0]) + " did not exit 0");
+    return fail(std::string(cmd[0]) + " did not exit 0");
   }
   double us = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e6 +
               static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
@@ -94,6 +103,6 @@ int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "count") == 0) return count(argv[2]);
   if (argc >= 3 && std::strcmp(argv[1], "replay") == 0) return replay(argv[2]);
   if (argc >= 3 && std::strcmp(argv[1], "cputime") == 0) return cputime(argv + 2);
-  std::fprintf(stderr, "usage: kv_bench_probe count LOG | replay LOG | cputime CMD [ARGS...]\n");
+  std::fprintf(stderr, "usage: kv_bench_probe count LOG | replay LOG | cputime [VAR=VALUE...] -- CMD [ARGS...]\n");
   return 2;
 }
