@@ -86,7 +86,7 @@ bool countChannel(const std::vector<Transfer>& ts, size_t begin, size_t end, boo
     out.polls += a.polls;
     if (a.locked) {
       out.required += kLockedTransfers;
-      out.ideal += kLockedTransfers;
+      out.ideal += kLockedTransfers - kLockedWriteBack;
       out.locked++;
       return true;
     }

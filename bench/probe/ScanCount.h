@@ -20,6 +20,9 @@ constexpr unsigned kAttemptTransfers = 8;
 constexpr unsigned kAttemptGateReads = 2;
 // After a lock: parameter read, inversion read, parameter write, restart.
 constexpr unsigned kLockedTransfers = 4;
+// The parameter write and its restart keep the chip on a locked channel; in
+// a scan the next channel's settings write replaces them at once.
+constexpr unsigned kLockedWriteBack = 2;
 // After a lock wait that gave up: the read of the detected offset code.
 constexpr unsigned kUnlockedTransfers = 1;
 
@@ -29,7 +32,7 @@ struct ScanCount {
   unsigned setupTransfers = 0;  // before the first channel (identify, inversion)
   unsigned transfers = 0;       // made for the channels
   unsigned required = 0;        // what the tuning sequence needs for the chip's answers
-  unsigned ideal = 0;           // required less the avoidable re-reads and re-writes
+  unsigned ideal = 0;           // required less gate reads, repeated bandwidths, scan write-backs
   unsigned polls = 0;           // lock-wait polls among `required`
   unsigned locked = 0;
   unsigned retuned = 0;

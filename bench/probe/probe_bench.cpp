@@ -44,10 +44,10 @@ int count(const char* path) {
   std::string error;
   ScanCount c;
   if (!load(path, transfers, error) || !countScan(transfers, c, error)) return fail(error);
-  std::printf("channels %u\nsetup_transfers %u\ntransfers %u\nrequired %u\nideal %u\n"
-              "polls %u\nlocked %u\nretuned %u\n",
-              c.channels, c.setupTransfers, c.transfers, c.required, c.ideal, c.polls, c.locked,
-              c.retuned);
+  std::printf(
+      "channels %u\nsetup_transfers %u\ntransfers %u\nrequired %u\nideal %u\n"
+      "polls %u\nlocked %u\nretuned %u\n",
+      c.channels, c.setupTransfers, c.transfers, c.required, c.ideal, c.polls, c.locked, c.retuned);
   return 0;
 }
 
@@ -103,6 +103,8 @@ int main(int argc, char** argv) {
   if (argc >= 3 && std::strcmp(argv[1], "count") == 0) return count(argv[2]);
   if (argc >= 3 && std::strcmp(argv[1], "replay") == 0) return replay(argv[2]);
   if (argc >= 3 && std::strcmp(argv[1], "cputime") == 0) return cputime(argv + 2);
-  std::fprintf(stderr, "usage: kv_bench_probe count LOG | replay LOG | cputime [VAR=VALUE...] -- CMD [ARGS...]\n");
+  std::fprintf(
+      stderr,
+      "usage: kv_bench_probe count LOG | replay LOG | cputime [VAR=VALUE...] -- CMD [ARGS...]\n");
   return 2;
 }
