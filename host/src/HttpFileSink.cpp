@@ -56,7 +56,9 @@ bool HttpFileSink::write(const char* data, size_t len) {
 
 bool HttpFileSink::commit() {
   if (m_file == nullptr) return false;
-  const bool flushed = std::fflush(m_file) == 0 && fsync(fileno(m_file)) == 0;
+  // No fsync: the rename already keeps readers from a partial file, and
+  // forcing the media out to the device cost as much as the download itself.
+  const bool flushed = std::fflush(m_file) == 0;
   const bool closed = std::fclose(m_file) == 0;
   m_file = nullptr;
   if (flushed && closed && std::rename(m_tempPath.c_str(), m_target.c_str()) == 0) {
