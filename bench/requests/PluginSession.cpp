@@ -35,12 +35,11 @@ void Completion::reset() {
 }
 
 void Completion::finish(int status, size_t items) {
-  {
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_finished = true;
-    m_status = status;
-    m_items = items;
-  }
+  std::lock_guard<std::mutex> lock(m_lock);
+  m_finished = true;
+  m_status = status;
+  m_items = items;
+  // Under the lock: once the waiter sees m_finished it may destroy us.
   m_done.notify_one();
 }
 
