@@ -218,6 +218,9 @@ int Server::start(int port, std::string& error) {
   http_ = std::make_unique<httplib::Server>();
   http_->new_task_queue = [] { return new httplib::ThreadPool(16); };
   http_->set_keep_alive_timeout(2);
+  // Headers and body go out in separate writes; with Nagle the body waits
+  // for the client's delayed ACK (tens of milliseconds per request).
+  http_->set_tcp_nodelay(true);
   auto handler = [this](const httplib::Request& req, httplib::Response& res) { handle(req, res); };
   http_->Get(".*", handler);
   http_->Post(".*", handler);
