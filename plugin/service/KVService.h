@@ -180,10 +180,17 @@ class KVService {
   static void releaseArgs(KVServiceArgs* args);
   WSTATUS runSynchronous(HTTP_REQUEST_TYPE type, const STRING& url, const KVHeaderMap& headers,
                          const STRING& body, HttpResponse& response);
+  // getAPISignature(m_appID, m_authToken), computed again only when the
+  // credentials changed since the last request.
+  STRING sessionSignature() const;
 
   mutable std::mutex m_listLock;       // guards m_args
   std::mutex m_exceptionLock;          // guards m_exceptions
   mutable std::mutex m_reqLock;        // guards m_inFlight, m_pCurrent, m_current, m_total
+  mutable std::mutex m_signLock;       // guards the three m_signed* fields
+  mutable STRING m_signedAppID;
+  mutable STRING m_signedToken;
+  mutable STRING m_signedValue;        // empty until the first request
   STRING m_userID;
   STRING m_serviceName;
   STRING m_appID;

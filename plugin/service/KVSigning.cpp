@@ -2,7 +2,6 @@
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 
-#include <cstdio>
 #include <vector>
 
 #include "service/KVService.h"
@@ -16,11 +15,23 @@ void KVService::getAPISignature(STRING key, STRING message, STRING& out) {
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int len = 0;
   HMAC(EVP_sha1(), key.data(), static_cast<int>(key.size()), buf.data(), buf.size(), digest, &len);
-  char hex[3];
+  static const char kDigits[] = "0123456789abcdef";
   for (unsigned int i = 0; i < len; ++i) {
-    std::snprintf(hex, sizeof hex, "%02x", digest[i]);
-    out += hex;
+    out += kDigits[digest[i] >> 4];
+    out += kDigits[digest[i] & 0x0f];
   }
+}
+
+STRING KVService::sessionSignature() const {
+  // Every request is signed; the signature only changes with the account.
+  std::lock_guard<std::mutex> lock(m_signLock);
+  if (m_signedValue.empty() || m_signedAppID != m_appID || m_signedToken != m_authToken) {
+    m_signedValue.clear();
+    getAPISignature(m_appID, m_authToken, m_signedValue);
+    m_signedAppID = m_appID;
+    m_signedToken = m_authToken;
+  }
+  return m_signedValue;
 }
 
 STRING KVService::getGMTTime() { return getGMTTime(std::time(nullptr)); }
@@ -65,20 +76,16 @@ STRING KVService::buildAuthorization(const STRING& appID, const STRING& token, c
 }
 
 KVHeaderMap KVService::sessionHeaders() const {
-  STRING signature;
-  getAPISignature(m_appID, m_authToken, signature);
   KVHeaderMap headers;
-  headers["Authorization"] = buildAuthorization(m_appID, m_authToken, m_duid, signature);
+  headers["Authorization"] = buildAuthorization(m_appID, m_authToken, m_duid, sessionSignature());
   headers["DATE"] = getGMTTime();
   return headers;
 }
 
 KVHeaderMap KVService::configHeaders() const {
-  STRING signature;
-  getAPISignature(m_appID, m_authToken, signature);
   KVHeaderMap headers;
-  headers["Authorization"] =
-      buildAuthorization(option("app_id"), option("AuthToken"), option("duid"), signature);
+  headers["Authorization"] = buildAuthorization(option("app_id"), option("AuthToken"),
+                                                option("duid"), sessionSignature());
   headers["DATE"] = getGMTTime();
   return headers;
 }

@@ -81,6 +81,25 @@ TEST(Authorization, ConfigHeadersTakeFieldsFromOptionsButSignWithTheSession) {
   kvtest::clearConfiguration();
 }
 
+TEST(Authorization, SignatureFollowsEveryChangeOfCredentials) {
+  // The session keeps its last signature; each change of account must
+  // replace it before the next request.
+  kvtest::configure("app-1", "token-1", "duid-1");
+  W::WKVOAI oai;
+  W::KVService* service = oai.getService();
+  const std::string beforeLogin = KVService::buildAuthorization(
+      "app-1", "token-1", "duid-1", "3bed69f1c6abb4c8a2dcb7207b0e9458196f59ae");
+  const std::string loggedIn = KVService::buildAuthorization(
+      "app-1", "token-1", "duid-1", "3251d3cbc61058e6c02ac88ebf73c73a8f4885a9");
+  EXPECT_EQ(service->configHeaders()["Authorization"], beforeLogin);
+  kvtest::logIn(oai);
+  EXPECT_EQ(service->sessionHeaders()["Authorization"], loggedIn);
+  EXPECT_EQ(service->configHeaders()["Authorization"], loggedIn);
+  service->setUserCredential(nullptr, oai.getContentProvider());  // logged out
+  EXPECT_EQ(service->configHeaders()["Authorization"], beforeLogin);
+  kvtest::clearConfiguration();
+}
+
 TEST(ServiceUrl, JoinsBaseAndResourceWithoutDoubleSlash) {
   W::WKVOAI oai;
   struct Row {
