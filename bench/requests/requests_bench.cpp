@@ -183,8 +183,12 @@ int main(int argc, char** argv) {
       ->UseRealTime()
       ->Unit(benchmark::kMicrosecond);
   benchmark::RegisterBenchmark("BM_ParseGroupList", BM_ParseGroupList)->Unit(benchmark::kMicrosecond);
-  const std::vector<kvbench::RatioCheck> checks = {
-      {"requests_group_list_vs_curl", "BM_PluginGroupList" + suffix, "BM_CurlGroupList" + suffix,
-       1.3, true}};
+  kvbench::RatioCheck overhead{};
+  overhead.label = "requests_group_list_vs_curl";
+  overhead.numerator = "BM_PluginGroupList" + suffix;
+  overhead.denominator = "BM_CurlGroupList" + suffix;
+  overhead.limit = 1.3;
+  overhead.atMost = true;
+  const std::vector<kvbench::RatioCheck> checks = {overhead};
   return kvbench::runWithRatios(argc, argv, checks);
 }
