@@ -73,7 +73,7 @@ void fesim_config_defaults(struct fesim_config* cfg) {
 int fesim_channel_parse(struct fesim_channel* ch, const char* value, char* err, size_t errlen) {
   char buf[LINE_MAX_LEN];
   char* save = NULL;
-  unsigned long num;
+  unsigned long num = 0;
   int field = 0;
 
   memset(ch, 0, sizeof(*ch));
