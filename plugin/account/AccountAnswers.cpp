@@ -6,6 +6,7 @@
 
 #include "account/AccountCommands.h"
 #include "account/AccountCompletion.h"
+#include "service/KVXmlNode.h"
 
 namespace W {
 
@@ -24,7 +25,7 @@ WSTATUS readAccountAnswer(const STRING& payload, WSTATUS failStatus, KVService* 
   if (status != 0) return status;
   std::vector<const xmlpp::Node*> okResults;
   for (const xmlpp::Node* child : children) {
-    if (child->get_name() != "result") continue;
+    if (!kvxml::isElementNamed(child, "result")) continue;
     const STRING word = KVService::getReponseStatus(child);
     STRING stat;
     if (word == "fail") {

@@ -16,13 +16,13 @@ int WKVOAI::parseString(STRING payload, WContainer<WComment>& comments, UINT32& 
 }
 
 int WKVOAI::parseComments(const xmlpp::Node* data, WContainer<WComment>& comments, UINT32& count) {
-  walkChildren(*this, data, [&](const xmlpp::Node* child) {
-    if (child->get_name() != "comment") return true;
+  walkChildren(*this, data, [&](kvxml::Child child) {
+    if (!kvxml::isElementNamed(child, "comment")) return true;
     WComment comment;
     comment.setUID(KVService::getEntryContent("commentId", child));
     if (comment.getUID().empty()) return true;
     parseComment(child, comment);
-    comments.data().push_back(comment);
+    comments.data().push_back(std::move(comment));
     ++count;
     return true;
   });
@@ -37,8 +37,8 @@ int WKVOAI::parseComment(const xmlpp::Node* node, WComment& comment) {
   record.setSize(KVService::getEntryContent("commentSize", node));
   record.setComment(KVService::getEntryContent("commentText", node));
   record.setRegisterDate(entryDate("commentRegisterDate", node));
-  walkChildren(*this, node, [&](const xmlpp::Node* child) {
-    if (child->get_name() == "commentCreator") record.setUser(getUser(child));
+  walkChildren(*this, node, [&](kvxml::Child child) {
+    if (kvxml::isElementNamed(child, "commentCreator")) record.setUser(getUser(child));
     return true;
   });
   comment = record;

@@ -18,7 +18,7 @@ std::list<WComment> readComments(WKVOAI& oai, const xmlpp::Node* node) {
   WContainer<WComment> comments;
   UINT32 count = 0;
   oai.parseComments(node, comments, count);
-  return comments.getData();
+  return std::move(comments.data());
 }
 
 void readFeedForm(WKVOAI& oai, const xmlpp::Node* node, WContent& content) {
@@ -28,12 +28,11 @@ void readFeedForm(WKVOAI& oai, const xmlpp::Node* node, WContent& content) {
   content.setRegisterTime(entryDate("contentRegisterTime", node));
   content.setDescription(entry("contentDesc", node));
   content.setCommentCount(entryNumber("commentCount", node));
-  walkChildren(oai, node, [&](const xmlpp::Node* child) {
-    const STRING name = child->get_name();
-    if (name == "contentDetail") {
+  walkChildren(oai, node, [&](kvxml::Child child) {
+    if (kvxml::isElementNamed(child, "contentDetail")) {
       oai.getContentDetail(child, content);
       if (content.getResourceURL().empty()) content.setResourceURL(entry("uploadUrl", node));
-    } else if (name == "contentCreator") {
+    } else if (kvxml::isElementNamed(child, "contentCreator")) {
       content.setUser(oai.getUser(child));
     }
     return true;
@@ -43,14 +42,14 @@ void readFeedForm(WKVOAI& oai, const xmlpp::Node* node, WContent& content) {
 // The calendar events a gallery item links to; empty after a cancel.
 std::list<WEvent> readLinkedEvents(WKVOAI& oai, const xmlpp::Node* eventLink) {
   std::list<WEvent> events;
-  walkChildren(oai, eventLink, [&](const xmlpp::Node* child) {
-    if (child->get_name() != "contentLink") return true;
+  walkChildren(oai, eventLink, [&](kvxml::Child child) {
+    if (!kvxml::isElementNamed(child, "contentLink")) return true;
     WEvent event;
     event.setUID(entry("ID", child));
     if (event.getUID().empty()) return true;
     event.setCalendarUID(entry("calendarID", child));
     oai.parseEvent(child, event);
-    events.push_back(event);
+    events.push_back(std::move(event));
     return true;
   });
   if (oai.isCancelRequested()) events.clear();
@@ -119,18 +118,17 @@ int WKVOAI::parseContents(const xmlpp::Node* data, WContainer<WContent>& content
   auto add = [&](const xmlpp::Node* element, WContent& content) {
     if (content.getUID().empty()) return;
     parseContent(element, content);
-    contents.data().push_back(content);
+    contents.data().push_back(std::move(content));
     ++count;
   };
-  walkChildren(*this, data, [&](const xmlpp::Node* child) {
-    const STRING name = child->get_name();
+  walkChildren(*this, data, [&](kvxml::Child child) {
     WContent content;
-    if (name == "content") {
+    if (kvxml::isElementNamed(child, "content")) {
       content.setUID(entry("contentId", child));
       add(child, content);
-    } else if (name == "group") {
-      walkChildren(*this, child, [&](const xmlpp::Node* item) {
-        if (item->get_name() != "content") return true;
+    } else if (kvxml::isElementNamed(child, "group")) {
+      walkChildren(*this, child, [&](kvxml::Child item) {
+        if (!kvxml::isElementNamed(item, "content")) return true;
         WContent listed;
         listed.setUID(entry("id", item));
         listed.setGalleryID(entry("galleryID", item));
@@ -139,7 +137,7 @@ int WKVOAI::parseContents(const xmlpp::Node* data, WContainer<WContent>& content
         add(item, listed);
         return true;
       });
-    } else if (name == "contentId") {
+    } else if (kvxml::isElementNamed(child, "contentId")) {
       // "data" describes one content itself.
       content.setUID(entry("contentId", data));
       add(data, content);

@@ -5,6 +5,7 @@
 #include <W/WKVMessage.h>
 
 #include <cstdlib>
+#include <cstring>
 
 #include "content/ReaderWalk.h"
 
@@ -19,9 +20,9 @@ const char* const kThumbnailNames[] = {
     "contentThumbnail_116X87",
 };
 
-bool isThumbnailName(const STRING& name) {
+bool isThumbnailName(const char* name) {
   for (const char* known : kThumbnailNames) {
-    if (name == known) return true;
+    if (std::strcmp(name, known) == 0) return true;
   }
   return false;
 }
@@ -48,9 +49,8 @@ WDateTime readDate(const char* name, const xmlpp::Node* node) {
 std::list<WMediaResource> WKVOAI::getThumbnails(const xmlpp::Node* node) {
   std::list<WMediaResource> thumbnails;
   if (node == nullptr) return thumbnails;
-  readers::walkChildren(*this, node, [&](const xmlpp::Node* child) {
-    if (dynamic_cast<const xmlpp::Element*>(child) == nullptr) return;
-    const STRING name = child->get_name();
+  readers::walkChildren(*this, node, [&](kvxml::Child child) {
+    const char* name = child.name();
     if (!isThumbnailName(name)) return;
     WMediaResource thumbnail;
     thumbnail.setContentProvider(m_provider);
@@ -58,7 +58,7 @@ std::list<WMediaResource> WKVOAI::getThumbnails(const xmlpp::Node* node) {
     thumbnail.setResourceURL(KVService::getEntryContent(name, node));
     thumbnail.setUID(name);
     thumbnail.setDownloader(&WKVOAI::fnContentDownloader, this);
-    thumbnails.push_back(thumbnail);
+    thumbnails.push_back(std::move(thumbnail));
   });
   if (readers::cancelledAfterWalk(*this)) thumbnails.clear();
   return thumbnails;
@@ -75,7 +75,7 @@ WSize WKVOAI::getVideoResolution(const xmlpp::Node* node) {
 void WKVOAI::getContentDetail(const xmlpp::Node* node, WContent& content) {
   if (node == nullptr) return;
   content.setResourceURL(KVService::getEntryContent("contentUrl", node));
-  readers::walkChildren(*this, node, [&](const xmlpp::Node* child) {
+  readers::walkChildren(*this, node, [&](kvxml::Child child) {
     if (readers::isElementNamed(child, "thumbnail")) content.setThumbnails(getThumbnails(child));
   });
   content.setSize(KVService::getEntryContent("size", node));

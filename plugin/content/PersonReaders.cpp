@@ -42,22 +42,24 @@ WPerson WKVOAI::getUser(const xmlpp::Node* node) {
   person.setName(KVService::getEntryContent("userName", node));
   // Every picture found replaces the previous one: the last in document
   // order stays.
-  for (const xmlpp::Node* child : node->get_children()) {
-    if (readers::isElementNamed(child, "thumbnail")) {
+  kvxml::forEachChildElement(node, [&](kvxml::Child child) {
+    if (kvxml::isElementNamed(child, "thumbnail")) {
       person.setPhoto(userImage(child));
-    } else if (readers::isElementNamed(child, "userImage")) {
-      for (const xmlpp::Node* inner : child->get_children()) {
-        if (readers::isElementNamed(inner, "thumbnail")) person.setPhoto(userImage(inner));
-      }
+    } else if (kvxml::isElementNamed(child, "userImage")) {
+      kvxml::forEachChildElement(child, [&](kvxml::Child inner) {
+        if (kvxml::isElementNamed(inner, "thumbnail")) person.setPhoto(userImage(inner));
+        return true;
+      });
     }
-  }
+    return true;
+  });
   return person;
 }
 
 std::list<WPerson> WKVOAI::getUsers(const xmlpp::Node* node, const STRING& name) {
   std::list<WPerson> persons;
   if (node == nullptr) return persons;
-  readers::walkChildren(*this, node, [&](const xmlpp::Node* child) {
+  readers::walkChildren(*this, node, [&](kvxml::Child child) {
     if (!readers::isElementNamed(child, name)) return;
     // A fresh record per member, so a status code never carries over to a
     // member without a userStatus element.
@@ -67,17 +69,15 @@ std::list<WPerson> WKVOAI::getUsers(const xmlpp::Node* node, const STRING& name)
     user.setPhoneNumber(KVService::getEntryContent("phoneNumber", child));
     user.setPhoto(getImage(child, "userImage", user.getUID()));
     user.setStatus(KVService::getEntryContent("userStatus", child));
-    for (const xmlpp::Node* status : child->get_children("userStatus")) {
-      if (dynamic_cast<const xmlpp::Element*>(status) == nullptr) continue;
-      user.setStatusCode(KVService::getEntryContent("code", status));
-      break;
+    if (xmlNode* status = kvxml::firstChildElement(child, "userStatus")) {
+      user.setStatusCode(KVService::getEntryContent("code", kvxml::wrap(status)));
     }
     STRING delFlag = KVService::getEntryContent("contentDelFlag", child);
     if (delFlag.empty()) delFlag = KVService::getEntryContent("commentDelFlag", child);
     user.setDelFlag(delFlag);
     user.setRegisterDate(
         WDateTime::fromString(KVService::getEntryContent("userRegisterDate", child), 0, 1));
-    persons.push_back(user);
+    persons.push_back(std::move(user));
   });
   if (readers::cancelledAfterWalk(*this)) persons.clear();
   return persons;

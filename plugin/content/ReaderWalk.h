@@ -5,18 +5,20 @@
 #include <libxml++/libxml++.h>
 
 #include "frame/WKVOAI.h"
+#include "service/KVXmlNode.h"
 
 namespace W {
 namespace readers {
 
-// Calls `visit(child)` for each direct child of `node` in document order,
-// reading the provider's cancel flag (under its lock) before each one.
-// Returns true when a raised flag stopped the walk.
+// Calls `visit(child)` (a kvxml::Child) for each direct child element of `node` in document
+// order, reading the provider's cancel flag (under its lock) before each
+// child. Returns true when a raised flag stopped the walk.
 template <class Visit>
 bool walkChildren(const WKVOAI& oai, const xmlpp::Node* node, Visit visit) {
-  for (const xmlpp::Node* child : node->get_children()) {
+  for (xmlNode* child = kvxml::firstChild(node); child != nullptr; child = child->next) {
     if (oai.isCancelRequested()) return true;
-    visit(child);
+    // Every reader here looks at elements only; text between them is passed over.
+    if (kvxml::isElement(child)) visit(kvxml::Child(child));
   }
   return false;
 }
@@ -27,9 +29,12 @@ bool walkChildren(const WKVOAI& oai, const xmlpp::Node* node, Visit visit) {
 // finished walk still drops its records for a cancel that came during it.
 inline bool cancelledAfterWalk(const WKVOAI& oai) { return oai.isCancelRequested(); }
 
-// True when `node` is an element named exactly `name` (bytes and length).
+// True when `node` is an element named exactly `name` (bytes).
 inline bool isElementNamed(const xmlpp::Node* node, const STRING& name) {
-  return dynamic_cast<const xmlpp::Element*>(node) != nullptr && node->get_name().raw() == name;
+  return kvxml::isElementNamed(node, name.c_str());
+}
+inline bool isElementNamed(const kvxml::Child& child, const STRING& name) {
+  return child.is(name.c_str());
 }
 
 }  // namespace readers

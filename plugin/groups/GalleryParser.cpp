@@ -22,8 +22,8 @@ WSTATUS WKVOAI::parseGalleries(const xmlpp::Node* data, WContainer<WKVGallery>& 
                                UINT32& count) {
   count = 0;
   WSTATUS status = 0;
-  walkChildren(*this, firstChildNamed(data, "group"), [&](const xmlpp::Node* child) {
-    if (child->get_name() != "gallery") return true;
+  walkChildren(*this, firstChildNamed(data, "group"), [&](kvxml::Child child) {
+    if (!kvxml::isElementNamed(child, "gallery")) return true;
     WKVGallery gallery;
     gallery.setUID(KVService::getEntryContent("id", child));
     if (gallery.getUID().empty()) return true;
@@ -32,7 +32,7 @@ WSTATUS WKVOAI::parseGalleries(const xmlpp::Node* data, WContainer<WKVGallery>& 
       galleries.clear();
       return false;
     }
-    galleries.data().push_back(gallery);
+    galleries.data().push_back(std::move(gallery));
     ++count;
     return true;
   });
@@ -50,8 +50,8 @@ WSTATUS WKVOAI::parseGallery(const xmlpp::Node* node, WKVGallery& gallery) {
   gallery.setRegisterDate(entryDate("galleryRegisterDate", node));
   std::list<WContent> contents;
   WSTATUS status = 0;
-  walkChildren(*this, node, [&](const xmlpp::Node* child) {
-    if (child->get_name() != "content") return true;
+  walkChildren(*this, node, [&](kvxml::Child child) {
+    if (!kvxml::isElementNamed(child, "content")) return true;
     WContent content;
     content.setUID(KVService::getEntryContent("id", child));
     content.setGalleryID(gallery.getUID());
@@ -62,10 +62,10 @@ WSTATUS WKVOAI::parseGallery(const xmlpp::Node* node, WKVGallery& gallery) {
       status = -16;
       return false;
     }
-    contents.push_back(content);
+    contents.push_back(std::move(content));
     return true;
   });
-  gallery.setContents(contents);
+  gallery.setContents(std::move(contents));
   return status;
 }
 

@@ -33,27 +33,26 @@ WSTATUS WKVOAI::parseGroups(const xmlpp::Node* data, WContainer<WGroup>& groups,
       status = -16;
       return false;
     }
-    groups.data().push_back(group);
+    groups.data().push_back(std::move(group));
     ++count;
     return true;
   };
-  walkChildren(*this, data, [&](const xmlpp::Node* child) {
-    const STRING name = child->get_name();
+  walkChildren(*this, data, [&](kvxml::Child child) {
     WGroup group;
-    if (name == "group") return addGroup(child, group);
-    if (name == "user") {
-      walkChildren(*this, child, [&](const xmlpp::Node* member) {
-        if (member->get_name() != "group") return true;
+    if (kvxml::isElementNamed(child, "group")) return addGroup(child, group);
+    if (kvxml::isElementNamed(child, "user")) {
+      walkChildren(*this, child, [&](kvxml::Child member) {
+        if (!kvxml::isElementNamed(member, "group")) return true;
         WGroup owned;
         owned.setUID(KVService::getEntryContent("id", member));
         return owned.getUID().empty() || addGroup(member, owned);
       });
       return status == 0;
     }
-    if (name == "groupId") {
+    if (kvxml::isElementNamed(child, "groupId")) {
       // An answer that names only the group (creation): not counted.
       group.setUID(KVService::getEntryContent("groupId", data));
-      groups.data().push_back(group);
+      groups.data().push_back(std::move(group));
     }
     return true;
   });
@@ -72,10 +71,9 @@ WSTATUS WKVOAI::parseGroup(const xmlpp::Node* node, WGroup& group, const STRING&
   if (!uid.empty() || group.getUID().empty()) group.setUID(uid);
   group.setName(KVService::getEntryContent("groupName", node));
   group.setDescription(KVService::getEntryContent("groupDesc", node));
-  walkChildren(*this, node, [&](const xmlpp::Node* child) {
-    const STRING name = child->get_name();
-    if (name == "groupImage") getGroupImage(child, group);
-    if (name == "groupMaster") group.setMaster(getUser(child));
+  walkChildren(*this, node, [&](kvxml::Child child) {
+    if (kvxml::isElementNamed(child, "groupImage")) getGroupImage(child, group);
+    if (kvxml::isElementNamed(child, "groupMaster")) group.setMaster(getUser(child));
     return true;
   });
   group.setTotalCount(entryNumber("totalContentCount", node));
@@ -88,8 +86,8 @@ WSTATUS WKVOAI::parseGroup(const xmlpp::Node* node, WGroup& group, const STRING&
 
 void WKVOAI::getGroupImage(const xmlpp::Node* node, WGroup& group) {
   group.setImageUrl(KVService::getEntryContent("groupImageUrl", node));
-  walkChildren(*this, node, [&](const xmlpp::Node* child) {
-    if (child->get_name() != "thumbnail") return true;
+  walkChildren(*this, node, [&](kvxml::Child child) {
+    if (!kvxml::isElementNamed(child, "thumbnail")) return true;
     WMediaResource image;
     image.setContentProvider(m_provider);
     image.setResourceURL(KVService::getEntryContent(kGroupThumbnail, child));

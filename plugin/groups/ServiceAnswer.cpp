@@ -16,14 +16,13 @@ WSTATUS walkEnvelope(const STRING& payload,
   WSTATUS status = KVService::openEnvelope(payload, parser, children);
   if (status != 0) return status;
   for (const xmlpp::Node* child : children) {
-    const STRING name = child->get_name();
-    if (name == "result" && KVService::getReponseStatus(child) == "fail") {
+    if (kvxml::isElementNamed(child, "result") && KVService::getReponseStatus(child) == "fail") {
       STRING stat;
       KVService::extractRespInfo(child, stat);
       KV_LOG_OAI(-16);
       return -16;
     }
-    if (name == "data") {
+    if (kvxml::isElementNamed(child, "data")) {
       status = onData(child);
       if (status < 0) return status;
     }
@@ -31,20 +30,17 @@ WSTATUS walkEnvelope(const STRING& payload,
   return 0;
 }
 
-int entryNumber(const STRING& name, const xmlpp::Node* node) {
+int entryNumber(const char* name, const xmlpp::Node* node) {
   return static_cast<int>(std::strtol(KVService::getEntryContent(name, node).c_str(), nullptr, 10));
 }
 
-WDateTime entryDate(const STRING& name, const xmlpp::Node* node) {
+WDateTime entryDate(const char* name, const xmlpp::Node* node) {
   return WDateTime::fromString(KVService::getEntryContent(name, node), 0, 1);
 }
 
 const xmlpp::Node* firstChildNamed(const xmlpp::Node* node, const STRING& name) {
-  if (node == nullptr) return nullptr;
-  for (const xmlpp::Node* child : node->get_children(name)) {
-    if (dynamic_cast<const xmlpp::Element*>(child) != nullptr) return child;
-  }
-  return nullptr;
+  xmlNode* child = kvxml::firstChildElement(node, name.c_str());
+  return child != nullptr ? kvxml::wrap(child) : nullptr;
 }
 
 }  // namespace W

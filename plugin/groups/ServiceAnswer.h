@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "frame/WKVOAI.h"
+#include "service/KVXmlNode.h"
 
 namespace W {
 
@@ -22,10 +23,10 @@ WSTATUS walkEnvelope(const STRING& payload,
 
 // The entry `name` of `node` as a base-10 number: leading digits count,
 // anything else (also an absent entry) reads as 0.
-int entryNumber(const STRING& name, const xmlpp::Node* node);
+int entryNumber(const char* name, const xmlpp::Node* node);
 
 // The entry `name` of `node` as a service date (format 0, time zone 1).
-WDateTime entryDate(const STRING& name, const xmlpp::Node* node);
+WDateTime entryDate(const char* name, const xmlpp::Node* node);
 
 // The first child element of `node` named `name`, or null.
 const xmlpp::Node* firstChildNamed(const xmlpp::Node* node, const STRING& name);
@@ -35,11 +36,8 @@ const xmlpp::Node* firstChildNamed(const xmlpp::Node* node, const STRING& name);
 // one; a set flag, or `visit` returning false, stops the walk.
 template <class Visit>
 void walkChildren(const WKVOAI& oai, const xmlpp::Node* node, Visit visit) {
-  if (node == nullptr) return;
-  for (const xmlpp::Node* child : node->get_children()) {
-    if (dynamic_cast<const xmlpp::Element*>(child) == nullptr) continue;
-    if (oai.isCancelRequested() || !visit(child)) return;
-  }
+  kvxml::forEachChildElement(
+      node, [&](kvxml::Child child) { return !oai.isCancelRequested() && visit(child); });
 }
 
 }  // namespace W

@@ -1,8 +1,11 @@
 // Readers of the service's XML response envelope and its entries.
 #include <libxml++/libxml++.h>
 
+#include <limits>
+
 #include "service/KVLog.h"
 #include "service/KVService.h"
+#include "service/KVXmlNode.h"
 
 namespace W {
 
@@ -12,23 +15,10 @@ const xmlpp::Element* asElement(const xmlpp::Node* node) {
   return dynamic_cast<const xmlpp::Element*>(node);
 }
 
-// The first child element of `node` named `name`, or null.
-const xmlpp::Element* firstChildElement(const xmlpp::Node* node, const STRING& name) {
-  if (node == nullptr) return nullptr;
-  for (const xmlpp::Node* child : node->get_children(name)) {
-    if (const xmlpp::Element* e = asElement(child)) return e;
-  }
-  return nullptr;
-}
-
-// The first text (or CDATA) child's content, or empty.
-STRING firstText(const xmlpp::Element* element) {
-  if (element == nullptr) return STRING();
-  for (const xmlpp::Node* child : element->get_children()) {
-    if (auto text = dynamic_cast<const xmlpp::TextNode*>(child)) return text->get_content();
-    if (auto cdata = dynamic_cast<const xmlpp::CdataNode*>(child)) return cdata->get_content();
-  }
-  return STRING();
+// The text of the first child element of `node` named `name`, or empty.
+STRING childText(const xmlpp::Node* node, const char* name) {
+  const char* text = kvxml::firstText(kvxml::firstChildElement(node, name));
+  return text != nullptr ? STRING(text) : STRING();
 }
 
 }  // namespace
@@ -36,8 +26,16 @@ STRING firstText(const xmlpp::Element* element) {
 WSTATUS KVService::openEnvelope(const STRING& payload, xmlpp::DomParser& parser,
                                 std::list<xmlpp::Node*>& children) {
   children.clear();
+  // libxml++ takes the length as unsigned int; no answer is that long.
+  if (payload.size() > std::numeric_limits<unsigned int>::max()) {
+    KV_LOG_SERVICE(-16);
+    return -16;
+  }
   try {
-    parser.parse_memory(payload);
+    // The raw form parses the bytes where they are (the Glib::ustring form
+    // would copy the whole answer first).
+    parser.parse_memory_raw(reinterpret_cast<const unsigned char*>(payload.data()),
+                            static_cast<unsigned int>(payload.size()));
   } catch (...) {
     KV_LOG_SERVICE(-16);
     return -16;
@@ -48,7 +46,7 @@ WSTATUS KVService::openEnvelope(const STRING& payload, xmlpp::DomParser& parser,
     return -16;
   }
   xmlpp::Element* root = doc->get_root_node();
-  if (root == nullptr || root->get_name() != "rsp") {
+  if (root == nullptr || !kvxml::isElementNamed(root, "rsp")) {
     KV_LOG_SERVICE(-16);
     return -16;
   }
@@ -61,17 +59,14 @@ WSTATUS KVService::openEnvelope(const STRING& payload, xmlpp::DomParser& parser,
 }
 
 STRING KVService::getReponseStatus(const xmlpp::Node* node) {
-  if (node == nullptr) return STRING();
-  xmlpp::Node::NodeList stats = const_cast<xmlpp::Node*>(node)->get_children("stat");
-  if (stats.empty()) return STRING();
-  return firstText(asElement(stats.front()));
+  return childText(node, "stat");
 }
 
 STRING KVService::extractRespInfo(const xmlpp::Node* node, STRING& stat) {
   stat.clear();
   if (node == nullptr) return STRING();
-  stat = firstText(firstChildElement(node, "stat"));
-  return firstText(firstChildElement(node, "desc"));
+  stat = childText(node, "stat");
+  return childText(node, "desc");
 }
 
 STRING KVService::extractErrorString(const xmlpp::Node* node, STRING& code) {
@@ -82,8 +77,8 @@ STRING KVService::extractErrorString(const xmlpp::Node* node, STRING& code) {
     code = e->get_attribute_value("code");
     desc = e->get_attribute_value("desc");
   }
-  if (code.empty()) code = firstText(firstChildElement(node, "code"));
-  if (desc.empty()) desc = firstText(firstChildElement(node, "desc"));
+  if (code.empty()) code = childText(node, "code");
+  if (desc.empty()) desc = childText(node, "desc");
   return desc;
 }
 
@@ -100,11 +95,25 @@ STRING KVService::extractErrorString(const STRING& payload) {
 }
 
 STRING KVService::getEntryContent(const STRING& name, const xmlpp::Node* node) {
+  return getEntryContent(name.c_str(), node);
+}
+
+STRING KVService::getEntryContent(const char* name, const xmlpp::Node* node) {
   if (node == nullptr) return STRING();
-  if (const xmlpp::Element* e = asElement(node)) {
-    if (const xmlpp::Attribute* a = e->get_attribute(name)) return a->get_value();
+  xmlNode* element = const_cast<xmlNode*>(node->cobj());
+  if (kvxml::isElement(element)) {
+    if (xmlAttr* attribute = xmlHasProp(element, BAD_CAST name)) {
+      if (attribute->type != XML_ATTRIBUTE_NODE) {
+        // A default from the document's DTD: libxml++ knows how to read it.
+        return asElement(node)->get_attribute(name)->get_value();
+      }
+      xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute));
+      STRING text(value != nullptr ? reinterpret_cast<const char*>(value) : "");
+      xmlFree(value);
+      return text;
+    }
   }
-  return firstText(firstChildElement(node, name));
+  return childText(node, name);
 }
 
 }  // namespace W

@@ -152,6 +152,8 @@ class KVService {
   static STRING extractErrorString(const xmlpp::Node* node, STRING& code);
   static STRING extractErrorString(const STRING& payload);
   static STRING getEntryContent(const STRING& name, const xmlpp::Node* node);
+  // The same for a name given as text: no temporary string per lookup.
+  static STRING getEntryContent(const char* name, const xmlpp::Node* node);
 
   // --- service exceptions ---
   WSTATUS setException(const WContentProvider& provider, ExceptionType_enum type,

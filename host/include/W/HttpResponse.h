@@ -18,9 +18,9 @@ class HttpResponse {
   const std::string& getContentType() const { return m_contentType; }
 
   void setHttpResponseCode(HTTP_RESPONSE_CODE code) { m_code = code; }
-  void setPayload(const std::string& payload) { m_payload = payload; }
+  void setPayload(std::string payload) { m_payload = std::move(payload); }
   void appendPayload(const char* data, size_t len) { m_payload.append(data, len); }
-  void setContentType(const std::string& type) { m_contentType = type; }
+  void setContentType(std::string type) { m_contentType = std::move(type); }
 
  private:
   HTTP_RESPONSE_CODE m_code = 0;

@@ -9,7 +9,7 @@ namespace W {
 class WComment : public WResource {
  public:
   const STRING& getComment() const { return m_text; }
-  void setComment(const STRING& text) { m_text = text; }
+  void setComment(STRING text) { m_text = std::move(text); }
 
  protected:
   STRING m_text;

@@ -16,23 +16,23 @@ namespace W {
 class WContent : public WMediaResource {
  public:
   const STRING& getType() const { return m_type; }
-  void setType(const STRING& v) { m_type = v; }
+  void setType(STRING v) { m_type = std::move(v); }
   const STRING& getDescription() const { return m_description; }
-  void setDescription(const STRING& v) { m_description = v; }
+  void setDescription(STRING v) { m_description = std::move(v); }
   const STRING& getSize() const { return m_size; }
-  void setSize(const STRING& v) { m_size = v; }
+  void setSize(STRING v) { m_size = std::move(v); }
   const STRING& getDuration() const { return m_duration; }
-  void setDuration(const STRING& v) { m_duration = v; }
+  void setDuration(STRING v) { m_duration = std::move(v); }
   const STRING& getFormat() const { return m_format; }
-  void setFormat(const STRING& v) { m_format = v; }
+  void setFormat(STRING v) { m_format = std::move(v); }
   const STRING& getExt() const { return m_ext; }
-  void setExt(const STRING& v) { m_ext = v; }
+  void setExt(STRING v) { m_ext = std::move(v); }
   const STRING& getGalleryID() const { return m_galleryID; }
-  void setGalleryID(const STRING& v) { m_galleryID = v; }
+  void setGalleryID(STRING v) { m_galleryID = std::move(v); }
   const STRING& getMsgBoardID() const { return m_msgBoardID; }
-  void setMsgBoardID(const STRING& v) { m_msgBoardID = v; }
+  void setMsgBoardID(STRING v) { m_msgBoardID = std::move(v); }
   const STRING& getCalendarID() const { return m_calendarID; }
-  void setCalendarID(const STRING& v) { m_calendarID = v; }
+  void setCalendarID(STRING v) { m_calendarID = std::move(v); }
 
   const WDateTime& getCreateDate() const { return m_createDate; }
   void setCreateDate(const WDateTime& v) { m_createDate = v; }
@@ -47,21 +47,21 @@ class WContent : public WMediaResource {
   void setResolution(const WSize& v) { m_resolution = v; }
   const WPerson& getUser() const { return m_user; }
   bool hasUser() const { return m_hasUser; }
-  void setUser(const WPerson& v) {
-    m_user = v;
+  void setUser(WPerson v) {
+    m_user = std::move(v);
     m_hasUser = true;
   }
   int getCommentCount() const { return m_commentCount; }
   void setCommentCount(int v) { m_commentCount = v; }
 
   const std::list<WComment>& getComments() const { return m_comments; }
-  void setComments(const std::list<WComment>& v) { m_comments = v; }
+  void setComments(std::list<WComment> v) { m_comments = std::move(v); }
   const std::list<WEvent>& getEvents() const { return m_events; }
-  void setEvents(const std::list<WEvent>& v) { m_events = v; }
+  void setEvents(std::list<WEvent> v) { m_events = std::move(v); }
   const std::list<WMessage>& getMessages() const { return m_messages; }
-  void setMessages(const std::list<WMessage>& v) { m_messages = v; }
+  void setMessages(std::list<WMessage> v) { m_messages = std::move(v); }
   const std::list<WMediaResource>& getThumbnails() const { return m_thumbnails; }
-  void setThumbnails(const std::list<WMediaResource>& v) { m_thumbnails = v; }
+  void setThumbnails(std::list<WMediaResource> v) { m_thumbnails = std::move(v); }
 
  private:
   STRING m_type, m_description, m_size, m_duration, m_format, m_ext;

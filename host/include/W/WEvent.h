@@ -10,11 +10,11 @@ namespace W {
 class WEvent : public WResource {
  public:
   const STRING& getTitle() const { return m_title; }
-  void setTitle(const STRING& title) { m_title = title; }
+  void setTitle(STRING title) { m_title = std::move(title); }
   const STRING& getDescription() const { return m_description; }
-  void setDescription(const STRING& text) { m_description = text; }
+  void setDescription(STRING text) { m_description = std::move(text); }
   const STRING& getCalendarUID() const { return m_calendarUID; }
-  void setCalendarUID(const STRING& uid) { m_calendarUID = uid; }
+  void setCalendarUID(STRING uid) { m_calendarUID = std::move(uid); }
   const WWhen& getWhen() const { return m_when; }
   bool hasWhen() const { return m_hasWhen; }
   void setWhen(const WWhen& when) {

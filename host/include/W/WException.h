@@ -14,7 +14,7 @@ class WException {
 
   ExceptionType_enum getExceptionType() const { return m_type; }
   const WContentProvider& getContentProvider() const { return m_provider; }
-  void setContentProvider(const WContentProvider& provider) { m_provider = provider; }
+  void setContentProvider(WContentProvider provider) { m_provider = std::move(provider); }
 
  private:
   ExceptionType_enum m_type;

@@ -9,13 +9,13 @@ namespace W {
 class WGroup : public WResource {
  public:
   const STRING& getName() const { return m_name; }
-  void setName(const STRING& v) { m_name = v; }
+  void setName(STRING v) { m_name = std::move(v); }
   const STRING& getDescription() const { return m_description; }
-  void setDescription(const STRING& v) { m_description = v; }
+  void setDescription(STRING v) { m_description = std::move(v); }
   const WMediaResource& getImage() const { return m_image; }
-  void setImage(const WMediaResource& v) { m_image = v; }
+  void setImage(WMediaResource v) { m_image = std::move(v); }
   const STRING& getImageUrl() const { return m_imageUrl; }
-  void setImageUrl(const STRING& v) { m_imageUrl = v; }
+  void setImageUrl(STRING v) { m_imageUrl = std::move(v); }
   const WPerson& getMaster() const { return m_master; }
   bool hasMaster() const { return m_hasMaster; }
   void setMaster(const WPerson& v) {

@@ -11,7 +11,7 @@ class WKVComment : public WComment {
   WKVComment(const WComment& comment) : WComment(comment) {}  // NOLINT: lossless by design
 
   const STRING& getSize() const { return m_size; }
-  void setSize(const STRING& size) { m_size = size; }
+  void setSize(STRING size) { m_size = std::move(size); }
   const WPerson& getUser() const { return m_user; }
   bool hasUser() const { return m_hasUser; }
   void setUser(const WPerson& user) {

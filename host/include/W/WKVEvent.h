@@ -11,7 +11,7 @@ class WKVEvent : public WEvent {
   WKVEvent(const WEvent& event) : WEvent(event) {}  // NOLINT: lossless by design
 
   const STRING& getType() const { return m_type; }
-  void setType(const STRING& type) { m_type = type; }
+  void setType(STRING type) { m_type = std::move(type); }
   const WPerson& getUser() const { return m_user; }
   bool hasUser() const { return m_hasUser; }
   void setUser(const WPerson& user) {

@@ -10,13 +10,13 @@ namespace W {
 class WKVGallery : public WResource {
  public:
   const STRING& getDescription() const { return m_description; }
-  void setDescription(const STRING& v) { m_description = v; }
+  void setDescription(STRING v) { m_description = std::move(v); }
   const WDateTime& getDate() const { return m_date; }
   void setDate(const WDateTime& v) { m_date = v; }
   const WDateTime& getRegisterDate() const { return m_registerDate; }
   void setRegisterDate(const WDateTime& v) { m_registerDate = v; }
   const std::list<WContent>& getContents() const { return m_contents; }
-  void setContents(const std::list<WContent>& v) { m_contents = v; }
+  void setContents(std::list<WContent> v) { m_contents = std::move(v); }
 
  private:
   STRING m_description;

@@ -12,7 +12,7 @@ class WKVUser : public WPerson {
   WKVUser(const WPerson& person) : WPerson(person) {}  // NOLINT: lossless by design
 
   const STRING& getStatus() const { return m_status; }
-  void setStatus(const STRING& status) { m_status = status; }
+  void setStatus(STRING status) { m_status = std::move(status); }
   // The status code; hasStatusCode() tells whether one was ever set.
   const STRING& getStatusCode() const { return m_statusCode; }
   bool hasStatusCode() const { return m_hasStatusCode; }
@@ -21,7 +21,7 @@ class WKVUser : public WPerson {
     m_hasStatusCode = true;
   }
   const STRING& getDelFlag() const { return m_delFlag; }
-  void setDelFlag(const STRING& flag) { m_delFlag = flag; }
+  void setDelFlag(STRING flag) { m_delFlag = std::move(flag); }
   const WDateTime& getRegisterDate() const { return m_registerDate; }
   void setRegisterDate(const WDateTime& date) { m_registerDate = date; }
 };

@@ -24,9 +24,9 @@ typedef int (*WContentDownloader)(const WMediaResource& resource, WContentDownlo
 class WMediaResource : public WResource {
  public:
   const STRING& getMIMEType() const { return m_mimeType; }
-  void setMIMEType(const STRING& type) { m_mimeType = type; }
+  void setMIMEType(STRING type) { m_mimeType = std::move(type); }
   const STRING& getResourceURL() const { return m_url; }
-  void setResourceURL(const STRING& url) { m_url = url; }
+  void setResourceURL(STRING url) { m_url = std::move(url); }
 
   // The downloader and its argument (not owned: the provider outlives the
   // records it hands out only while it is loaded).

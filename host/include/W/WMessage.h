@@ -9,7 +9,7 @@ namespace W {
 class WMessage : public WResource {
  public:
   const STRING& getText() const { return m_text; }
-  void setText(const STRING& text) { m_text = text; }
+  void setText(STRING text) { m_text = std::move(text); }
 
  protected:
   STRING m_text;

@@ -11,11 +11,11 @@ namespace W {
 class WPerson : public WResource {
  public:
   const STRING& getName() const { return m_name; }
-  void setName(const STRING& name) { m_name = name; }
+  void setName(STRING name) { m_name = std::move(name); }
   const STRING& getPhoneNumber() const { return m_phone; }
-  void setPhoneNumber(const STRING& phone) { m_phone = phone; }
+  void setPhoneNumber(STRING phone) { m_phone = std::move(phone); }
   const WMediaResource& getPhoto() const { return m_photo; }
-  void setPhoto(const WMediaResource& photo) { m_photo = photo; }
+  void setPhoto(WMediaResource photo) { m_photo = std::move(photo); }
 
  protected:
   STRING m_name;

@@ -12,11 +12,13 @@ class WResource {
   virtual ~WResource() = default;
   WResource(const WResource&) = default;
   WResource& operator=(const WResource&) = default;
+  WResource(WResource&&) = default;
+  WResource& operator=(WResource&&) = default;
 
   const STRING& getUID() const { return m_uid; }
-  void setUID(const STRING& uid) { m_uid = uid; }
+  void setUID(STRING uid) { m_uid = std::move(uid); }
   const WContentProvider& getContentProvider() const { return m_provider; }
-  void setContentProvider(const WContentProvider& provider) { m_provider = provider; }
+  void setContentProvider(WContentProvider provider) { m_provider = std::move(provider); }
 
  private:
   STRING m_uid;
