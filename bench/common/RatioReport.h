@@ -11,13 +11,21 @@ namespace kvbench {
 // One figure: time(numerator) / time(denominator), both benchmark names as
 // Google Benchmark prints them (e.g. "BM_ParseFeed/1000"). With `atMost`
 // the ratio passes when it is <= limit; otherwise when it is >= limit (use
-// the floor as numerator for a throughput ratio).
+// the floor as numerator for a throughput ratio). A limit <= 0 prints the
+// ratio for context, with no target.
 struct RatioCheck {
   std::string label;
   std::string numerator;
   std::string denominator;
   double limit;
   bool atMost;
+  // Compare CPU time instead of real time: for work on one thread that does
+  // no I/O, CPU time is the same figure and steadier on a busy machine.
+  bool cpuTime = false;
+  // When set, these benchmarks' times are subtracted first, so the ratio
+  // compares the cost above a floor: (num - numFloor) / (den - denFloor).
+  std::string numeratorFloor;
+  std::string denominatorFloor;
 };
 
 // An extra line printed with the ratios, e.g. a peak-memory figure measured
