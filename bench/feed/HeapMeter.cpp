@@ -42,9 +42,13 @@ void charge(long long bytes) {
 }  // namespace
 
 #if KV_HEAP_METER
-bool heapMeterAvailable() { return true; }
+bool heapMeterAvailable() {
+  return true;
+}
 #else
-bool heapMeterAvailable() { return false; }
+bool heapMeterAvailable() {
+  return false;
+}
 #endif
 
 void heapMeterStart() {
@@ -66,7 +70,9 @@ std::size_t heapMeterLive() {
 #if KV_HEAP_METER
 namespace {
 
-bool counting() { return g_counting.load(std::memory_order_relaxed); }
+bool counting() {
+  return g_counting.load(std::memory_order_relaxed);
+}
 
 void chargeBlock(void* block, bool allocated) {
   if (block == nullptr) return;

@@ -27,7 +27,9 @@ bool walkChildren(const WKVOAI& oai, const xmlpp::Node* node, Visit visit) {
 // A walk stopped by a cancel reads the flag once more, so a cancel that was
 // cleared in between (its command completed) keeps what was gathered; a
 // finished walk still drops its records for a cancel that came during it.
-inline bool cancelledAfterWalk(const WKVOAI& oai) { return oai.isCancelRequested(); }
+inline bool cancelledAfterWalk(const WKVOAI& oai) {
+  return oai.isCancelRequested();
+}
 
 // True when `node` is an element named exactly `name` (bytes).
 inline bool isElementNamed(const xmlpp::Node* node, const STRING& name) {

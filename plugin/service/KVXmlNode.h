@@ -25,7 +25,9 @@ inline xmlNode* firstChild(const xmlpp::Node* node) {
   return node != nullptr ? const_cast<xmlNode*>(node->cobj())->children : nullptr;
 }
 
-inline bool isElement(const xmlNode* node) { return node->type == XML_ELEMENT_NODE; }
+inline bool isElement(const xmlNode* node) {
+  return node->type == XML_ELEMENT_NODE;
+}
 
 // True when `node` is an element named exactly `name` (bytes).
 inline bool isElementNamed(const xmlNode* node, const char* name) {
@@ -68,7 +70,9 @@ class Child {
   xmlNode* m_node;
 };
 
-inline bool isElementNamed(const Child& child, const char* name) { return child.is(name); }
+inline bool isElementNamed(const Child& child, const char* name) {
+  return child.is(name);
+}
 
 // Calls `visit(child)` (a Child) for every child element of `node` in
 // document order while `visit` returns true.

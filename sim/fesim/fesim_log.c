@@ -16,6 +16,10 @@ void fesim_log_set_fd(int fd) {
   log_fd = fd;
 }
 
+int fesim_log_enabled(void) {
+  return log_fd >= 0;
+}
+
 static void write_line(char* line, size_t len) {
   int saved = errno;
   if (len >= LOG_LINE_MAX - 1) len = LOG_LINE_MAX - 2;

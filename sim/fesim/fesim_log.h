@@ -10,6 +10,9 @@
 /* Sends further lines to fd (-1 = discard). The log does not own fd. */
 void fesim_log_set_fd(int fd);
 
+/* Nonzero when a log is open: callers skip formatting work otherwise. */
+int fesim_log_enabled(void);
+
 /* Writes one line; the newline is added. Each line is a single write(), so
  * lines from a crashing process are never torn. */
 void fesim_log(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
