@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -104,7 +105,13 @@ TEST(CancelThreads, ReauthenticationWhileHostThreadsStartOperations) {
     }
   };
   std::thread first(host), second(host);
-  for (int i = 0; i < 2000; ++i) {
+  // At least 2000 rewrites, and until the host threads have built requests
+  // enough to see them (a loaded machine may start them late); the
+  // watchdog only catches a hang.
+  const auto watchdog = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  for (int i = 0; (i < 2000 || executor.size() < 200) &&
+                  std::chrono::steady_clock::now() < watchdog;
+       ++i) {
     const char* who = i % 2 == 0 ? "B" : "A";
     kvtest::configure(std::string("app-") + who, std::string("token-") + who,
                       std::string("duid-") + who);

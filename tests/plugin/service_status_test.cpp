@@ -3,6 +3,7 @@
 
 #include <set>
 
+#include "service/KVLimits.h"
 #include "service/KVService.h"
 
 namespace {
@@ -77,9 +78,24 @@ TEST(EndToEnd, TransportStatusesBecomeHostStatuses) {
   const std::pair<unsigned, int> rows[] = {
       {W::SESSION_OK, 0},           {W::SESSION_NOT_STARTED, -3}, {W::SESSION_CONNECT_FAILED, -100},
       {W::SESSION_TIMED_OUT, -105}, {W::SESSION_BROKEN, -107},    {W::SESSION_FILE_ERROR, -5},
-      {W::SESSION_CANCELLED, -108},
+      {W::SESSION_CANCELLED, -108}, {W::SESSION_TOO_LARGE, -16},
   };
   for (const auto& row : rows) EXPECT_EQ(KVService::getWlibSTATUS(row.first), row.second);
+}
+
+// Limit options come from a host's configuration file: anything but a whole
+// number keeps the default.
+TEST(LimitOptions, OnlyWholeNumbersReplaceTheDefault) {
+  const std::pair<const char*, long long> rows[] = {
+      {"", 7},    {"0", 0},       {"65536", 65536}, {"9007199254740992", 9007199254740992},
+      {"-1", 7},  {"12abc", 7},   {" 5", 7},        {"1e6", 7},
+      {"9007199254740993", 7},    {"99999999999999999999999", 7},
+  };
+  testing::internal::CaptureStdout();
+  for (const auto& row : rows) EXPECT_EQ(W::limitOption("key", row.first, 7), row.second) << row.first;
+  EXPECT_NE(testing::internal::GetCapturedStdout().find("#WARNING option key=\"-1\""),
+            std::string::npos)
+      << "the first bad value is reported";
 }
 
 }  // namespace
