@@ -208,8 +208,9 @@ std::string usageText() {
   }
   text +=
       "\n"
-      "Numbers (N) are decimal. --count defaults to 10 for groups and 30 for feed, the\n"
-      "service's page sizes; a page with more items than asked for ends with status 100.\n"
+      "Numbers (N) are decimal. Without --count the provider asks for the service's page\n"
+      "sizes, 10 groups or 30 feed items; a page with more items than asked for ends with\n"
+      "status 100.\n"
       "\n"
       "Exit status: 0 when the final status is 0 or 100, 1 for any other status or a\n"
       "failure (no answer within --timeout included), 2 for a usage error.\n";
