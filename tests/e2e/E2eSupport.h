@@ -5,10 +5,10 @@
 
 #include <sys/types.h>
 
+#include <nlohmann/json.hpp>
+
 #include <string>
 #include <vector>
-
-#include "JsonValue.h"
 
 namespace e2e {
 
@@ -76,12 +76,19 @@ class Kvsim {
 // One kvhost run and the JSON objects it printed, one per line.
 struct HostRun {
   ProcessResult process;
-  std::vector<JsonValue> lines;
+  std::vector<nlohmann::json> lines;
   // The last line whose "op" is `op`, or a null value.
-  const JsonValue& last(const std::string& op) const;
+  const nlohmann::json& last(const std::string& op) const;
   // Everything, for failure messages.
   std::string describe() const;
 };
+
+// The value at `pointer` (e.g. "/groups/0/uid") in `value`, or null when
+// there is none; never throws, so a failed run fails its checks only.
+nlohmann::json field(const nlohmann::json& value, const std::string& pointer);
+// The same as text (empty unless a string) and as a number (0 unless one).
+std::string text(const nlohmann::json& value, const std::string& pointer);
+long long number(const nlohmann::json& value, const std::string& pointer);
 
 // The programs under test.
 extern const char* const kPluginPath;

@@ -18,15 +18,15 @@ TEST(Faults, WrongTokenIsRefusedByTheServiceAsNotLoggedIn) {
   HostRun auth = runKvhost(sim, {"--auth-token", "not-the-token", "auth"});
   EXPECT_EQ(auth.process.exitCode, 1) << auth.describe();
   ASSERT_EQ(auth.lines.size(), 1u) << auth.describe();
-  EXPECT_EQ(auth.lines[0]["status"].integer(), -202);
-  EXPECT_EQ(auth.lines[0]["status_name"].text(), "WSTATUS_NOT_LOGGED_IN");
+  EXPECT_EQ(number(auth.lines[0], "/status"), -202);
+  EXPECT_EQ(text(auth.lines[0], "/status_name"), "WSTATUS_NOT_LOGGED_IN");
   EXPECT_NE(auth.process.err.find("auth failed: WSTATUS_NOT_LOGGED_IN (-202)"), std::string::npos);
   EXPECT_EQ(sim.logLinesWith({"POST " + kService + "auth ", "code=401"}).size(), 1u);
 
   // A command behind a failed login is not sent at all.
   HostRun groups = runKvhost(sim, {"--auth-token", "not-the-token", "groups"});
   EXPECT_EQ(groups.process.exitCode, 1);
-  EXPECT_TRUE(groups.last("groups").isNull()) << groups.describe();
+  EXPECT_TRUE(groups.last("groups").is_null()) << groups.describe();
   EXPECT_NE(groups.process.err.find("authentication failed; groups not run"), std::string::npos);
   EXPECT_TRUE(sim.logLinesWith({"group.list"}).empty());
 }
@@ -91,9 +91,9 @@ TEST(Faults, InjectedAnswersMapToTheirStatuses) {
     ASSERT_TRUE(sim.running()) << sim.startError();
     HostRun run = runKvhost(sim, c.args);
     EXPECT_EQ(run.process.exitCode, 1) << run.describe();
-    const JsonValue& line = run.last(c.op);
-    EXPECT_EQ(line["status"].integer(), c.status) << run.describe();
-    EXPECT_FALSE(line.has("stage")) << "reported by the callback, not at start";
+    const nlohmann::json& line = run.last(c.op);
+    EXPECT_EQ(number(line, "/status"), c.status) << run.describe();
+    EXPECT_FALSE(line.contains("stage")) << "reported by the callback, not at start";
     EXPECT_NE(run.process.err.find(std::string(c.op) + " failed: "), std::string::npos)
         << run.describe();
     EXPECT_FALSE(sim.awaitLogLinesWith({c.logged}).empty());
@@ -104,10 +104,10 @@ TEST(Faults, ListFailureHandsBackAnEmptyList) {
   Kvsim sim({"--fault", "kind=status&code=500&path=group.list"});
   ASSERT_TRUE(sim.running()) << sim.startError();
   HostRun run = runKvhost(sim, {"groups"});
-  const JsonValue& line = run.last("groups");
-  EXPECT_EQ(line["status"].integer(), -107);
-  EXPECT_EQ(line["groups"].type(), JsonValue::kArray);
-  EXPECT_EQ(line["groups"].size(), 0u);
+  const nlohmann::json& line = run.last("groups");
+  EXPECT_EQ(number(line, "/status"), -107);
+  EXPECT_TRUE(field(line, "/groups").is_array());
+  EXPECT_EQ(field(line, "/groups").size(), 0u);
 }
 
 TEST(Faults, FailedDownloadLeavesNoFile) {
@@ -117,7 +117,7 @@ TEST(Faults, FailedDownloadLeavesNoFile) {
   HostRun run =
       runKvhost(sim, {"download", sim.baseUrl() + "/media/contents/c1001/photo.jpg", dir.path()});
   EXPECT_EQ(run.process.exitCode, 1) << run.describe();
-  EXPECT_EQ(run.last("download")["status"].integer(), -205) << run.describe();
+  EXPECT_EQ(number(run.last("download"), "/status"), -205) << run.describe();
   EXPECT_EQ(readFile(dir.path() + "/photo.jpg"), "");
 }
 
@@ -128,7 +128,7 @@ TEST(Faults, NoAnswerWithinTheTimeoutEndsKvhost) {
   HostRun run = runKvhost(sim, {"groups", "--timeout", "1"});
   const auto took = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(run.process.exitCode, 1) << run.describe();
-  EXPECT_TRUE(run.last("groups").isNull());
+  EXPECT_TRUE(run.last("groups").is_null());
   EXPECT_NE(run.process.err.find("groups: no answer within 1 s"), std::string::npos)
       << run.describe();
   EXPECT_LT(took, std::chrono::seconds(12)) << "kvhost must not wait for the late answer";
@@ -139,7 +139,7 @@ TEST(Faults, UnreachableServiceFailsTheLogin) {
       runKvhostBare({"--plugin", kPluginPath, "--json", "--base-url", "http://127.0.0.1:1",
                      "--app-id", kAppId, "--auth-token", kAuthToken, "--duid", kDuid, "groups"});
   EXPECT_EQ(run.process.exitCode, 1) << run.describe();
-  EXPECT_EQ(run.last("auth")["status"].integer(), -100) << run.describe();
+  EXPECT_EQ(number(run.last("auth"), "/status"), -100) << run.describe();
 }
 
 }  // namespace

@@ -39,6 +39,11 @@ TEST(CommandLine, RefusesBadInvocationsWithAReason) {
       {{"--cancel-after", "1.5", "auth"}, "--cancel-after needs"},
       {{"--json=yes", "auth"}, "--json takes no value"},
       {{"upload", "g1"}, "usage: kvhost upload GROUP_UID FILE [--mime TYPE] [--desc TEXT]"},
+      {{"groups", "--sort", "newest"},
+       "--sort takes alphabetical (0), created_time or created (1), recent_used or recent (2), "
+       "or a decimal number; not 'newest'"},
+      {{"feed", "g1", "--after", "0", "--item", "Photo"}, "--item takes all (0), photo (1)"},
+      {{"feed", "g1", "--after", "0", "--base", "-1"}, "not '-1'"},
   };
   for (const auto& c : cases) {
     Invocation inv;
@@ -67,6 +72,42 @@ TEST(CommandLine, GlobalOptionsGoAnywhereCommandOptionsAfterTheCommand) {
   EXPECT_EQ(inv.timeoutSec, 4);
   EXPECT_EQ(inv.cancelAfterMs, 250);
   EXPECT_TRUE(inv.json);
+}
+
+TEST(CommandLine, EnumeratedOptionsTakeNamesOrNumbers) {
+  const struct {
+    std::vector<const char*> args;
+    const char* option;
+    unsigned long value;
+  } cases[] = {
+      {{"groups", "--sort", "alphabetical"}, "sort", 0},
+      {{"groups", "--sort", "created"}, "sort", 1},
+      {{"groups", "--sort=created_time"}, "sort", 1},
+      {{"groups", "--sort", "recent"}, "sort", 2},
+      {{"groups", "--sort", "recent_used"}, "sort", 2},
+      {{"groups", "--sort", "7"}, "sort", 7},
+      {{"groups", "--include", "none"}, "include", 0},
+      {{"groups", "--include", "usage"}, "include", 1},
+      {{"groups", "--include", "member"}, "include", 2},
+      {{"groups", "--include", "creator"}, "include", 3},
+      {{"feed", "g1", "--after", "0", "--include", "new"}, "include", 4},
+      {{"feed", "g1", "--after", "0", "--include", "all"}, "include", 5},
+      {{"feed", "g1", "--after", "0", "--base", "created"}, "base", 0},
+      {{"feed", "g1", "--after", "0", "--base", "upload_time"}, "base", 1},
+      {{"feed", "g1", "--after", "0", "--base", "upload"}, "base", 1},
+      {{"feed", "g1", "--after", "0", "--base", "content_id"}, "base", 2},
+      {{"feed", "g1", "--after", "0", "--item", "all"}, "item", 0},
+      {{"feed", "g1", "--after", "0", "--item", "photo"}, "item", 1},
+      {{"feed", "g1", "--after", "0", "--item", "video"}, "item", 2},
+      {{"feed", "g1", "--after", "0", "--item", "music"}, "item", 3},
+      {{"feed", "g1", "--after", "0", "--item", "3"}, "item", 3},
+  };
+  for (const auto& c : cases) {
+    Invocation inv;
+    std::string error;
+    ASSERT_TRUE(parse(c.args, inv, error)) << error;
+    EXPECT_EQ(inv.number(c.option, 99), c.value) << c.args.back();
+  }
 }
 
 TEST(CommandLine, DoubleDashLetsTextStartWithADash) {
@@ -125,8 +166,13 @@ TEST(CommandTable, UsageListsEveryCommand) {
   for (const CommandDef& def : commandTable())
     EXPECT_NE(usage.find(std::string("  ") + synopsis(def) + "\n"), std::string::npos)
         << def.name;
-  EXPECT_NE(usage.find("feed GROUP_UID (--before POS | --after POS) [--count N]"),
-            std::string::npos);
+  for (const char* part :
+       {"feed GROUP_UID (--before POS | --after POS) [--count N] [--base BASE] [--item ITEM]",
+        "  SORT     alphabetical (0), created_time or created (1), recent_used or recent (2)\n",
+        "  INCLUDE  none (0), usage (1), member (2), creator (3), new (4), all (5)\n",
+        "  BASE     created_time or created (0), upload_time or upload (1), content_id (2)\n",
+        "  ITEM     all (0), photo (1), video (2), music (3)\n"})
+    EXPECT_NE(usage.find(part), std::string::npos) << part;
 }
 
 }  // namespace

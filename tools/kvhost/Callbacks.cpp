@@ -5,7 +5,7 @@
 #include <fstream>
 #include <utility>
 
-#include "RecordFields.h"
+#include "RecordItem.h"
 
 namespace kvhost {
 namespace callbacks {
@@ -32,25 +32,26 @@ void deliver(CallContext& context, Report report) {
 // A callback that hands back a whole list (with the parser's count).
 template <class T>
 void deliverList(void* userData, int status, const char* listName, const WContainer<T>& list,
-                 Record (*toRecord)(const T&), Record values = Record()) {
+                 Json values = Json::object()) {
   CallContext& context = contextOf(userData);
   Report report = newReport(context, status);
   report.values = std::move(values);
   // A parser that does not count leaves -1; print a count only when there is one.
-  if (list.getCount() >= 0) report.values.number("count", list.getCount());
+  if (list.getCount() >= 0) report.values["count"] = list.getCount();
   report.listName = listName;
-  for (const T& item : list.getData()) report.items.push_back(toRecord(item));
+  for (const T& record : list.getData()) report.items.push_back(itemOf(record));
   deliver(context, std::move(report));
 }
 
 // A callback that hands back one record, shown as a list of one.
-void deliverOne(void* userData, int status, const char* listName, Record record,
-                Record values = Record()) {
+template <class T>
+void deliverOne(void* userData, int status, const char* listName, const T& record,
+                Json values = Json::object()) {
   CallContext& context = contextOf(userData);
   Report report = newReport(context, status);
   report.values = std::move(values);
   report.listName = listName;
-  report.items.push_back(std::move(record));
+  report.items.push_back(itemOf(record));
   deliver(context, std::move(report));
 }
 
@@ -63,52 +64,50 @@ void onAccount(WSTATUS status, const WContentProvider&, VOID* userData) {
 
 void onGroupList(WSTATUS status, const WContentProvider&, const WContainer<WGroup>& groups,
                  const WPerson& person, VOID* userData) {
-  Record values;
-  values.text("person", person.getUID().empty() ? "me" : person.getUID());
-  deliverList(userData, status, "groups", groups, &groupRecord, std::move(values));
+  deliverList(userData, status, "groups", groups,
+              Json{{"person", person.getUID().empty() ? "me" : person.getUID()}});
 }
 
 void onGroup(WSTATUS status, const WContentProvider&, const WGroup& group, VOID* userData) {
-  deliverOne(userData, status, "groups", groupRecord(group));
+  deliverOne(userData, status, "groups", group);
 }
 
 void onContentList(WSTATUS status, const WContentProvider&, const WContainer<WContent>& contents,
                    VOID* userData) {
-  deliverList(userData, status, "contents", contents, &contentRecord);
+  deliverList(userData, status, "contents", contents);
 }
 
 void onContentCreation(WSTATUS status, const WContentProvider&, const WGroup& group,
                        const WContent& content, const STRING& filePath, VOID* userData) {
-  Record values;
-  values.text("group", group.getUID()).text("file", filePath);
-  deliverOne(userData, status, "contents", contentRecord(content), std::move(values));
+  deliverOne(userData, status, "contents", content,
+             Json{{"group", group.getUID()}, {"file", filePath}});
 }
 
 void onContent(WSTATUS status, const WContentProvider&, const WContent& content, VOID* userData) {
-  deliverOne(userData, status, "contents", contentRecord(content));
+  deliverOne(userData, status, "contents", content);
 }
 
 void onCommentList(WSTATUS status, const WContentProvider&, const WContainer<WComment>& comments,
                    VOID* userData) {
-  deliverList(userData, status, "comments", comments, &commentRecord);
+  deliverList(userData, status, "comments", comments);
 }
 
 void onCommentText(WSTATUS status, const WContentProvider&, const WComment& comment,
                    const STRING& text, VOID* userData) {
-  Record values;
+  Json values = Json::object();
   // The UID the caller asked about; a new comment has none yet.
-  if (!text.empty()) values.text("comment_uid", text);
-  deliverOne(userData, status, "comments", commentRecord(comment), std::move(values));
+  if (!text.empty()) values["comment_uid"] = text;
+  deliverOne(userData, status, "comments", comment, std::move(values));
 }
 
 void onComment(WSTATUS status, const WContentProvider&, const WComment& comment, VOID* userData) {
-  deliverOne(userData, status, "comments", commentRecord(comment));
+  deliverOne(userData, status, "comments", comment);
 }
 
 void onCancel(WSTATUS status, const WContentProvider&, void* userData) {
   CallContext& context = contextOf(userData);
   Report report = newReport(context, status);
-  report.values.text("cancelled", report.op);
+  report.values["cancelled"] = report.op;
   report.op = "cancel";
   deliver(context, std::move(report));
 }
@@ -116,7 +115,7 @@ void onCancel(WSTATUS status, const WContentProvider&, void* userData) {
 void onDirectDownload(WSTATUS status, const WContentProvider&, const STRING& name, void* userData) {
   CallContext& context = contextOf(userData);
   Report report = newReport(context, status);
-  report.values.text("name", name);
+  report.values["name"] = name;
   deliver(context, std::move(report));
 }
 
@@ -124,12 +123,13 @@ void onContentDownload(int status, const WContentProvider&, const WMediaResource
                        std::istream& stream, void* userData) {
   CallContext& context = contextOf(userData);
   Report report = newReport(context, status);
-  report.values.text("url", resource.getResourceURL());
+  report.values["url"] = resource.getResourceURL();
 
+  std::string writeError;
   std::ofstream out;
   if (status == 0 && !context.fetchOutPath.empty()) {
     out.open(context.fetchOutPath, std::ios::binary | std::ios::trunc);
-    if (!out) report.values.text("write_error", "cannot open " + context.fetchOutPath);
+    if (!out) writeError = "cannot open " + context.fetchOutPath;
   }
   long long bytes = 0;
   char buffer[16384];
@@ -142,11 +142,12 @@ void onContentDownload(int status, const WContentProvider&, const WMediaResource
   }
   if (out.is_open()) {
     out.close();
-    if (!out) report.values.text("write_error", "cannot write " + context.fetchOutPath);
+    if (!out) writeError = "cannot write " + context.fetchOutPath;
   }
-  report.values.number("bytes", bytes);
-  if (!context.fetchOutPath.empty()) report.values.text("out", context.fetchOutPath);
-  if (!report.values.get("write_error").empty() && report.status == 0) report.status = -5;
+  if (!writeError.empty()) report.values["write_error"] = writeError;
+  report.values["bytes"] = bytes;
+  if (!context.fetchOutPath.empty()) report.values["out"] = context.fetchOutPath;
+  if (!writeError.empty() && report.status == 0) report.status = -5;
   deliver(context, std::move(report));
 }
 

@@ -4,8 +4,11 @@
 #include <climits>
 
 #include "CommandTable.h"
+#include "OptionNames.h"
 
 namespace kvhost {
+
+const char* const kMissingCommand = "missing command";
 
 bool parseNumber(const std::string& text, unsigned long max, unsigned long& value) {
   if (text.empty() || text.size() > 10) return false;
@@ -91,6 +94,25 @@ bool takeValue(const std::string& name, bool hasInline, const std::string& inlin
   return true;
 }
 
+// Checks a command option's value; an enumerated option's name becomes its
+// number.
+bool checkOptionValue(const OptionSpec& option, std::string& value, std::string& error) {
+  unsigned long n = 0;
+  int named = 0;
+  if (option.names != nullptr && valueOfName(*option.names, value, named)) {
+    value = std::to_string(named);
+    return true;
+  }
+  if (!option.numeric || parseNumber(value, kMaxUint32, n)) return true;
+  if (option.names != nullptr) {
+    error = std::string("--") + option.name + " takes " + describeNames(*option.names) +
+            ", or a decimal number; not '" + value + "'";
+  } else {
+    error = std::string("--") + option.name + " needs a decimal number, not '" + value + "'";
+  }
+  return false;
+}
+
 bool checkCommand(const Invocation& inv, std::string& error) {
   const CommandDef& def = *inv.command;
   if (inv.args.size() < def.minArgs) {
@@ -154,11 +176,7 @@ bool parseCommandLine(int argc, const char* const* argv, Invocation& inv, std::s
         return false;
       }
       if (!takeValue(name, hasInline, inlineValue, argc, argv, i, value, error)) return false;
-      unsigned long n = 0;
-      if (option->numeric && !parseNumber(value, kMaxUint32, n)) {
-        error = "--" + name + " needs a decimal number, not '" + value + "'";
-        return false;
-      }
+      if (!checkOptionValue(*option, value, error)) return false;
       inv.options[name] = value;
       continue;
     }
@@ -178,7 +196,7 @@ bool parseCommandLine(int argc, const char* const* argv, Invocation& inv, std::s
   }
   if (inv.help) return true;
   if (inv.command == nullptr) {
-    error = "missing command";
+    error = kMissingCommand;
     return false;
   }
   return checkCommand(inv, error);

@@ -2,8 +2,17 @@
 #include "CommandTable.h"
 
 #include "Commands.h"
+#include "OptionNames.h"
 
 namespace kvhost {
+
+namespace {
+
+OptionSpec named(const char* name, const NameTable& table) {
+  return OptionSpec{name, table.valueName, true, &table};
+}
+
+}  // namespace
 
 const std::vector<CommandDef>& commandTable() {
   static const std::vector<CommandDef> kTable = {
@@ -25,8 +34,8 @@ const std::vector<CommandDef>& commandTable() {
        {{"person", "UID", false},
         {"index", "N", true},
         {"count", "N", true},
-        {"sort", "N", true},
-        {"include", "N", true}},
+        named("sort", kSortNames),
+        named("include", kIncludeNames)},
        {},
        true,
        &runGroups},
@@ -48,9 +57,9 @@ const std::vector<CommandDef>& commandTable() {
        {{"before", "POS", false},
         {"after", "POS", false},
         {"count", "N", true},
-        {"base", "N", true},
-        {"item", "N", true},
-        {"include", "N", true}},
+        named("base", kBaseNames),
+        named("item", kItemNames),
+        named("include", kIncludeNames)},
        {"before", "after"},
        true,
        &runFeed},
@@ -170,7 +179,9 @@ std::string usageText() {
       "\n"
       "Options:\n"
       "  --plugin PATH       plug-in to load (default: ../lib/libkinvale-oai.so beside kvhost)\n"
-      "  --config FILE       provider options, key=value lines: base_url, app_id, AuthToken, duid\n"
+      "  --config FILE       provider options, key=value lines: base_url, app_id, AuthToken,\n"
+      "                      duid; any provider option (for example ca_file,\n"
+      "                      max_answer_bytes, request_timeout) may be given in this file\n"
       "  --base-url URL      service base URL (option base_url; overrides --config)\n"
       "  --app-id ID         application ID (option app_id)\n"
       "  --auth-token TOKEN  the owner's user token (option AuthToken)\n"
@@ -178,8 +189,8 @@ std::string usageText() {
       "  --timeout SEC       wait at most SEC seconds for each answer (default 30)\n"
       "  --cancel-after MS   cancel the command's operation after MS milliseconds and report\n"
       "                      the cancel callback\n"
-      "  --json              print one JSON object per completed callback (op, status,\n"
-      "                      status_name and the records)\n"
+      "  --json              print one JSON object per completed callback: op, status,\n"
+      "                      status_name, values and the whole records\n"
       "  --progress          draw the transfer progress bar even when standard error is not\n"
       "                      a terminal\n"
       "  -h, --help          show this text\n"
@@ -189,12 +200,17 @@ std::string usageText() {
     text += "  " + synopsis(def) + "\n";
     text += std::string("      ") + def.summary + "\n";
   }
+  text += "\nValues of the enumerated options, by name or by the provider's number:\n";
+  for (const NameTable* table : nameTables()) {
+    std::string name = table->valueName;
+    name.resize(9, ' ');
+    text += "  " + name + describeNames(*table) + "\n";
+  }
   text +=
       "\n"
-      "Numbers (N) are decimal. Sort, include, base and item take the provider's option\n"
-      "values, e.g. --sort 1 (created time), --include 5 (all), --item 1 (photos).\n"
-      "--count defaults to 10 for groups and 30 for feed, the service's page sizes; a\n"
-      "page with more items than asked for ends with status 100.\n"
+      "Numbers (N) are decimal. Without --count the provider asks for the service's page\n"
+      "sizes, 10 groups or 30 feed items; a page with more items than asked for ends with\n"
+      "status 100.\n"
       "\n"
       "Exit status: 0 when the final status is 0 or 100, 1 for any other status or a\n"
       "failure (no answer within --timeout included), 2 for a usage error.\n";

@@ -10,10 +10,14 @@ namespace kvhost {
 struct Context;
 struct Outcome;
 
+struct NameTable;
+
 struct OptionSpec {
   const char* name;  // without "--"
   const char* valueName;
   bool numeric;  // must be a decimal number that fits 32 bits
+  // Enumerated: a name from this table, or a number as above.
+  const NameTable* names = nullptr;
 };
 
 struct CommandDef {
@@ -41,7 +45,8 @@ const OptionSpec* findOption(const CommandDef& command, const std::string& name)
 // One usage line: name, arguments and options.
 std::string synopsis(const CommandDef& command);
 
-// The whole --help text.
+// The whole --help text: options, commands, and the names of the
+// enumerated option values.
 std::string usageText();
 
 }  // namespace kvhost

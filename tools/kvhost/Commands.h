@@ -27,9 +27,12 @@ Outcome runOnUID(Context& c, const char* op,
   return c.driver.run(op, [&](void* ud) { return (c.provider.*operation)(record, callback, ud); });
 }
 
-// Account (SessionCommands.cpp).
+// Account (SessionCommands.cpp). A refusal for want of an account option
+// names the missing options and their flags on standard error.
 Outcome runRegister(Context& context);
 Outcome runAuth(Context& context);
+// authKV with the given mode; runAuth and the login before other commands.
+Outcome authenticate(Context& context, RunMode mode);
 
 // Groups and feeds (GroupCommands.cpp).
 Outcome runGroups(Context& context);

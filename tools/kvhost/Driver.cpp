@@ -51,7 +51,7 @@ void Driver::emitRefusal(const std::string& op, W::WSTATUS status) {
   Report refusal;
   refusal.op = op;
   refusal.status = status;
-  refusal.values.text("stage", "start");
+  refusal.values["stage"] = "start";
   const std::string text = m_invocation.json ? toJsonLine(refusal) + "\n" : toTable(refusal);
   std::fputs(text.c_str(), m_out);
   std::fflush(m_out);

@@ -25,7 +25,8 @@ struct Invocation {
   const CommandDef* command = nullptr;
   std::vector<std::string> args;
   // Command options by name without the leading "--"; numeric ones are
-  // already checked to be decimal numbers.
+  // already checked to be decimal numbers, enumerated ones given by name
+  // hold their number.
   std::map<std::string, std::string> options;
 
   bool has(const std::string& name) const { return options.count(name) != 0; }

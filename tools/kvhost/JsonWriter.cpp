@@ -3,88 +3,20 @@
 
 #include <W/WStatus.h>
 
-#include <cstdio>
-
 namespace kvhost {
 
-void appendJsonString(std::string& out, const std::string& text) {
-  out += '"';
-  for (char c : text) {
-    const unsigned char byte = static_cast<unsigned char>(c);
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (byte < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
-          out += escaped;
-        } else {
-          out += c;
-        }
-    }
-  }
-  out += '"';
-}
-
-namespace {
-
-void appendMember(std::string& out, const Field& field, bool first) {
-  if (!first) out += ',';
-  appendJsonString(out, field.key);
-  out += ':';
-  if (field.isNumber) {
-    out += field.text;
-  } else {
-    appendJsonString(out, field.text);
-  }
-}
-
-void appendObject(std::string& out, const Record& record) {
-  out += '{';
-  for (size_t i = 0; i < record.fields.size(); ++i) appendMember(out, record.fields[i], i == 0);
-  out += '}';
-}
-
-}  // namespace
-
 std::string toJsonLine(const Report& report) {
-  std::string out = "{\"op\":";
-  appendJsonString(out, report.op);
-  out += ",\"status\":" + std::to_string(report.status) + ",\"status_name\":";
-  appendJsonString(out, W::WSTATUS2STRING(static_cast<unsigned>(report.status)));
-  for (const Field& field : report.values.fields) appendMember(out, field, false);
+  Json line{{"op", report.op},
+            {"status", report.status},
+            {"status_name", W::WSTATUS2STRING(static_cast<unsigned>(report.status))}};
+  for (const auto& value : report.values.items()) line[value.key()] = value.value();
   if (!report.listName.empty()) {
-    out += ',';
-    appendJsonString(out, report.listName);
-    out += ":[";
-    for (size_t i = 0; i < report.items.size(); ++i) {
-      if (i != 0) out += ',';
-      appendObject(out, report.items[i]);
-    }
-    out += ']';
+    Json& list = line[report.listName] = Json::array();
+    for (const Item& item : report.items) list.push_back(item.record);
   }
-  out += '}';
-  return out;
+  // The service's texts are not checked for UTF-8; a stray byte must not
+  // cost the whole line.
+  return line.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 }  // namespace kvhost

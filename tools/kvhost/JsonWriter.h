@@ -8,12 +8,9 @@
 
 namespace kvhost {
 
-// Appends `text` to `out` as a quoted JSON string: quote, backslash and
-// control characters escaped, every other byte (UTF-8 included) as it is.
-void appendJsonString(std::string& out, const std::string& text);
-
-// {"op":..,"status":N,"status_name":..,<values>,"<listName>":[{..},..]}
-// without a line feed. Never fails.
+// {"op":..,"status":N,"status_name":..,<values>,"<listName>":[<records>]}
+// without a line feed. UTF-8 is written as it is; bytes that are not UTF-8
+// become U+FFFD. Never fails.
 std::string toJsonLine(const Report& report);
 
 }  // namespace kvhost

@@ -1,7 +1,10 @@
 // What one completed callback tells kvhost: the operation, its status, a few
-// named values and an optional list of records. JsonWriter and TableWriter
-// both render it, so the two output forms never disagree.
+// named values and an optional list of records. Each record comes in two
+// shapes made from the same host record at the same time: a readable row for
+// the table and the whole record for --json.
 #pragma once
+
+#include <nlohmann/json.hpp>
 
 #include <string>
 #include <utility>
@@ -9,42 +12,39 @@
 
 namespace kvhost {
 
-// One named value. Numbers are written without quotes in JSON.
-struct Field {
-  std::string key;
-  std::string text;
-  bool isNumber = false;
-  bool inTable = true;  // shown as a column in the readable table
-};
+// Insertion-ordered, so that every line lists its keys in a stable order.
+using Json = nlohmann::ordered_json;
 
-// An ordered set of fields: one group, content, comment, or the report's own
-// scalar values.
-struct Record {
-  std::vector<Field> fields;
+// One table row: column names and their texts, in column order.
+struct Row {
+  std::vector<std::pair<std::string, std::string>> cells;
 
-  Record& text(const std::string& key, const std::string& value, bool inTable = true) {
-    fields.push_back(Field{key, value, false, inTable});
+  Row& add(const std::string& column, const std::string& text) {
+    cells.emplace_back(column, text);
     return *this;
   }
-  Record& number(const std::string& key, long long value, bool inTable = true) {
-    fields.push_back(Field{key, std::to_string(value), true, inTable});
-    return *this;
-  }
-  // The field's text, or empty when the record has no such key.
-  std::string get(const std::string& key) const {
-    for (const Field& f : fields)
-      if (f.key == key) return f.text;
+  // The cell's text, or empty when the row has no such column.
+  std::string get(const std::string& column) const {
+    for (const auto& cell : cells)
+      if (cell.first == column) return cell.second;
     return std::string();
   }
+};
+
+// One group, content or comment.
+struct Item {
+  Row row;
+  Json record;  // an object holding every field of the host record
 };
 
 struct Report {
   std::string op;
   int status = 0;
-  Record values;
+  // The report's own scalar values (count, name, stage, ...), in order.
+  Json values = Json::object();
   // "groups", "contents" or "comments"; empty when the report has no list.
   std::string listName;
-  std::vector<Record> items;
+  std::vector<Item> items;
 };
 
 }  // namespace kvhost

@@ -32,20 +32,33 @@ std::string upper(const std::string& text) {
   return out;
 }
 
-// Columns: every key shown in a table of any item, in first-seen order.
-std::vector<std::string> tableColumns(const std::vector<Record>& items) {
+// Columns: every column of any row, in first-seen order.
+std::vector<std::string> tableColumns(const std::vector<Item>& items) {
   std::vector<std::string> columns;
-  for (const Record& item : items)
-    for (const Field& f : item.fields)
-      if (f.inTable && std::find(columns.begin(), columns.end(), f.key) == columns.end())
-        columns.push_back(f.key);
+  for (const Item& item : items)
+    for (const auto& cell : item.row.cells)
+      if (std::find(columns.begin(), columns.end(), cell.first) == columns.end())
+        columns.push_back(cell.first);
   return columns;
 }
 
-void appendPadded(std::string& out, const std::string& text, size_t width, bool last) {
-  out += text;
-  if (last) return;
-  out.append(width - displayWidth(text) + 2, ' ');
+// A value as a person reads it: texts without quotes.
+std::string valueText(const Json& value) {
+  return value.is_string() ? value.get<std::string>()
+                           : value.dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+// One indented line of cells, each padded to its column's width and two
+// spaces apart; empty cells at the end leave no trailing spaces.
+void appendLine(std::string& out, const std::vector<std::string>& cells,
+                const std::vector<size_t>& widths) {
+  std::string line = "  ";
+  for (size_t i = 0; i < cells.size(); ++i) {
+    line += cells[i];
+    if (i + 1 < cells.size()) line.append(widths[i] - displayWidth(cells[i]) + 2, ' ');
+  }
+  line.erase(line.find_last_not_of(' ') + 1);
+  out += line + "\n";
 }
 
 }  // namespace
@@ -53,32 +66,23 @@ void appendPadded(std::string& out, const std::string& text, size_t width, bool 
 std::string toTable(const Report& report) {
   std::string out = report.op + ": " + W::WSTATUS2STRING(static_cast<unsigned>(report.status)) +
                     " (" + std::to_string(report.status) + ")\n";
-  for (const Field& f : report.values.fields) out += "  " + f.key + ": " + oneLine(f.text) + "\n";
+  for (const auto& value : report.values.items())
+    out += "  " + value.key() + ": " + oneLine(valueText(value.value())) + "\n";
   if (report.listName.empty()) return out;
   if (report.items.empty()) return out + "  (no " + report.listName + ")\n";
 
   const std::vector<std::string> columns = tableColumns(report.items);
-  std::vector<std::vector<std::string>> rows;
-  std::vector<size_t> widths;
-  for (const std::string& c : columns) widths.push_back(displayWidth(c));
-  for (const Record& item : report.items) {
-    std::vector<std::string> row;
-    for (size_t i = 0; i < columns.size(); ++i) {
-      row.push_back(oneLine(item.get(columns[i])));
-      widths[i] = std::max(widths[i], displayWidth(row.back()));
-    }
-    rows.push_back(row);
+  std::vector<std::vector<std::string>> lines(1);
+  for (const std::string& c : columns) lines[0].push_back(upper(c));
+  for (const Item& item : report.items) {
+    lines.emplace_back();
+    for (const std::string& c : columns) lines.back().push_back(oneLine(item.row.get(c)));
   }
-  out += "  ";
-  for (size_t i = 0; i < columns.size(); ++i)
-    appendPadded(out, upper(columns[i]), widths[i], i + 1 == columns.size());
-  out += "\n";
-  for (const auto& row : rows) {
-    out += "  ";
-    for (size_t i = 0; i < row.size(); ++i)
-      appendPadded(out, row[i], widths[i], i + 1 == row.size());
-    out += "\n";
-  }
+  std::vector<size_t> widths(columns.size(), 0);
+  for (const auto& cells : lines)
+    for (size_t i = 0; i < cells.size(); ++i)
+      widths[i] = std::max(widths[i], displayWidth(cells[i]));
+  for (const auto& cells : lines) appendLine(out, cells, widths);
   return out;
 }
 

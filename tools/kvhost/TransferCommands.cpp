@@ -69,10 +69,10 @@ Outcome runMime(Context& c) {
   Report report;
   report.op = "mime";
   report.status = probeStatus(session, response.getHttpResponseCode());
-  report.values.text("url", url)
-      .number("http_code", response.getHttpResponseCode())
-      .text("mime", response.getContentType());
-  if (session != W::SESSION_OK) report.values.number("session_status", session);
+  report.values["url"] = url;
+  report.values["http_code"] = response.getHttpResponseCode();
+  report.values["mime"] = response.getContentType();
+  if (session != W::SESSION_OK) report.values["session_status"] = static_cast<int>(session);
   c.driver.emit(report);
   return Outcome{Outcome::kCompleted, report.status};
 }

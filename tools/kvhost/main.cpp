@@ -36,6 +36,12 @@ int usageError(const std::string& message) {
   return 2;
 }
 
+// Without a command, the whole usage is the useful answer.
+int missingCommand() {
+  std::fprintf(stderr, "kvhost: %s\n\n%s", kvhost::kMissingCommand, kvhost::usageText().c_str());
+  return 2;
+}
+
 // Logs in first unless the command is register or auth, then runs it.
 kvhost::Outcome authenticateAndRun(kvhost::Context& context) {
   using namespace kvhost;
@@ -43,9 +49,7 @@ kvhost::Outcome authenticateAndRun(kvhost::Context& context) {
   if (command.authenticates) {
     RunMode login;
     login.cancellable = false;
-    const Outcome auth = context.driver.run(
-        "auth", [&](void* ud) { return context.provider.authKV(&callbacks::onAccount, ud); },
-        login);
+    const Outcome auth = authenticate(context, login);
     if (auth.kind != Outcome::kCompleted || auth.status != 0) {
       std::fprintf(stderr, "kvhost: authentication failed; %s not run\n", command.name);
       return Outcome{Outcome::kFailed, auth.status};
@@ -60,7 +64,8 @@ int main(int argc, char** argv) {
   using namespace kvhost;
   Invocation invocation;
   std::string error;
-  if (!parseCommandLine(argc, argv, invocation, error)) return usageError(error);
+  if (!parseCommandLine(argc, argv, invocation, error))
+    return error == kMissingCommand ? missingCommand() : usageError(error);
   if (invocation.help) {
     std::fputs(usageText().c_str(), stdout);
     return 0;
