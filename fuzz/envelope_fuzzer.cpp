@@ -7,6 +7,7 @@
 #include <list>
 
 #include "FuzzProvider.h"
+#include "service/KVXmlAnswer.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ void readNode(const xmlpp::Node* node, int depth, int& budget) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  xmlpp::DomParser parser;
+  W::KVXmlAnswer parser;
   std::list<xmlpp::Node*> children;
   int status = W::KVService::openEnvelope(kvfuzz::payload(data, size), parser, children);
   kvfuzz::require(status == 0 || status == -16);

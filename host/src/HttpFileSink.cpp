@@ -27,7 +27,7 @@ HttpFileSink::~HttpFileSink() {
   discard();
 }
 
-bool HttpFileSink::open(const std::string& target) {
+bool HttpFileSink::open(const std::string& target, unsigned mode) {
   discard();
   std::string pattern = directoryOf(target) + "/.wdownload-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
@@ -36,8 +36,12 @@ bool HttpFileSink::open(const std::string& target) {
   // existing name.
   const int fd = mkostemp(name.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  // The downloaded media is read by the host's players, not just by us.
-  fchmod(fd, 0644);
+  // mkostemp makes it 0600; the caller decides who else may read it.
+  if (fchmod(fd, static_cast<mode_t>(mode)) != 0) {
+    close(fd);
+    unlink(name.data());
+    return false;
+  }
   m_file = fdopen(fd, "wb");
   if (m_file == nullptr) {
     close(fd);

@@ -18,8 +18,9 @@ class HttpFileSink {
   HttpFileSink& operator=(const HttpFileSink&) = delete;
 
   // Creates a fresh temporary file in the directory of `target` (O_EXCL, so a
-  // planted link is never followed). Returns false when it cannot.
-  bool open(const std::string& target);
+  // planted link is never followed) with permissions `mode`. Returns false
+  // when it cannot.
+  bool open(const std::string& target, unsigned mode);
   bool isOpen() const { return m_file != nullptr; }
 
   // Appends body bytes. Returns false on a write error.

@@ -6,6 +6,8 @@
 #include "HttpDelegatorImpl.h"
 #include "HttpStatusMap.h"
 
+#include <new>
+
 namespace W {
 
 namespace {
@@ -59,10 +61,7 @@ HttpRequest::Impl::Impl(HttpRequest* owner_, HTTP_REQUEST_TYPE type_, const std:
     curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
     curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body.c_str());
   } else {
-    // Media links may point elsewhere; the service's own answers never redirect.
     curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 5L);
   }
 }
 
@@ -82,15 +81,25 @@ SESSION_STATUS HttpRequest::Impl::prepare(long defaultConnectMs, long defaultSta
   curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, connectMs);
   curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, kStallBytesPerSecond);
   curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, secondsRoundedUp(stallMs));
+  curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, totalTimeoutMs > 0 ? totalTimeoutMs : 0L);
+  curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, followRedirects ? 1L : 0L);
+  curl_easy_setopt(easy, CURLOPT_MAXREDIRS, kMaxRedirects);
+  if (!caFile.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, caFile.c_str());
+  // An announced length over the limit is refused before any byte is read.
+  const bool inMemory = path.empty() || type != HTTP_GET;
+  curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
+                   static_cast<curl_off_t>(inMemory && maxBodyBytes > 0 ? maxBodyBytes : 0));
 
   response = HttpResponse();
   fileFailed = false;
+  tooLarge = false;
+  stoppedAtBody = false;
   {
     std::lock_guard<std::mutex> lock(progressMutex);
     progressDone = 0;
     progressTotal = 0;
   }
-  if (type == HTTP_GET && !path.empty() && !sink.open(path)) return SESSION_FILE_ERROR;
+  if (type == HTTP_GET && !path.empty() && !sink.open(path, fileMode)) return SESSION_FILE_ERROR;
   if (form != nullptr) {
     // Last, so that it wins over any POSTFIELDS the caller set on the handle.
 #pragma GCC diagnostic push
@@ -111,6 +120,10 @@ SESSION_STATUS HttpRequest::Impl::finish(CURLcode code) {
     response.setContentType(contentType);
   }
 
+  // Our own stops: a headers-only request that reached the body is done; an
+  // answer over the limit ends as too large, not as a write error.
+  if (stoppedAtBody) code = CURLE_OK;
+  if (tooLarge) code = CURLE_FILESIZE_EXCEEDED;
   SESSION_STATUS status = detail::sessionStatusOf(code, cancelled.load(), fileFailed);
   if (sink.isOpen()) {
     if (status == SESSION_OK && httpCode >= 200 && httpCode < 300) {
@@ -132,7 +145,23 @@ size_t HttpRequest::Impl::onWrite(char* data, size_t size, size_t count, void* u
     }
     return len;
   }
-  self->response.appendPayload(data, len);
+  if (self->headersOnly) {
+    self->stoppedAtBody = true;
+    return 0;  // ends the transfer; finish() counts it as done
+  }
+  const size_t kept = self->response.getPayload().size();
+  if (self->maxBodyBytes > 0 && static_cast<unsigned long long>(kept) + len >
+                                    static_cast<unsigned long long>(self->maxBodyBytes)) {
+    self->tooLarge = true;
+    return 0;
+  }
+  try {
+    self->response.appendPayload(data, len);
+  } catch (const std::bad_alloc&) {
+    // Nothing may unwind through libcurl: an answer we cannot keep is too large.
+    self->tooLarge = true;
+    return 0;
+  }
   return len;
 }
 
@@ -216,6 +245,24 @@ void HttpRequest::setConnectTimeout(long ms) {
 }
 void HttpRequest::setStallTimeout(long ms) {
   m_impl->stallTimeoutMs = ms;
+}
+void HttpRequest::setTotalTimeout(long ms) {
+  m_impl->totalTimeoutMs = ms;
+}
+void HttpRequest::setMaxBodyBytes(long long bytes) {
+  m_impl->maxBodyBytes = bytes;
+}
+void HttpRequest::setHeadersOnly(bool headersOnly) {
+  m_impl->headersOnly = headersOnly;
+}
+void HttpRequest::setFollowRedirects(bool follow) {
+  m_impl->followRedirects = follow;
+}
+void HttpRequest::setCAFile(const std::string& path) {
+  m_impl->caFile = path;
+}
+void HttpRequest::setFileMode(unsigned mode) {
+  m_impl->fileMode = mode;
 }
 
 HTTP_REQUEST_TYPE HttpRequest::getType() const {

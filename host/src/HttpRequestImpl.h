@@ -50,11 +50,19 @@ struct HttpRequest::Impl {
   unsigned long long id = 0;
   long connectTimeoutMs = 0;
   long stallTimeoutMs = 0;
+  long totalTimeoutMs = 0;
+  long long maxBodyBytes = 0;
+  bool headersOnly = false;
+  bool followRedirects = false;
+  std::string caFile;
+  unsigned fileMode = 0644;
 
   // Written by the thread running the transfer, read in the completion.
   HttpResponse response;
   detail::HttpFileSink sink;
   bool fileFailed = false;
+  bool tooLarge = false;       // the body passed maxBodyBytes (or could not be kept)
+  bool stoppedAtBody = false;  // headersOnly: ended at the first body byte
 
   std::atomic<bool> cancelled{false};
   std::atomic<bool> completed{false};

@@ -30,6 +30,8 @@ SESSION_STATUS sessionStatusOf(CURLcode code, bool cancelled, bool fileFailed) {
       return SESSION_NOT_STARTED;
     case CURLE_WRITE_ERROR:
       return SESSION_FILE_ERROR;
+    case CURLE_FILESIZE_EXCEEDED:
+      return SESSION_TOO_LARGE;
     default:
       return SESSION_BROKEN;
   }

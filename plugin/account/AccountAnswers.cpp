@@ -6,6 +6,7 @@
 
 #include "account/AccountCommands.h"
 #include "account/AccountCompletion.h"
+#include "service/KVXmlAnswer.h"
 #include "service/KVXmlNode.h"
 
 namespace W {
@@ -19,9 +20,9 @@ namespace {
 // results, so a refused device never becomes logged in.
 WSTATUS readAccountAnswer(const STRING& payload, WSTATUS failStatus, KVService* service,
                           const WContentProvider& provider) {
-  xmlpp::DomParser parser;
+  KVXmlAnswer answer;
   std::list<xmlpp::Node*> children;
-  WSTATUS status = KVService::openEnvelope(payload, parser, children);
+  WSTATUS status = KVService::openEnvelope(payload, answer, children);
   if (status != 0) return status;
   std::vector<const xmlpp::Node*> okResults;
   for (const xmlpp::Node* child : children) {

@@ -34,7 +34,7 @@ WSTATUS startAccountRequest(WKVOAI& oai, UINT32 key, const char* resource,
   cmd->token = m_pService->option("AuthToken");
   cmd->appId = m_pService->option("app_id");
   cmd->duid = m_pService->option("duid");
-  return submitCommand(oai, KVMethod::Post, resource, m_pService->configHeaders(), STRING(),
+  return submitCommand(oai, KVMethod::Post, resource, KVHeaderSet::Config, STRING(),
                        std::move(cmd));
 }
 

@@ -21,7 +21,7 @@ WSTATUS WKVOAI::retrieveComments(const WContent& content, KVCommentListCallback 
                                  UINT32 searchIndex, UINT32 searchCount, VOID* userData) {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
-  if (content.getUID().empty()) return refuse();
+  if (refusesPathUID(content.getUID())) return -1;
   auto cmd = newCommand<CommentsRetrievalCMD>(*this, KV_CMD_COMMENT_LIST, callback, userData);
   cmd->content = content;
   cmd->searchIndex = searchIndex;
@@ -30,7 +30,7 @@ WSTATUS WKVOAI::retrieveComments(const WContent& content, KVCommentListCallback 
   STRING resource = percentEncode(content.getUID()) +
                     "/comment.list?search_index=" + KVService::int2str(searchIndex) + "&";
   if (searchCount != 0) resource += "search_count=" + KVService::int2str(searchCount);
-  return submitCommand(*this, KVMethod::Get, resource, m_pService->sessionHeaders(), STRING(),
+  return submitCommand(*this, KVMethod::Get, resource, KVHeaderSet::Session, STRING(),
                        std::move(cmd));
 }
 
@@ -38,13 +38,14 @@ WSTATUS WKVOAI::createComment(const WContent& content, const WComment& comment,
                               KVCommentTextCallback callback, VOID* userData) {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
-  if (comment.getComment().empty() || content.getUID().empty()) return refuse();
+  if (comment.getComment().empty()) return refuse();
+  if (refusesPathUID(content.getUID())) return -1;
   auto cmd = newCommand<CommentCreationCMD>(*this, KV_CMD_COMMENT_CREATE, callback, userData);
   cmd->content = content;
   cmd->comment = comment;
   // This resource takes the app token alone, without signature or date.
-  const KVHeaderMap headers = {{"appToken", m_pService->getAppToken()}};
-  return submitCommand(*this, KVMethod::Post, percentEncode(content.getUID()) + "/comment", headers,
+  return submitCommand(*this, KVMethod::Post, percentEncode(content.getUID()) + "/comment",
+                       KVHeaderSet::AppTokenOnly,
                        "commentText=" + percentEncode(comment.getComment()), std::move(cmd));
 }
 

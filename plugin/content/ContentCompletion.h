@@ -26,18 +26,18 @@ void completeContent(WKVOAI& oai, KVProgress progress, SESSION_STATUS status,
   KVService* service = oai.getService();
   const bool tracked = progress == KVProgress::Tracked;
   WContainer<Record> records;
-  if (tracked) service->resetReqStatus();
+  if (tracked) service->resetReqStatus(cmd);
   // A finished request is already out of the executor's queue, so nothing
   // is flushed here.
   const WSTATUS result = oai.decideStatus(status, response, [&](const STRING& payload) {
-    if (tracked) service->updateProgressStatus();
+    if (tracked) service->updateProgressStatus(cmd);
     UINT32 count = 0;
     WSTATUS parsed = oai.parseString(payload, records, count);
     if (parsed < 0) records.clear();
     return parsed;
   });
   oai.reportOutcome(cmd, [&] { report(result, records); });
-  if (tracked) service->resetProgressStatus();
+  if (tracked) service->resetProgressStatus(cmd);
   oai.cleanupCMD(cmd);
 }
 

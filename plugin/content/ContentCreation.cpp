@@ -1,6 +1,7 @@
 // Putting a local photo into a group: a synchronous request for an upload
 // slot, then the asynchronous multipart upload of the file to the slot's
 // URL, completed by cbContentCreationDone (ContentHandlers.cpp).
+#include <cctype>
 #include <cstdio>
 
 #include "content/ContentCommands.h"
@@ -18,6 +19,16 @@ long fileSize(const STRING& path) {
   if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
   std::fclose(file);
   return size > 0 ? size : 0;
+}
+
+// Whether `url` starts with `scheme` ("https://"), letters in any case.
+bool hasScheme(const STRING& url, const char* scheme) {
+  for (size_t i = 0; scheme[i] != '\0'; ++i) {
+    if (i >= url.size() || std::tolower(static_cast<unsigned char>(url[i])) != scheme[i]) {
+      return false;
+    }
+  }
+  return true;
 }
 
 // The slot request's form: the type, the description when there is one,
@@ -38,37 +49,34 @@ WSTATUS WKVOAI::createContent(const WGroup& group, const WContent& content, KV_C
                               VOID* userData) {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
-  if (filePath.empty() || group.getUID().empty() || content.getMIMEType().empty()) {
+  if (filePath.empty() || content.getMIMEType().empty()) {
     KV_LOG_OAI(-1);
     return -1;
   }
+  if (refusesPathUID(group.getUID())) return -1;
   auto cmd = newCommand<ContentCreationCMD>(*this, KV_CMD_CONTENT_CREATE, callback, userData);
   cmd->group = group;
   cmd->content = content;
   cmd->filePath = filePath;
-  const STRING slotURL = m_pService->serviceURL(percentEncode(group.getUID()) + "/upload");
-  const KVHeaderMap headers = m_pService->sessionHeaders();
   if (type != KV_CONTENT_PHOTO) {
     KV_LOG_OAI(-1);
     return -1;  // only photos can be uploaded; the command goes unsent
   }
+  KVHeaderMap headers;
+  status = m_pService->requestHeaders(KVHeaderSet::Session, headers);
+  if (status != 0) return status;
+  const STRING slotURL = m_pService->serviceURL(percentEncode(group.getUID()) + "/upload");
   const long size = fileSize(filePath);
   const KVHeaderMap parts = {{"filename", content.getMIMEType()}};
 
   addCMD(cmd.get());
-  HttpResponse slotResponse;
-  status = m_pService->postFData(slotURL, headers, slotForm(content, size), slotResponse);
+  WContent slot;
+  status = requestUploadSlot(slotURL, headers, slotForm(content, size), slot);
   if (status != 0) {
-    cleanupCMD(cmd.get());  // the transport logged the failure
+    cleanupCMD(cmd.get());
     return status;
   }
-  WContent slot;
-  getUploadUrlDone(slotResponse, slot);
-  if (slot.getUID().empty() || slot.getResourceURL().empty()) {
-    KV_LOG_OAI(-1);
-    cleanupCMD(cmd.get());
-    return -1;
-  }
+  if (isCancelRequested()) return reportCancelledBeforeUpload(std::move(cmd));
   // The transport owns the command from this call on.
   KVServiceCMD* handedOver = cmd.release();
   status = m_pService->postDataRequest(slot.getResourceURL(), headers, parts, handedOver, filePath,
@@ -76,6 +84,48 @@ WSTATUS WKVOAI::createContent(const WGroup& group, const WContent& content, KV_C
   if (status < 0) {
     cleanupCMD(handedOver);
     return status;
+  }
+  // A cancel accepted while the upload was being queued found no transfer
+  // to stop; stop it now.
+  if (isCancelRequested()) m_pService->setCancel();
+  return 0;
+}
+
+WSTATUS WKVOAI::requestUploadSlot(const STRING& slotURL, const KVHeaderMap& headers,
+                                  const STRING& form, WContent& slot) {
+  HttpResponse slotResponse;
+  const WSTATUS status = m_pService->postFData(slotURL, headers, form, slotResponse);
+  if (status != 0) return status;  // the transport logged the failure
+  // A refused slot reports why, as every other answer does.
+  const int code = slotResponse.getHttpResponseCode();
+  if (code != 200) {
+    const WSTATUS refused = KVService::getWlibSTATUS(KVService::getKVSTATUS(code));
+    KV_LOG_OAI(refused);
+    return refused;
+  }
+  getUploadUrlDone(slotResponse, slot);
+  if (slot.getUID().empty() || slot.getResourceURL().empty()) {
+    KV_LOG_OAI(-1);
+    return -1;
+  }
+  // Never the session's credentials over plain http from an https session;
+  // another https host is fine (a service may upload elsewhere).
+  if (m_pService->isSecure() && !hasScheme(slot.getResourceURL(), "https://")) {
+    KV_LOG_OAI(-1);
+    return -1;
+  }
+  return 0;
+}
+
+WSTATUS WKVOAI::reportCancelledBeforeUpload(std::unique_ptr<ContentCreationCMD> cmd) {
+  // Nothing was sent for it; the cancel is reported as for any cancelled
+  // command. The provider is not touched after the report: the host may
+  // destroy it from its cancel callback.
+  cleanupCMD(cmd.get());
+  if (cmd->callback == nullptr) {
+    cancelFlagReset();
+  } else if (takeCancelRequest()) {
+    cbCancelDone(0, cmd->userData);
   }
   return 0;
 }

@@ -1,9 +1,11 @@
 // The downloader the provider registers on the media records it hands out:
-// fetches a resource into "/tmp/" and gives the host a stream on the file.
+// fetches a resource into the process's private directory, gives the host a
+// stream on the file, and removes the file once the host is done with it.
 #include "download/DownloadCommands.h"
 #include "download/DownloadCompletion.h"
 #include "download/DownloadNames.h"
 #include "download/DownloadStart.h"
+#include "download/PrivateDownloadDir.h"
 
 namespace W {
 
@@ -20,15 +22,23 @@ WSTATUS WKVOAI::fnContentDownloader(const WMediaResource& resource,
     return -1;
   }
   const STRING name = contentDownloadName(url);
-  // Never "/tmp/" itself nor a file outside it.
+  // Never the directory itself nor a file outside it.
   if (!isPlainFileName(name)) {
     KV_LOG_OAI(-1);
     return -1;
   }
-  const STRING path = "/tmp/" + name;
+  // The host reads the file only through the stream it is handed, so the
+  // file lives in the process's private directory, readable by us alone,
+  // and goes once the host's callback has returned.
+  const STRING path = privateDownloadPath(name);
+  if (path.empty()) {
+    KV_LOG_OAI(-5);
+    return -5;
+  }
   pDownloaderArg->cancelFlagReset();
-  return startDownload<KVDownloadCMD>(*pDownloaderArg, KV_CMD_DOWNLOAD, url, path, callback,
-                                      userData, [&](KVDownloadCMD& cmd) {
+  return startDownload<KVDownloadCMD>(*pDownloaderArg, KV_CMD_DOWNLOAD, url, path,
+                                      KVService::kPrivateFileMode, callback, userData,
+                                      [&](KVDownloadCMD& cmd) {
                                         cmd.resource = resource;
                                         cmd.path = path;
                                       });
@@ -38,9 +48,12 @@ void WKVOAI::cbDownloadDone(SESSION_STATUS status, const HttpResponse& response,
                             KVDownloadCMD* cmd) {
   // Valid only during the host's callback.
   std::ifstream stream;
+  const STRING path = cmd->path;
   completeDownload(*this, status, response, cmd, stream, [&](WSTATUS result) {
     cmd->callback(result, m_provider, cmd->resource, stream, cmd->userData);
   });
+  // The host has read what it wanted; a private file is of use to nobody.
+  std::remove(path.c_str());
 }
 
 }  // namespace W

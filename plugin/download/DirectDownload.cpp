@@ -31,8 +31,9 @@ WSTATUS WKVOAI::download(const WContentProvider& provider, const STRING& url,
     KV_LOG_OAI(-16);
     return -16;
   }
-  return startDownload<KVDirectDownloadCMD>(*this, KV_CMD_DIRECT_DOWNLOAD, url, path, callback,
-                                            userData, [&](KVDirectDownloadCMD& cmd) {
+  return startDownload<KVDirectDownloadCMD>(*this, KV_CMD_DIRECT_DOWNLOAD, url, path,
+                                            KVService::kSharedFileMode, callback, userData,
+                                            [&](KVDirectDownloadCMD& cmd) {
                                               cmd.url = url;
                                               cmd.path = path;
                                               cmd.name = name;

@@ -26,13 +26,13 @@ void completeDownload(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& re
   WKVOAI* pOAI = cmd->pOAI;
   KV_ASSERT_NOT_NULL(pOAI);
   KVService* service = oai.getService();
-  service->resetReqStatus();
+  service->resetReqStatus(cmd);
   // A finished request is already out of the executor's queue, so nothing
   // is flushed here.
   const WSTATUS result = oai.decideStatus(status, response, [&](const STRING&) {
     stream.open(cmd->path, std::ios::in | std::ios::binary);
     if (!stream.is_open()) return -16;
-    service->updateProgressStatus();
+    service->updateProgressStatus(cmd);
     return 0;
   });
   if (cmd->callback == nullptr) {
@@ -49,7 +49,7 @@ void completeDownload(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& re
     report(result);
   }
   if (stream.is_open()) stream.close();
-  service->resetProgressStatus();
+  service->resetProgressStatus(cmd);
   oai.cleanupCMD(cmd);
 }
 

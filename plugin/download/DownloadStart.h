@@ -8,11 +8,11 @@ namespace W {
 
 // Creates a `Cmd` with `key`, the caller's callback and user data and the
 // provider, lets `fill` add its inputs, registers it and queues the GET of
-// `url` into `path`. Returns 0, or the transport's negative status (logged
-// there; the transport has freed the command) after unregistering it.
+// `url` into `path` (created with permissions `fileMode`). Returns 0, or the transport's negative
+// status (logged there; the transport has freed the command) after unregistering it.
 template <class Cmd, class Callback, class Fill>
 WSTATUS startDownload(WKVOAI& oai, UINT32 key, const STRING& url, const STRING& path,
-                      Callback callback, VOID* userData, Fill fill) {
+                      unsigned fileMode, Callback callback, VOID* userData, Fill fill) {
   Cmd* cmd = new Cmd(oai.getContentProvider());
   cmd->setCMDKey(key);
   cmd->callback = callback;
@@ -22,7 +22,7 @@ WSTATUS startDownload(WKVOAI& oai, UINT32 key, const STRING& url, const STRING& 
   oai.addCMD(cmd);
   // The transport owns the command from here on, also when it fails; the
   // registry entry is only compared, never followed.
-  const WSTATUS status = oai.getService()->retrieveFData(url, "", cmd, path);
+  const WSTATUS status = oai.getService()->retrieveFData(url, "", cmd, path, fileMode);
   if (status < 0) {
     oai.cleanupCMD(cmd);
     return status;

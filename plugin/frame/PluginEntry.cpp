@@ -13,9 +13,13 @@ extern "C" KV_EXPORT W::WPlugin* createPlugin() {
   }
 }
 
-// Destroys a provider made by createPlugin; null is ignored. No completion
-// of the provider runs after it returns.
+// Destroys a provider made by createPlugin; null is ignored. Called from
+// another thread, no completion of the provider runs after it returns.
+// Called from one of the provider's own callbacks (on the executor's
+// thread), the provider goes once that completion has returned.
 extern "C" KV_EXPORT void destroyPlugin(W::WPlugin* plugin) {
   if (plugin == nullptr) return;
+  W::WKVOAI* provider = dynamic_cast<W::WKVOAI*>(plugin);
+  if (provider != nullptr && provider->deferDestroyToCompletion()) return;
   delete plugin;
 }

@@ -6,6 +6,7 @@
 
 #include <new>
 
+#include "service/KVCompletionScope.h"
 #include "service/KVLog.h"
 
 namespace W {
@@ -38,6 +39,12 @@ WKVOAI::~WKVOAI() {
   m_pService = nullptr;
   std::lock_guard<std::mutex> lock(m_cancelLock);
   m_cancelCb = nullptr;
+}
+
+bool WKVOAI::deferDestroyToCompletion() {
+  if (m_pService == nullptr) return false;
+  return KVCompletionScope::deferDestroy(
+      m_pService, [](void* self) { delete static_cast<WKVOAI*>(self); }, this);
 }
 
 void WKVOAI::addCMD(KVServiceCMD* cmd) {

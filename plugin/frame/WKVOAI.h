@@ -9,6 +9,7 @@
 #include <W/WMediaResource.h>
 
 #include <list>
+#include <memory>
 #include <mutex>
 
 #include "frame/KVServiceCMD.h"
@@ -122,6 +123,11 @@ class WKVOAI : public WKinvaleOAI {
 
   KVService* getService() const { return m_pService; }
 
+  // For destroyPlugin: when the calling thread runs one of this provider's
+  // completions, the provider is deleted once that completion has returned,
+  // and true is returned; otherwise false (the caller deletes it at once).
+  bool deferDestroyToCompletion();
+
   // ---- completion handlers, by command key ----
   void cbLoginDone(SESSION_STATUS, const HttpResponse&, KVLoginCMD*);
   void cbLogoutDone(SESSION_STATUS, const HttpResponse&, KVLogoutCMD*);
@@ -191,6 +197,14 @@ class WKVOAI : public WKinvaleOAI {
   // The upload slot: contentId and uploadUrl into `content`.
   int parseString(STRING payload, WContent& content);
   WSTATUS getUploadUrlDone(const HttpResponse& response, WContent& content);
+  // Asks for an upload slot and checks it: 0 with `slot` holding its UID and
+  // URL; the transport's status, the status of a non-200 answer, or -1 for a
+  // slot without UID or URL or one that would leave https (all logged).
+  WSTATUS requestUploadSlot(const STRING& slotURL, const KVHeaderMap& headers, const STRING& form,
+                            WContent& slot);
+  // Ends a creation cancelled while its slot was asked for: unregisters it
+  // and tells the cancel callback; returns 0.
+  WSTATUS reportCancelledBeforeUpload(std::unique_ptr<ContentCreationCMD> cmd);
 
   // ---- comments ----
   int parseString(STRING payload, WContainer<WComment>& comments, UINT32& count);

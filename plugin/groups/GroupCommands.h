@@ -6,6 +6,16 @@
 
 namespace W {
 
+// The page sizes the group list and the feed ask for when the caller gives
+// a count of 0. The status 100 ("more items") is judged against the page
+// that was asked for, not against the 0.
+constexpr UINT32 kGroupListPageWhenUnset = 10;
+constexpr UINT32 kFeedPageWhenUnset = 30;
+
+inline UINT32 pageAsked(UINT32 count, UINT32 whenUnset) {
+  return count != 0 ? count : whenUnset;
+}
+
 struct GroupListRetrievalCMD : KVServiceCMD {
   using KVServiceCMD::KVServiceCMD;
   WPerson person;

@@ -8,12 +8,12 @@ namespace W {
 namespace {
 
 // Feeds and galleries: a page of contents, with more to come when the
-// answer held more than the command's count.
+// answer held more than the page asked for (`page`).
 template <class Cmd>
-void completeContentPage(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& response,
-                         Cmd* cmd) {
+void completeContentPage(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& response, Cmd* cmd,
+                         UINT32 page) {
   completeList<WContent>(
-      oai, status, response, cmd, [cmd](UINT32 parsed) { return cmd->count < parsed; },
+      oai, status, response, cmd, [page](UINT32 parsed) { return page < parsed; },
       [&](WSTATUS result, const WContainer<WContent>& contents) {
         cmd->callback(result, oai.getContentProvider(), contents, cmd->userData);
       });
@@ -25,8 +25,10 @@ void WKVOAI::cbGroupListRetrievalDone(SESSION_STATUS status, const HttpResponse&
                                       GroupListRetrievalCMD* cmd) {
   completeList<WGroup>(
       *this, status, response, cmd,
-      // Unsigned, as the page is: more groups than index + count.
-      [cmd](UINT32 parsed) { return cmd->searchIndex + cmd->searchCount < parsed; },
+      // Unsigned, as the page is: more groups than index + the count asked for.
+      [cmd](UINT32 parsed) {
+        return cmd->searchIndex + pageAsked(cmd->searchCount, kGroupListPageWhenUnset) < parsed;
+      },
       [&](WSTATUS result, const WContainer<WGroup>& groups) {
         cmd->callback(result, m_provider, groups, cmd->person, cmd->userData);
       });
@@ -52,12 +54,12 @@ void WKVOAI::cbGroupDeletionDone(SESSION_STATUS status, const HttpResponse& resp
 
 void WKVOAI::cbGroupFeedsRetrievalDone(SESSION_STATUS status, const HttpResponse& response,
                                        GroupFeedsRetrievalCMD* cmd) {
-  completeContentPage(*this, status, response, cmd);
+  completeContentPage(*this, status, response, cmd, pageAsked(cmd->count, kFeedPageWhenUnset));
 }
 
 void WKVOAI::cbGroupGalleryRetrievalDone(SESSION_STATUS status, const HttpResponse& response,
                                          GroupGalleryRetrievalCMD* cmd) {
-  completeContentPage(*this, status, response, cmd);
+  completeContentPage(*this, status, response, cmd, cmd->count);
 }
 
 }  // namespace W

@@ -25,10 +25,11 @@ WSTATUS WKVOAI::retrieveGroupFeeds(const WGroup& group, const STRING& before, co
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
   // Exactly one position, and a group to read.
-  if (before.empty() == after.empty() || group.getUID().empty()) {
+  if (before.empty() == after.empty()) {
     KV_LOG_OAI(-1);
     return -1;
   }
+  if (refusesPathUID(group.getUID())) return -1;
   auto cmd = newCommand<GroupFeedsRetrievalCMD>(*this, KV_CMD_GROUP_FEEDS, callback, userData);
   cmd->group = group;
   cmd->before = before;
@@ -44,12 +45,12 @@ WSTATUS WKVOAI::retrieveGroupFeeds(const WGroup& group, const STRING& before, co
   }
   const STRING position = after.empty() ? "search_before=" + percentEncode(before)
                                         : "search_after=" + percentEncode(after);
-  const STRING resource = percentEncode(group.getUID()) + "/feeds?" + "&" + position +
-                          "&search_count=" + KVService::int2str(count != 0 ? count : 30) +
-                          "&search_base=" + optionWord(base, kBaseWords) +
-                          "&option_item=" + optionWord(item, kItemWords) +
-                          "&option_include=" + includeWord;
-  return submitCommand(*this, KVMethod::Get, resource, m_pService->sessionHeaders(), STRING(),
+  const STRING resource =
+      percentEncode(group.getUID()) + "/feeds?" + "&" + position +
+      "&search_count=" + KVService::int2str(pageAsked(count, kFeedPageWhenUnset)) +
+      "&search_base=" + optionWord(base, kBaseWords) +
+      "&option_item=" + optionWord(item, kItemWords) + "&option_include=" + includeWord;
+  return submitCommand(*this, KVMethod::Get, resource, KVHeaderSet::Session, STRING(),
                        std::move(cmd));
 }
 

@@ -17,11 +17,14 @@ const char* const kIncludeParameters[] = {
     "option_include=none",     "option_include=usage&", "option_include=member&",
     "option_include=creator&", "option_include=new&",   "&option_include=creator,member,usage,new"};
 
-// The first non-empty of the UIDs, encoded, or "me".
-STRING pathOwner(const STRING& uid, const STRING& fallback = STRING()) {
-  if (!uid.empty()) return percentEncode(uid);
-  if (!fallback.empty()) return percentEncode(fallback);
-  return "me";
+// The first non-empty of the UIDs, or empty for "me".
+STRING ownerUID(const STRING& uid, const STRING& fallback = STRING()) {
+  return uid.empty() ? fallback : uid;
+}
+
+// The owner's path segment: the UID encoded, or "me" for none.
+STRING pathOwner(const STRING& uid) {
+  return uid.empty() ? STRING("me") : percentEncode(uid);
 }
 
 }  // namespace
@@ -31,6 +34,7 @@ WSTATUS WKVOAI::retrieveGroupList(const WPerson& person, KVGroupListCallback cal
                                   KV_OPTION_INCLUDE include, VOID* userData) {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
+  if (!person.getUID().empty() && refusesPathUID(person.getUID())) return -1;
   auto cmd = newCommand<GroupListRetrievalCMD>(*this, KV_CMD_GROUP_LIST, callback, userData);
   cmd->person = person;
   cmd->searchIndex = searchIndex;
@@ -38,9 +42,9 @@ WSTATUS WKVOAI::retrieveGroupList(const WPerson& person, KVGroupListCallback cal
   const STRING resource =
       pathOwner(person.getUID()) + "/group.list?" +
       "search_index=" + KVService::int2str(searchIndex) + "&" +
-      "search_count=" + KVService::int2str(searchCount != 0 ? searchCount : 10) + "&" +
+      "search_count=" + KVService::int2str(pageAsked(searchCount, kGroupListPageWhenUnset)) + "&" +
       "option_sort=" + optionWord(sort, kSortWords) + "&" + optionWord(include, kIncludeParameters);
-  return submitCommand(*this, KVMethod::Get, resource, m_pService->sessionHeaders(), STRING(),
+  return submitCommand(*this, KVMethod::Get, resource, KVHeaderSet::Session, STRING(),
                        std::move(cmd));
 }
 
@@ -48,14 +52,15 @@ WSTATUS WKVOAI::createGroup(const WGroup& group, const WPerson& person, KVGroupC
                             VOID* userData) {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
+  const STRING owner = ownerUID(person.getUID(), m_pService->getUserID());
+  if (!owner.empty() && refusesPathUID(owner)) return -1;
   auto cmd = newCommand<GroupCreationCMD>(*this, KV_CMD_GROUP_CREATE, callback, userData);
   cmd->group = group;
-  const STRING resource = pathOwner(person.getUID(), m_pService->getUserID()) + "/group.create";
+  const STRING resource = pathOwner(owner) + "/group.create";
   STRING body = "group_name=" + percentEncode(group.getName());
   if (!group.getDescription().empty())
     body += "&group_desc=" + percentEncode(group.getDescription());
-  return submitCommand(*this, KVMethod::Post, resource, m_pService->sessionHeaders(), body,
-                       std::move(cmd));
+  return submitCommand(*this, KVMethod::Post, resource, KVHeaderSet::Session, body, std::move(cmd));
 }
 
 WSTATUS WKVOAI::deleteGroup(const WGroup& group, KVGroupCallback callback, VOID* userData) {
@@ -65,7 +70,7 @@ WSTATUS WKVOAI::deleteGroup(const WGroup& group, KVGroupCallback callback, VOID*
   cmd->group = group;
   const STRING body =
       group.getUID().empty() ? STRING() : "groupID=" + percentEncode(group.getUID());
-  return submitCommand(*this, KVMethod::Post, "me/group.delete", headersWithAppToken(*m_pService),
+  return submitCommand(*this, KVMethod::Post, "me/group.delete", KVHeaderSet::SessionWithAppToken,
                        body, std::move(cmd));
 }
 

@@ -14,10 +14,18 @@ WSTATUS requireLogin(const WKVOAI& oai) {
   return -202;
 }
 
-WSTATUS submitCommand(WKVOAI& oai, KVMethod method, const STRING& resource,
-                      const KVHeaderMap& headers, const STRING& body,
-                      std::unique_ptr<KVServiceCMD> cmd) {
+bool refusesPathUID(const STRING& uid) {
+  if (!uid.empty() && uid != "." && uid != "..") return false;
+  KV_LOG_OAI(-1);
+  return true;
+}
+
+WSTATUS submitCommand(WKVOAI& oai, KVMethod method, const STRING& resource, KVHeaderSet headerSet,
+                      const STRING& body, std::unique_ptr<KVServiceCMD> cmd) {
   KVService* service = oai.getService();
+  KVHeaderMap headers;
+  const WSTATUS signing = service->requestHeaders(headerSet, headers);
+  if (signing != 0) return signing;  // the command is dropped unsent
   KVServiceCMD* handedOver = cmd.release();
   oai.addCMD(handedOver);
   const STRING url = service->serviceURL(resource);
@@ -28,12 +36,6 @@ WSTATUS submitCommand(WKVOAI& oai, KVMethod method, const STRING& resource,
   // entry is left to remove (the pointer is compared, not followed).
   if (status < 0) oai.cleanupCMD(handedOver);
   return status < 0 ? status : 0;
-}
-
-KVHeaderMap headersWithAppToken(const KVService& service) {
-  KVHeaderMap headers = service.sessionHeaders();
-  headers["appToken"] = service.getAppToken();
-  return headers;
 }
 
 }  // namespace W

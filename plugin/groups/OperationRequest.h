@@ -31,33 +31,34 @@ std::unique_ptr<Cmd> newCommand(WKVOAI& oai, UINT32 key, Callback callback, VOID
   return cmd;
 }
 
+// A UID that cannot stand as a path segment: empty, or "." or ".." (which
+// would rewrite the signed path to another resource). Logs -1.
+bool refusesPathUID(const STRING& uid);
+
 // Registers `cmd` with the provider and queues it with the session as a GET
-// or a POST of `body` to the service resource `resource` (path and query).
-// The transport owns the command from here on. Returns 0, or the
-// transport's negative status (already logged there) after the command has
-// been unregistered.
-WSTATUS submitCommand(WKVOAI& oai, KVMethod method, const STRING& resource,
-                      const KVHeaderMap& headers, const STRING& body,
-                      std::unique_ptr<KVServiceCMD> cmd);
+// or a POST of `body` to the service resource `resource` (path and query),
+// with the headers of `headers`. The transport owns the command from here
+// on. Returns 0, or a negative status (already logged) after the command has
+// been unregistered and deleted: the transport's, or -16 when the request
+// cannot be signed (nothing is sent).
+WSTATUS submitCommand(WKVOAI& oai, KVMethod method, const STRING& resource, KVHeaderSet headers,
+                      const STRING& body, std::unique_ptr<KVServiceCMD> cmd);
 
 // The request of an operation on one existing record (view and deletion of
 // contents and comments): "<uid>/<action>", signed, without body; `fill`
 // copies the record into the command. Returns what submitCommand returns;
-// -202 when not logged in and -1 for an empty UID, both logged, nothing
-// queued.
+// -202 when not logged in and -1 for a UID refused by refusesPathUID, both
+// logged, nothing queued.
 template <class Cmd, class Callback, class Fill>
 WSTATUS requestOnRecord(WKVOAI& oai, UINT32 key, KVMethod method, const STRING& uid,
                         const char* action, Callback callback, VOID* userData, Fill fill) {
   WSTATUS status = requireLogin(oai);
   if (status != 0) return status;
-  if (uid.empty()) {
-    KV_LOG_OAI(-1);
-    return -1;
-  }
+  if (refusesPathUID(uid)) return -1;
   auto cmd = newCommand<Cmd>(oai, key, callback, userData);
   fill(*cmd);
-  return submitCommand(oai, method, percentEncode(uid) + "/" + action,
-                       oai.getService()->sessionHeaders(), STRING(), std::move(cmd));
+  return submitCommand(oai, method, percentEncode(uid) + "/" + action, KVHeaderSet::Session,
+                       STRING(), std::move(cmd));
 }
 
 // The query word of an option value: `words[value]`, or `words[0]` (the
@@ -66,9 +67,5 @@ template <size_t N>
 const char* optionWord(int value, const char* const (&words)[N]) {
   return value > 0 && static_cast<size_t>(value) < N ? words[value] : words[0];
 }
-
-// The session's "Authorization" and "DATE" plus "appToken" (the session's
-// app token), for the operations that carry it.
-KVHeaderMap headersWithAppToken(const KVService& service);
 
 }  // namespace W

@@ -6,14 +6,15 @@
 #include <cstdlib>
 
 #include "service/KVLog.h"
+#include "service/KVXmlAnswer.h"
 
 namespace W {
 
 WSTATUS walkEnvelope(const STRING& payload,
                      const std::function<WSTATUS(const xmlpp::Node* data)>& onData) {
-  xmlpp::DomParser parser;
+  KVXmlAnswer answer;
   std::list<xmlpp::Node*> children;
-  WSTATUS status = KVService::openEnvelope(payload, parser, children);
+  WSTATUS status = KVService::openEnvelope(payload, answer, children);
   if (status != 0) return status;
   for (const xmlpp::Node* child : children) {
     if (kvxml::isElementNamed(child, "result") && KVService::getReponseStatus(child) == "fail") {

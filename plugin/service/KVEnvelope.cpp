@@ -1,10 +1,9 @@
 // Readers of the service's XML response envelope and its entries.
 #include <libxml++/libxml++.h>
 
-#include <limits>
-
 #include "service/KVLog.h"
 #include "service/KVService.h"
+#include "service/KVXmlAnswer.h"
 #include "service/KVXmlNode.h"
 
 namespace W {
@@ -23,24 +22,10 @@ STRING childText(const xmlpp::Node* node, const char* name) {
 
 }  // namespace
 
-WSTATUS KVService::openEnvelope(const STRING& payload, xmlpp::DomParser& parser,
+WSTATUS KVService::openEnvelope(const STRING& payload, KVXmlAnswer& answer,
                                 std::list<xmlpp::Node*>& children) {
   children.clear();
-  // libxml++ takes the length as unsigned int; no answer is that long.
-  if (payload.size() > std::numeric_limits<unsigned int>::max()) {
-    KV_LOG_SERVICE(-16);
-    return -16;
-  }
-  try {
-    // The raw form parses the bytes where they are (the Glib::ustring form
-    // would copy the whole answer first).
-    parser.parse_memory_raw(reinterpret_cast<const unsigned char*>(payload.data()),
-                            static_cast<unsigned int>(payload.size()));
-  } catch (...) {
-    KV_LOG_SERVICE(-16);
-    return -16;
-  }
-  xmlpp::Document* doc = parser.get_document();
+  xmlpp::Document* doc = answer.parse(payload) ? answer.document() : nullptr;
   if (doc == nullptr) {
     KV_LOG_SERVICE(-16);
     return -16;

@@ -40,6 +40,7 @@ KVService::~KVService() {
   m_current = 0.0;
   m_total = 0.0;
   m_pCurrent = nullptr;
+  m_pCurrentCmd = nullptr;
   m_inFlight = false;
 }
 
@@ -83,6 +84,37 @@ STRING KVService::option(const STRING& key) const {
   return WConfigManager::getInstance().getCPOption(m_provider, key).toString();
 }
 
+KVLimits KVService::limits() const {
+  KVLimits limits;
+  limits.maxAnswerBytes =
+      limitOption("max_answer_bytes", option("max_answer_bytes"), KVLimits::kDefaultMaxAnswerBytes);
+  limits.requestTimeoutSeconds = limitOption("request_timeout", option("request_timeout"),
+                                             KVLimits::kDefaultRequestTimeoutSeconds);
+  limits.caFile = option("ca_file");
+  return limits;
+}
+
+bool KVService::isSecure() const {
+  return serviceURL(STRING()).compare(0, 8, "https://") == 0;
+}
+
+// --- credentials ---
+
+KVCredentials KVService::credentials() const {
+  std::lock_guard<std::mutex> lock(m_credLock);
+  return m_credentials;
+}
+
+void KVService::setUserID(const STRING& userID) {
+  std::lock_guard<std::mutex> lock(m_credLock);
+  m_credentials.userID = userID;
+}
+
+bool KVService::isLoggedIn() const {
+  std::lock_guard<std::mutex> lock(m_credLock);
+  return !m_credentials.authToken.empty();
+}
+
 STRING KVService::serviceURL(const STRING& resource) const {
   STRING base = option("base_url");
   if (base.empty()) base = kDefaultBaseURL;
@@ -118,6 +150,23 @@ void KVService::updateProgressStatus() {
   if (m_pCurrent != nullptr) m_current = m_total;
 }
 
+void KVService::updateProgressStatus(const KVServiceCMD* cmd) {
+  std::lock_guard<std::mutex> lock(m_reqLock);
+  if (m_pCurrent != nullptr && m_pCurrentCmd == cmd) m_current = m_total;
+}
+
+void KVService::resetProgressStatus(const KVServiceCMD* cmd) {
+  std::lock_guard<std::mutex> lock(m_reqLock);
+  if (m_pCurrentCmd != cmd) return;
+  m_current = 0.0;
+  m_total = 0.0;
+}
+
+void KVService::resetReqStatus(const KVServiceCMD* cmd) {
+  std::lock_guard<std::mutex> lock(m_reqLock);
+  if (m_pCurrentCmd == cmd) m_inFlight = false;
+}
+
 void KVService::resetProgressStatus() {
   std::lock_guard<std::mutex> lock(m_reqLock);
   m_current = 0.0;
@@ -133,12 +182,14 @@ void KVService::flushHttpRequests() {
   if (m_pDelegator != nullptr) m_pDelegator->flushHttpRequests(m_requestID);
   std::lock_guard<std::mutex> lock(m_reqLock);
   m_pCurrent = nullptr;
+  m_pCurrentCmd = nullptr;
 }
 
-void KVService::beginTransfer(HttpRequest* request) {
+void KVService::beginTransfer(HttpRequest* request, const KVServiceCMD* cmd) {
   std::lock_guard<std::mutex> lock(m_reqLock);
   if (m_inFlight) return;
   m_pCurrent = request;
+  m_pCurrentCmd = cmd;
   m_inFlight = true;
   m_current = 0.0;
   m_total = 0.0;
@@ -148,6 +199,7 @@ void KVService::abandonTransfer(HttpRequest* request) {
   std::lock_guard<std::mutex> lock(m_reqLock);
   if (m_pCurrent != request) return;
   m_pCurrent = nullptr;
+  m_pCurrentCmd = nullptr;
   m_inFlight = false;
   m_current = 0.0;
   m_total = 0.0;
@@ -159,6 +211,7 @@ void KVService::forgetRequest(HttpRequest* request) {
   std::lock_guard<std::mutex> lock(m_reqLock);
   if (m_pCurrent != request) return;
   m_pCurrent = nullptr;
+  m_pCurrentCmd = nullptr;
   m_inFlight = false;
 }
 

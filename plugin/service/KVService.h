@@ -10,6 +10,8 @@
 #include <W/WException.h>
 #include <W/WTypes.h>
 
+#include "service/KVLimits.h"
+
 #include <ctime>
 #include <list>
 #include <map>
@@ -17,12 +19,12 @@
 
 namespace xmlpp {
 class Node;
-class DomParser;
 }  // namespace xmlpp
 
 namespace W {
 
 class KVService;
+class KVXmlAnswer;
 class KVServiceCMD;
 
 // Travels with each queued request as the executor's user pointer. Owns
@@ -41,6 +43,23 @@ typedef void (*KVDispatchFn)(SESSION_STATUS, const HttpResponse&, KVServiceCMD*)
 // Request headers by name; handed to the host in key order.
 typedef std::map<STRING, STRING> KVHeaderMap;
 
+// The identity the session signs with. Written by the account completions
+// on the executor's thread and read by operations on the host's threads, so
+// it is only ever copied whole, under the session's credential lock.
+struct KVCredentials {
+  STRING userID;
+  STRING appID;
+  STRING authToken;
+  STRING appToken;
+  STRING duid;
+};
+
+// The headers a request carries: signed with the session's identity (every
+// operation after login), the same with its "appToken" added, signed with
+// the identity the host configured (the account operations, before login),
+// or the app token alone (comment creation).
+enum class KVHeaderSet { Session, SessionWithAppToken, Config, AppTokenOnly };
+
 class KVService {
  public:
   // Default service base URL when the provider has no "base_url" option:
@@ -53,15 +72,16 @@ class KVService {
   KVService(const KVService&) = delete;
   KVService& operator=(const KVService&) = delete;
 
-  // --- credentials (written only during the account flows) ---
-  const STRING& getUserID() const { return m_userID; }
-  const STRING& getAppID() const { return m_appID; }
-  const STRING& getAuthToken() const { return m_authToken; }
-  const STRING& getAppToken() const { return m_appToken; }
-  const STRING& getDUID() const { return m_duid; }
-  void setUserID(const STRING& userID) { m_userID = userID; }
+  // --- credentials: copies, taken whole under the credential lock ---
+  KVCredentials credentials() const;
+  STRING getUserID() const { return credentials().userID; }
+  STRING getAppID() const { return credentials().appID; }
+  STRING getAuthToken() const { return credentials().authToken; }
+  STRING getAppToken() const { return credentials().appToken; }
+  STRING getDUID() const { return credentials().duid; }
+  void setUserID(const STRING& userID);
   // True exactly when the auth token is not empty.
-  bool isLoggedIn() const { return !m_authToken.empty(); }
+  bool isLoggedIn() const;
   // No node: clears every credential. A node with children: loads app ID,
   // auth token and DUID from the provider's options. A childless node:
   // nothing changes.
@@ -86,7 +106,8 @@ class KVService {
 
   // --- signing and addressing ---
   // Appends to `out` the 40 lower-case hex digits of HMAC-SHA1 under `key`
-  // over the bytes of `message` followed by one zero byte.
+  // over the bytes of `message` followed by one zero byte. Appends nothing
+  // when the digest cannot be computed.
   static void getAPISignature(STRING key, STRING message, STRING& out);
   // "Mon, 7 Dec 2026 9:5:3 GMT" for now (UTC), without zero padding.
   static STRING getGMTTime();
@@ -99,11 +120,21 @@ class KVService {
   // The same, with app ID, token and DUID read from the provider's options
   // (the account operations); the signature still uses the session's.
   KVHeaderMap configHeaders() const;
+  // The headers of `set` into `headers`. A signed request never goes out
+  // unsigned: when the signature cannot be computed, logs and returns -16
+  // and leaves `headers` empty; otherwise returns 0.
+  WSTATUS requestHeaders(KVHeaderSet set, KVHeaderMap& headers) const;
   // Base URL (option "base_url" without trailing "/", or the default) +
   // "/openapi/service/kinvale/" + `resource` (which may carry "?query").
   STRING serviceURL(const STRING& resource) const;
   // A provider option as text (empty when missing).
   STRING option(const STRING& key) const;
+  // The limits of the provider's options "max_answer_bytes",
+  // "request_timeout" and "ca_file" (service/KVLimits.h).
+  KVLimits limits() const;
+  // Whether the base URL is https: the session then never sends its
+  // credentials over plain http.
+  bool isSecure() const;
 
   // --- request execution ---
   // Queued requests: own `cmd` from the call on (deleted on any failure).
@@ -116,9 +147,14 @@ class KVService {
   // whose value is the part's content type. Cancellable, with progress.
   WSTATUS postDataRequest(const STRING& url, const KVHeaderMap& headers, const KVHeaderMap& parts,
                           KVServiceCMD* cmd, const STRING& path, long fileSize);
-  // GET whose body the host writes to `path`. Cancellable, with progress.
+  // GET whose body the host writes to `path`, created with permissions
+  // `fileMode`. Cancellable, with progress.
   WSTATUS retrieveFData(const STRING& url, const STRING& text, KVServiceCMD* cmd,
-                        const STRING& path);
+                        const STRING& path, unsigned fileMode = kSharedFileMode);
+  // Downloads the host's players read (0644), and those only the process
+  // reads (0600).
+  static constexpr unsigned kSharedFileMode = 0644;
+  static constexpr unsigned kPrivateFileMode = 0600;
   // Synchronous requests; `response` is filled only on success (0).
   WSTATUS postFData(const STRING& url, const KVHeaderMap& headers, const STRING& body,
                     HttpResponse& response);
@@ -135,6 +171,13 @@ class KVService {
   void updateProgressStatus();
   void resetProgressStatus();
   void resetReqStatus();
+  // The same three for a completing command: they act only when `cmd` is
+  // the current transfer's command, so that a transfer that was never the
+  // current one (or no longer is) cannot end the bookkeeping of the one
+  // still running.
+  void updateProgressStatus(const KVServiceCMD* cmd);
+  void resetProgressStatus(const KVServiceCMD* cmd);
+  void resetReqStatus(const KVServiceCMD* cmd);
 
   // --- status mapping ---
   static GSTATUS getKVSTATUS(int httpCode);
@@ -142,10 +185,11 @@ class KVService {
   static WSTATUS getWlibSTATUS(GSTATUS code);
 
   // --- response envelope ---
-  // Parses `payload` and checks the envelope: a document whose root is
-  // "rsp" with at least one child. On success fills `children` with the
-  // root's children and returns 0; otherwise logs and returns -16.
-  static WSTATUS openEnvelope(const STRING& payload, xmlpp::DomParser& parser,
+  // Parses `payload` into `answer` (service/KVXmlAnswer.h) and checks the
+  // envelope: a document whose root is "rsp" with at least one child. On
+  // success fills `children` with the root's children (owned by `answer`)
+  // and returns 0; otherwise logs and returns -16.
+  static WSTATUS openEnvelope(const STRING& payload, KVXmlAnswer& answer,
                               std::list<xmlpp::Node*>& children);
   static STRING getReponseStatus(const xmlpp::Node* node);
   static STRING extractRespInfo(const xmlpp::Node* node, STRING& stat);
@@ -176,35 +220,38 @@ class KVService {
   WSTATUS queueRequest(HttpRequest* request, KVServiceArgs* args, Transfer transfer);
   WSTATUS queueBodyRequest(HTTP_REQUEST_TYPE type, const STRING& url, const KVHeaderMap& headers,
                            const STRING& body, KVServiceCMD* cmd);
-  void beginTransfer(HttpRequest* request);
+  void beginTransfer(HttpRequest* request, const KVServiceCMD* cmd);
   void abandonTransfer(HttpRequest* request);
   void forgetRequest(HttpRequest* request);
   static void releaseArgs(KVServiceArgs* args);
   WSTATUS runSynchronous(HTTP_REQUEST_TYPE type, const STRING& url, const KVHeaderMap& headers,
-                         const STRING& body, HttpResponse& response);
-  // getAPISignature(m_appID, m_authToken), computed again only when the
-  // credentials changed since the last request.
-  STRING sessionSignature() const;
+                         const STRING& body, KVRequestKind kind, HttpResponse& response);
+  // getAPISignature(appID, authToken), computed again only when they
+  // changed since the last request; empty when it cannot be computed.
+  STRING sessionSignature(const KVCredentials& credentials) const;
+  // A request of `kind` with the provider's limits applied; `bodyOrPath` is
+  // the body, or the local file of an upload or a download. Without `args`
+  // it is synchronous. Null when it cannot be created.
+  HttpRequest* newRequest(HTTP_REQUEST_TYPE type, const STRING& url, const KVHeaderMap& headers,
+                          const STRING& bodyOrPath, KVServiceArgs* args, KVRequestKind kind);
 
   mutable std::mutex m_listLock;       // guards m_args
   std::mutex m_exceptionLock;          // guards m_exceptions
-  mutable std::mutex m_reqLock;        // guards m_inFlight, m_pCurrent, m_current, m_total
+  mutable std::mutex m_reqLock;        // guards m_inFlight, m_pCurrent, m_pCurrentCmd, m_current, m_total
   mutable std::mutex m_signLock;       // guards the three m_signed* fields
+  mutable std::mutex m_credLock;       // guards m_credentials
   mutable STRING m_signedAppID;
   mutable STRING m_signedToken;
   mutable STRING m_signedValue;        // empty until the first request
-  STRING m_userID;
+  KVCredentials m_credentials;
   STRING m_serviceName;
-  STRING m_appID;
-  STRING m_authToken;
-  STRING m_appToken;
-  STRING m_duid;
   bool m_inFlight = false;
   KVDispatchFn m_dispatch = nullptr;
   std::list<KVServiceArgs*> m_args;         // owning
   std::list<WException*> m_exceptions;      // owning
   HttpDelegator* m_pDelegator = nullptr;
   HttpRequest* m_pCurrent = nullptr;        // not owning
+  const KVServiceCMD* m_pCurrentCmd = nullptr;  // its command; compared, never followed
   double m_current = 0.0;
   double m_total = 0.0;
   unsigned long long m_requestID = 0;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "service/KVLog.h"
 #include "service/KVService.h"
 
 namespace W {
@@ -14,7 +15,10 @@ void KVService::getAPISignature(STRING key, STRING message, STRING& out) {
   buf.push_back('\0');
   unsigned char digest[EVP_MAX_MD_SIZE];
   unsigned int len = 0;
-  HMAC(EVP_sha1(), key.data(), static_cast<int>(key.size()), buf.data(), buf.size(), digest, &len);
+  if (HMAC(EVP_sha1(), key.data(), static_cast<int>(key.size()), buf.data(), buf.size(), digest,
+           &len) == nullptr) {
+    return;  // no digits: the caller refuses to send the request
+  }
   static const char kDigits[] = "0123456789abcdef";
   for (unsigned int i = 0; i < len; ++i) {
     out += kDigits[digest[i] >> 4];
@@ -22,14 +26,15 @@ void KVService::getAPISignature(STRING key, STRING message, STRING& out) {
   }
 }
 
-STRING KVService::sessionSignature() const {
+STRING KVService::sessionSignature(const KVCredentials& credentials) const {
   // Every request is signed; the signature only changes with the account.
   std::lock_guard<std::mutex> lock(m_signLock);
-  if (m_signedValue.empty() || m_signedAppID != m_appID || m_signedToken != m_authToken) {
+  if (m_signedValue.empty() || m_signedAppID != credentials.appID ||
+      m_signedToken != credentials.authToken) {
     m_signedValue.clear();
-    getAPISignature(m_appID, m_authToken, m_signedValue);
-    m_signedAppID = m_appID;
-    m_signedToken = m_authToken;
+    getAPISignature(credentials.appID, credentials.authToken, m_signedValue);
+    m_signedAppID = credentials.appID;
+    m_signedToken = credentials.authToken;
   }
   return m_signedValue;
 }
@@ -77,17 +82,39 @@ STRING KVService::buildAuthorization(const STRING& appID, const STRING& token, c
 
 KVHeaderMap KVService::sessionHeaders() const {
   KVHeaderMap headers;
-  headers["Authorization"] = buildAuthorization(m_appID, m_authToken, m_duid, sessionSignature());
-  headers["DATE"] = getGMTTime();
+  requestHeaders(KVHeaderSet::Session, headers);
   return headers;
 }
 
 KVHeaderMap KVService::configHeaders() const {
   KVHeaderMap headers;
-  headers["Authorization"] = buildAuthorization(option("app_id"), option("AuthToken"),
-                                                option("duid"), sessionSignature());
-  headers["DATE"] = getGMTTime();
+  requestHeaders(KVHeaderSet::Config, headers);
   return headers;
+}
+
+WSTATUS KVService::requestHeaders(KVHeaderSet set, KVHeaderMap& headers) const {
+  headers.clear();
+  // One copy: identity and signature always belong together.
+  const KVCredentials session = credentials();
+  if (set == KVHeaderSet::AppTokenOnly) {
+    headers["appToken"] = session.appToken;
+    return 0;
+  }
+  const STRING signature = sessionSignature(session);
+  if (signature.empty()) {
+    KV_LOG_SERVICE(-16);
+    return -16;
+  }
+  if (set == KVHeaderSet::Config) {
+    headers["Authorization"] =
+        buildAuthorization(option("app_id"), option("AuthToken"), option("duid"), signature);
+  } else {
+    headers["Authorization"] =
+        buildAuthorization(session.appID, session.authToken, session.duid, signature);
+  }
+  if (set == KVHeaderSet::SessionWithAppToken) headers["appToken"] = session.appToken;
+  headers["DATE"] = getGMTTime();
+  return 0;
 }
 
 }  // namespace W

@@ -3,9 +3,11 @@
 // completions back to the provider's dispatcher.
 #include <curl/curl.h>
 
+#include <memory>
 #include <new>
 
 #include "frame/KVServiceCMD.h"
+#include "service/KVCompletionScope.h"
 #include "service/KVLog.h"
 #include "service/KVService.h"
 
@@ -48,9 +50,23 @@ void freeUploadForm(curl_httppost* form) {
 
 }  // namespace
 
+HttpRequest* KVService::newRequest(HTTP_REQUEST_TYPE type, const STRING& url,
+                                   const KVHeaderMap& headers, const STRING& bodyOrPath,
+                                   KVServiceArgs* args, KVRequestKind kind) {
+  const HttpCallback callback = args != nullptr ? cbKVFnCallback : nullptr;
+  const bool toFile = kind == KVRequestKind::MediaDownload || kind == KVRequestKind::Upload;
+  HttpRequest* request =
+      toFile ? new (std::nothrow)
+                   HttpRequest(type, url, toHeader(headers), callback, args, bodyOrPath)
+             : new (std::nothrow)
+                   HttpRequest(type, url, toHeader(headers), bodyOrPath, callback, args);
+  if (request != nullptr) applyLimits(*request, kind, limits());
+  return request;
+}
+
 WSTATUS KVService::queueRequest(HttpRequest* request, KVServiceArgs* args, Transfer transfer) {
   request->setID(m_requestID);
-  if (transfer == Transfer::Cancellable) beginTransfer(request);
+  if (transfer == Transfer::Cancellable) beginTransfer(request, args->pCmd);
   addARGS(args);
   int rc = m_pDelegator != nullptr ? m_pDelegator->addRequest(request) : -3;
   if (rc >= 0) return 0;  // the completion owns request, args and command now
@@ -65,8 +81,7 @@ WSTATUS KVService::queueBodyRequest(HTTP_REQUEST_TYPE type, const STRING& url,
                                     const KVHeaderMap& headers, const STRING& body,
                                     KVServiceCMD* cmd) {
   KVServiceArgs* args = new KVServiceArgs{this, cmd};
-  HttpRequest* request =
-      new (std::nothrow) HttpRequest(type, url, toHeader(headers), body, cbKVFnCallback, args);
+  HttpRequest* request = newRequest(type, url, headers, body, args, KVRequestKind::ServiceCall);
   if (request == nullptr) {
     KV_LOG_SERVICE(-3);
     releaseArgs(args);
@@ -94,8 +109,7 @@ WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers
     releaseArgs(args);
     return -1;
   }
-  HttpRequest* request = new (std::nothrow)
-      HttpRequest(HTTP_POST, url, toHeader(headers), cbKVFnCallback, args, path);
+  HttpRequest* request = newRequest(HTTP_POST, url, headers, path, args, KVRequestKind::Upload);
   curl_httppost* form =
       request != nullptr ? buildUploadForm(parts.begin()->first, parts.begin()->second, path)
                          : nullptr;
@@ -113,7 +127,7 @@ WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers
 }
 
 WSTATUS KVService::retrieveFData(const STRING& url, const STRING& /*text*/, KVServiceCMD* cmd,
-                                 const STRING& path) {
+                                 const STRING& path, unsigned fileMode) {
   KVServiceArgs* args = new KVServiceArgs{this, cmd};
   if (path.empty()) {
     KV_LOG_SERVICE(-1);
@@ -121,36 +135,44 @@ WSTATUS KVService::retrieveFData(const STRING& url, const STRING& /*text*/, KVSe
     return -1;
   }
   HttpRequest* request =
-      new (std::nothrow) HttpRequest(HTTP_GET, url, HttpHeader(), cbKVFnCallback, args, path);
+      newRequest(HTTP_GET, url, KVHeaderMap(), path, args, KVRequestKind::MediaDownload);
   if (request == nullptr) {
     KV_LOG_SERVICE(-3);
     releaseArgs(args);
     return -3;
   }
+  request->setFileMode(fileMode);
   return queueRequest(request, args, Transfer::Cancellable);
 }
 
 WSTATUS KVService::runSynchronous(HTTP_REQUEST_TYPE type, const STRING& url,
                                   const KVHeaderMap& headers, const STRING& body,
-                                  HttpResponse& response) {
-  HttpRequest request(type, url, toHeader(headers), body, nullptr, nullptr);
-  WSTATUS status = getWlibSTATUS(static_cast<GSTATUS>(request.execute()));
+                                  KVRequestKind kind, HttpResponse& response) {
+  std::unique_ptr<HttpRequest> request(newRequest(type, url, headers, body, nullptr, kind));
+  if (request == nullptr) {
+    KV_LOG_SERVICE(-3);
+    return -3;
+  }
+  WSTATUS status = getWlibSTATUS(static_cast<GSTATUS>(request->execute()));
   if (status != 0) {
     KV_LOG_SERVICE(status);
     return status;
   }
-  response = request.getResponse();
+  response = request->getResponse();
   return 0;
 }
 
 WSTATUS KVService::postFData(const STRING& url, const KVHeaderMap& headers, const STRING& body,
                              HttpResponse& response) {
-  return runSynchronous(HTTP_POST, url, headers, body, response);
+  return runSynchronous(HTTP_POST, url, headers, body, KVRequestKind::ServiceCall, response);
 }
 
 WSTATUS KVService::retrieveFData(const STRING& url, const STRING& /*text*/,
                                  HttpResponse& response) {
-  return runSynchronous(HTTP_GET, url, KVHeaderMap(), STRING(), response);
+  // Only the MIME-type probes fetch media synchronously: the answer's
+  // headers are all they need.
+  return runSynchronous(HTTP_GET, url, KVHeaderMap(), STRING(), KVRequestKind::MediaProbe,
+                        response);
 }
 
 void KVService::cbKVFnCallback(SESSION_STATUS status, HttpRequest* request, VOID* arg) {
@@ -161,6 +183,9 @@ void KVService::cbKVFnCallback(SESSION_STATUS status, HttpRequest* request, VOID
   }
   KVServiceArgs* args = static_cast<KVServiceArgs*>(arg);
   KVService* service = args->pService;
+  // A destroy of the provider asked for by a host callback in here waits
+  // for the end of this scope; nothing touches the session after it.
+  KVCompletionScope scope(service);
   KVDispatchFn dispatch = service->getFnCallbackPtr();
   if (dispatch != nullptr && request != nullptr) dispatch(status, request->response(), args->pCmd);
   if (request != nullptr) {

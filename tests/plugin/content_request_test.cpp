@@ -1,6 +1,8 @@
 // The wire form of the content view and deletion requests, and the checks
 // that refuse a content operation before anything is sent.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <openssl/evp.h>
 
 #include "OperationTestSupport.h"
 
@@ -84,6 +86,61 @@ TEST_F(ContentRequests, RefusalsSendNothing) {
   EXPECT_EQ(oai->pendingCommands(), 0u);
   EXPECT_EQ(oai->getService()->pendingArgs(), 0u);
   EXPECT_EQ(seen.callCount(), 0);
+}
+
+// "." and ".." would make the signed path name another resource ("kvhost
+// delete .." sent POST /openapi/service/delete).
+TEST_F(ContentRequests, DotSegmentUIDsAreRefusedInEveryPath) {
+  W::WContent photo;
+  photo.setMIMEType("image/jpeg");
+  kvtest::Seen seen;
+  for (const char* uid : {".", ".."}) {
+    const W::WContent content = kvtest::contentWithUID(uid);
+    const W::WComment comment = kvtest::commentWith(uid, "text");
+    const W::WSTATUS statuses[] = {
+        oai->viewContent(content, &kvtest::onContent, &seen),
+        oai->deleteContent(content, &kvtest::onContent, &seen),
+        oai->retrieveComments(content, &kvtest::onCommentList, 0, 5, &seen),
+        oai->createComment(content, kvtest::commentWith("", "hi"), &kvtest::onCommentText, &seen),
+        oai->viewComment(comment, &kvtest::onCommentText, &seen),
+        oai->deleteComment(comment, &kvtest::onComment, &seen),
+        oai->retrieveGroupFeeds(kvtest::groupWith(uid), "10", "", 5, W::KV_BASE_CREATED_TIME,
+                                W::KV_ITEM_ALL, W::KV_INCLUDE_NONE, &kvtest::onContentList, &seen),
+        oai->createContent(kvtest::groupWith(uid), photo, W::KV_CONTENT_PHOTO, "/tmp/kv-any.jpg",
+                           &kvtest::onContentCreated, &seen),
+        oai->retrieveGroupList(kvtest::personWithUID(uid), &kvtest::onGroupList, 0, 5,
+                               W::KV_SORT_ALPHABETICAL, W::KV_INCLUDE_NONE, &seen),
+        oai->createGroup(kvtest::groupWith("", "G"), kvtest::personWithUID(uid), &kvtest::onGroup,
+                         &seen),
+    };
+    for (size_t i = 0; i < sizeof statuses / sizeof statuses[0]; ++i) {
+      EXPECT_EQ(statuses[i], -1) << "operation " << i << " with UID " << uid;
+    }
+  }
+  EXPECT_EQ(executor.size(), 0u);
+  EXPECT_EQ(oai->pendingCommands(), 0u);
+  EXPECT_EQ(seen.callCount(), 0);
+}
+
+// A request whose signature cannot be computed must not go out unsigned.
+TEST_F(ContentRequests, UnsignableRequestsAreRefused) {
+  // Only a FIPS provider may serve HMAC now, and none is loaded.
+  ASSERT_EQ(EVP_set_default_properties(nullptr, "fips=yes"), 1);
+  kvtest::Seen seen;
+  const W::WSTATUS statuses[] = {
+      oai->viewContent(kvtest::contentWithUID("c-1"), &kvtest::onContent, &seen),
+      oai->retrieveGroupList(kvtest::personWithUID(""), &kvtest::onGroupList, 0, 5,
+                             W::KV_SORT_ALPHABETICAL, W::KV_INCLUDE_NONE, &seen),
+      oai->authKV(&kvtest::onAccount, &seen),
+  };
+  ASSERT_EQ(EVP_set_default_properties(nullptr, ""), 1);
+  for (W::WSTATUS status : statuses) EXPECT_EQ(status, -16);
+  EXPECT_EQ(executor.size(), 0u);
+  EXPECT_EQ(oai->pendingCommands(), 0u);
+  // Signing works again once HMAC is available.
+  ASSERT_EQ(oai->viewContent(kvtest::contentWithUID("c-1"), &kvtest::onContent, &seen), 0);
+  EXPECT_THAT(kvtest::headerOf(executor.last(), "Authorization"),
+              testing::ContainsRegex("signature=\"[0-9a-f]{40}\""));
 }
 
 TEST_F(ContentRequests, NotLoggedInRefusesContentOperations) {

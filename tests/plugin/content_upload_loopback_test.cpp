@@ -4,8 +4,10 @@
 // completion's progress and cancel steps run deterministically.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdio>
 #include <fstream>
+#include <thread>
 
 #include "../../host/src/HttpRequestImpl.h"
 #include "OperationTestSupport.h"
@@ -19,6 +21,10 @@ class SlotServer {
   SlotServer() {
     server.http().Post(R"(/openapi/service/kinvale/([^/]+)/upload)",
                        [this](const httplib::Request& req, httplib::Response& res) {
+                         if (hold) {
+                           arrived.open();
+                           server.release.wait();
+                         }
                          std::lock_guard<std::mutex> lock(mutex);
                          ++requests;
                          path = req.path;
@@ -41,6 +47,10 @@ class SlotServer {
       "<contentId>c-new</contentId><uploadUrl>http://127.0.0.1:9/up/c-new</uploadUrl>");
   std::string path, form, authorization, date;
   bool hasAppToken = false;
+  // With `hold`, a slot request opens `arrived` and waits for the server's
+  // release before it is answered.
+  std::atomic<bool> hold{false};
+  httptest::Gate arrived;
 };
 
 // Feeds a captured upload the progress libcurl would report.
@@ -146,13 +156,25 @@ TEST_F(ContentUpload, SlotWithoutIdentifierOrUrlIsRefused) {
     }
     EXPECT_EQ(create(file), -1) << answer;
   }
-  {
-    std::lock_guard<std::mutex> lock(slots.mutex);
-    slots.status = 500;
-    slots.answer = kvtest::okAnswer(
-        "<contentId>c-new</contentId><uploadUrl>http://127.0.0.1:9/up</uploadUrl>");
+  EXPECT_EQ(executor.size(), 0u);
+  EXPECT_EQ(oai->pendingCommands(), 0u);
+  EXPECT_EQ(oai->getService()->pendingArgs(), 0u);
+  EXPECT_EQ(seen.callCount(), 0);
+}
+
+// A refused slot says why, as every other answer does.
+TEST_F(ContentUpload, RefusedSlotReportsTheMappedStatus) {
+  const struct {
+    int code;
+    W::WSTATUS status;
+  } rows[] = {{401, -202}, {404, -205}, {500, -107}, {302, -16}};
+  for (const auto& row : rows) {
+    {
+      std::lock_guard<std::mutex> lock(slots.mutex);
+      slots.status = row.code;
+    }
+    EXPECT_EQ(create(file), row.status) << row.code;
   }
-  EXPECT_EQ(create(file), -1) << "a slot is taken only from a 200 answer";
   EXPECT_EQ(executor.size(), 0u);
   EXPECT_EQ(oai->pendingCommands(), 0u);
   EXPECT_EQ(oai->getService()->pendingArgs(), 0u);
@@ -258,6 +280,26 @@ TEST_F(ContentUpload, CancelDuringTheUploadCallsOnlyTheCancelCallback) {
   ASSERT_EQ(kvtest::cancels().size(), 1u);
   EXPECT_EQ(kvtest::cancels().entries[0].status, 0);
   EXPECT_EQ(kvtest::cancels().entries[0].userData, &cancelled);
+  EXPECT_EQ(seen.callCount(), 0);
+  EXPECT_FALSE(oai->isCancelRequested());
+  EXPECT_EQ(oai->pendingCommands(), 0u);
+}
+
+// A cancel accepted while the slot is asked for: nothing is uploaded, and
+// the cancel callback hears of it with the creation's user data.
+TEST_F(ContentUpload, CancelDuringTheSlotRequestSendsNoUpload) {
+  slots.hold = true;
+  W::WSTATUS created = 12345;
+  std::thread caller([&] { created = create(file); });
+  ASSERT_TRUE(slots.arrived.wait());
+  EXPECT_EQ(oai->cancel(kvtest::provider(), &kvtest::onCancel, nullptr), 0);
+  slots.server.release.open();
+  caller.join();
+  EXPECT_EQ(created, 0);
+  EXPECT_EQ(executor.size(), 0u) << "no upload request";
+  ASSERT_EQ(kvtest::cancels().size(), 1u);
+  EXPECT_EQ(kvtest::cancels().entries[0].status, 0);
+  EXPECT_EQ(kvtest::cancels().entries[0].userData, &seen);
   EXPECT_EQ(seen.callCount(), 0);
   EXPECT_FALSE(oai->isCancelRequested());
   EXPECT_EQ(oai->pendingCommands(), 0u);

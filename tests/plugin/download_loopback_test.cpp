@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <thread>
@@ -88,22 +89,71 @@ TEST_F(DownloadLoopback, DirectDownloadStoresTheFileUnderItsName) {
   }
 }
 
+// The file the content-download callback reads, found through the stream's
+// open descriptor: its path and permissions, and those of its directory.
+struct StreamedFile {
+  std::string path;
+  unsigned mode = 0;
+  unsigned dirMode = 0;
+  int calls = 0;
+
+  static void onContent(int status, const W::WContentProvider& provider,
+                        const W::WMediaResource& resource, std::istream& stream, void* u) {
+    StreamedFile* self = static_cast<StreamedFile*>(u);
+    ++self->calls;
+    char link[64];
+    char target[4096];
+    for (int fd = 3; fd < 1024; ++fd) {
+      std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+      const ssize_t n = readlink(link, target, sizeof target - 1);
+      if (n <= 0) continue;
+      const std::string path(target, static_cast<size_t>(n));
+      if (path.find("/kinvale-") == std::string::npos) continue;
+      struct stat file, dir;
+      if (stat(path.c_str(), &file) != 0) continue;
+      if (stat(path.substr(0, path.rfind('/')).c_str(), &dir) != 0) continue;
+      self->path = path;
+      self->mode = file.st_mode & 07777;
+      self->dirMode = dir.st_mode & 07777;
+    }
+    Downloads::onContent(status, provider, resource, stream, self->downloads);
+  }
+  Downloads* downloads = nullptr;
+};
+
 TEST_F(DownloadLoopback, ContentDownloaderHandsTheHostTheFileBytes) {
   kvtest::TmpName plain(".jpg");
   kvtest::TmpName fromQuery(".jpg");
   const std::string urls[] = {server.url("/p/" + plain.name()),
                               server.url("/p/b.jpg?x=1/" + fromQuery.name())};
-  const std::string paths[] = {plain.path(), fromQuery.path()};
+  const std::string names[] = {plain.name(), fromQuery.name()};
+  // A file of the host's under the same name in /tmp is none of ours.
+  std::ofstream(plain.path()) << "the host's own";
+  ASSERT_EQ(chmod(plain.path().c_str(), 0600), 0);
   for (int i = 0; i < 2; ++i) {
     Downloads seen;
-    ASSERT_EQ(contentDownload(urls[i], &seen), 0);
+    StreamedFile streamed;
+    streamed.downloads = &seen;
+    W::WMediaResource resource;
+    resource.setResourceURL(urls[i]);
+    resource.setUID("photo-1");
+    ASSERT_EQ(W::WKVOAI::fnContentDownloader(resource, StreamedFile::onContent, &streamed, &oai),
+              0);
     ASSERT_TRUE(seen.wait());
     EXPECT_EQ(seen.status, 0);
     EXPECT_TRUE(seen.streamOpen);
     EXPECT_EQ(seen.bytes, kBody) << "the stream reads the file from its start";
     EXPECT_EQ(seen.resourceUID, "photo-1");
-    EXPECT_EQ(kvtest::readFile(paths[i]), kBody) << "the file stays after a normal completion";
+    EXPECT_THAT(streamed.path, testing::EndsWith("-" + names[i]));
+    EXPECT_EQ(streamed.mode, 0600u) << "readable by the process alone";
+    EXPECT_EQ(streamed.dirMode, 0700u);
+    EXPECT_TRUE(kvtest::eventually([&] { return !kvtest::exists(streamed.path); }))
+        << "removed once the callback returned";
   }
+  EXPECT_EQ(kvtest::readFile(plain.path()), "the host's own");
+  struct stat st;
+  ASSERT_EQ(stat(plain.path().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST_F(DownloadLoopback, NotFoundLeavesNoFileAndAnUnopenedStream) {
@@ -234,7 +284,6 @@ std::string waitChannel(pid_t tid) {
 TEST_F(DownloadLoopback, CancelAfterAnAcceptedAnswerRemovesTheOpenedFile) {
   for (int kind = 0; kind < 2; ++kind) {
     kvtest::TmpName fifo(".bin");
-    ASSERT_EQ(mkfifo(fifo.path().c_str(), 0600), 0);
     kvtest::CapturingExecutor executor;
     Cancels kindCancels;
     Cancels::current = &kindCancels;
@@ -246,6 +295,8 @@ TEST_F(DownloadLoopback, CancelAfterAnAcceptedAnswerRemovesTheOpenedFile) {
     } else {
       ASSERT_EQ(contentDownload("http://127.0.0.1:9/" + fifo.name(), &seen), 0);
     }
+    const std::string target = executor.last()->getFilePath();
+    ASSERT_EQ(mkfifo(target.c_str(), 0600), 0);
     std::atomic<pid_t> tid{0};
     std::thread completion([&] {
       tid = static_cast<pid_t>(syscall(SYS_gettid));
@@ -256,14 +307,14 @@ TEST_F(DownloadLoopback, CancelAfterAnAcceptedAnswerRemovesTheOpenedFile) {
     if (blocked) {
       EXPECT_EQ(oai.cancel(kvtest::provider(), Cancels::onCancel, nullptr), 0);
     }
-    int writer = open(fifo.path().c_str(), O_WRONLY);  // lets the completion's open return
+    int writer = open(target.c_str(), O_WRONLY);  // lets the completion's open return
     if (writer >= 0) close(writer);
     completion.join();
     ASSERT_TRUE(blocked) << "the completion never reached the file";
     EXPECT_EQ(seen.callCount(), 0) << kind;
     EXPECT_EQ(kindCancels.calls, 1);
     EXPECT_EQ(kindCancels.userData, &seen);
-    EXPECT_FALSE(kvtest::exists(fifo.path())) << "the opened file is removed";
+    EXPECT_FALSE(kvtest::exists(target)) << "the opened file is removed";
     EXPECT_FALSE(oai.isCancelRequested());
     EXPECT_EQ(oai.pendingCommands(), 0u);
   }

@@ -1,7 +1,12 @@
 // Download starts and completions behind the capturing executor: entry
 // checks, file names and paths, what is queued, the hand-over failure, and
 // the completion's statuses without a network.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <set>
+
+#include "../../host/src/HttpRequestImpl.h"
 
 #include "DownloadTestSupport.h"
 #include "download/DownloadCommands.h"
@@ -80,34 +85,61 @@ TEST_F(DownloadRequest, DirectDownloadNamesTheFileByGivenNameOrByTheUrl) {
   }
 }
 
+// The content downloader writes into a directory of the process's own
+// (0700), under a number unique to the download and the name from the URL.
 TEST_F(DownloadRequest, ContentDownloaderNamesTheFileAfterTheLastSlash) {
   struct Row {
     const char* url;
-    const char* path;
+    const char* name;
   };
   const Row rows[] = {
-      {"http://h/p/photo.jpg", "/tmp/photo.jpg"},
-      {"http://h/a/b.jpg?x=1", "/tmp/b.jpg"},
-      {"http://h/a/b.jpg?x=1/2", "/tmp/2"},
-      {"http://h/a/b.jpg?x=1/2?y", "/tmp/2"},
-      {"photo.jpg?s=1", "/tmp/photo.jpg"},
+      {"http://h/p/photo.jpg", "photo.jpg"}, {"http://h/a/b.jpg?x=1", "b.jpg"},
+      {"http://h/a/b.jpg?x=1/2", "2"},       {"http://h/a/b.jpg?x=1/2?y", "2"},
+      {"photo.jpg?s=1", "photo.jpg"},
   };
+  std::set<std::string> paths;
   for (const Row& row : rows) {
     executor.dropAll();
     oai.cleanupCMD();
     ASSERT_EQ(startContent(row.url), 0) << row.url;
     ASSERT_EQ(executor.size(), 1u);
     EXPECT_EQ(executor.at(0)->getURL(), row.url);
-    EXPECT_EQ(executor.at(0)->getFilePath(), row.path) << row.url;
+    const std::string path = executor.at(0)->getFilePath();
+    const std::string dir = path.substr(0, path.rfind('/'));
+    EXPECT_THAT(path.substr(dir.size()), testing::MatchesRegex(std::string("/[0-9]+-") + row.name));
+    struct stat st;
+    ASSERT_EQ(lstat(dir.c_str(), &st), 0) << dir;
+    EXPECT_TRUE(S_ISDIR(st.st_mode));
+    EXPECT_EQ(st.st_mode & 0777, 0700u) << dir;
+    EXPECT_TRUE(paths.insert(path).second) << "one file per download: " << path;
     auto* cmd = commandOf<W::KVDownloadCMD>(0);
     ASSERT_NE(cmd, nullptr);
     EXPECT_EQ(cmd->getCMDKey(), 15u);
-    EXPECT_EQ(cmd->path, row.path);
+    EXPECT_EQ(cmd->path, path);
     EXPECT_EQ(cmd->resource.getUID(), "res-1");
     EXPECT_EQ(cmd->resource.getResourceURL(), row.url);
     EXPECT_EQ(cmd->pOAI, &oai);
     EXPECT_EQ(oai.pendingCommands(), 1u) << "registered like every command";
   }
+}
+
+// While a transfer runs, another that could not become the current one
+// (only one is tracked) ends: the running one keeps its progress and can
+// still be cancelled.
+TEST_F(DownloadRequest, AnotherTransfersCompletionLeavesTheCurrentOneAlone) {
+  kvtest::TmpName first(".bin"), second(".bin");
+  ASSERT_EQ(startDirect("http://h/a", "/tmp", first.name()), 0);
+  ASSERT_EQ(startDirect("http://h/b", "/tmp", second.name()), 0);
+  W::HttpRequest* running = executor.at(0);
+  W::HttpRequest::Impl::onProgress(&running->impl(), 10, 4, 0, 0);
+  executor.complete(1, 0, 404, "");
+  ASSERT_EQ(seen.callCount(), 1);
+  double done = -1, total = -1;
+  ASSERT_EQ(oai.progressStatus(kvtest::provider(), done, total, nullptr), 0);
+  EXPECT_EQ(done, 4.0);
+  EXPECT_EQ(total, 10.0);
+  ASSERT_EQ(oai.cancel(kvtest::provider(), nullptr, nullptr), 0);
+  EXPECT_TRUE(running->isCancelled()) << "the cancel reaches the transfer still running";
 }
 
 TEST_F(DownloadRequest, NamesThatLeaveTheDirectoryAreRefused) {

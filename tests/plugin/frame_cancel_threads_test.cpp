@@ -3,6 +3,8 @@
 // and every operation reported exactly once.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <string>
 #include <thread>
 
 #include "FrameTestCommands.h"
@@ -72,6 +74,53 @@ TEST(CancelThreads, HostCancelsWhileCompletionsRun) {
     EXPECT_EQ(oai.getService()->pendingArgs(), 0u);
   }
   EXPECT_EQ(deaths.load(), 2 * 3000);
+  kvtest::clearConfiguration();
+}
+
+// The account completion rewrites the session's credentials on the
+// executor's thread while host threads build signed requests, cancel and
+// ask for progress: every request carries one identity whole, with that
+// identity's own signature (and ThreadSanitizer sees no race).
+TEST(CancelThreads, ReauthenticationWhileHostThreadsStartOperations) {
+  const std::string kAuthorizationA =
+      " auth_identifier=\"KV_AUTH_V1\", app_id=\"app-A\", app_type=\"dtv\", token=\"token-A\", "
+      "token_type=\"user\", duid=\"duid-A\", signature=\"d45f7dde61d57fefcd023ea31aa8bd6bc937b437\"";
+  const std::string kAuthorizationB =
+      " auth_identifier=\"KV_AUTH_V1\", app_id=\"app-B\", app_type=\"dtv\", token=\"token-B\", "
+      "token_type=\"user\", duid=\"duid-B\", signature=\"1219e171b291e9fd6e8d65fe3e7c17d0a1a1c84e\"";
+  kvtest::configure("app-A", "token-A", "duid-A");
+  kvtest::CapturingExecutor executor;
+  W::WKVOAI oai;
+  kvtest::logIn(oai);
+  std::atomic<bool> stop{false};
+  testing::internal::CaptureStdout();  // -14 and -202 answers are logged
+  auto host = [&] {
+    while (!stop.load()) {
+      oai.retrieveGroupList(W::WPerson(), nullptr, 0, 5, W::KV_SORT_ALPHABETICAL,
+                            W::KV_INCLUDE_NONE, nullptr);
+      oai.cancel(kvtest::provider(), nullptr, nullptr);
+      double done = 0, total = 0;
+      oai.progressStatus(kvtest::provider(), done, total, nullptr);
+    }
+  };
+  std::thread first(host), second(host);
+  for (int i = 0; i < 2000; ++i) {
+    const char* who = i % 2 == 0 ? "B" : "A";
+    kvtest::configure(std::string("app-") + who, std::string("token-") + who,
+                      std::string("duid-") + who);
+    kvtest::logIn(oai);  // what an "ok" authentication answer does
+  }
+  stop.store(true);
+  first.join();
+  second.join();
+  testing::internal::GetCapturedStdout();
+  ASSERT_GT(executor.size(), 0u);
+  for (size_t i = 0; i < executor.size(); ++i) {
+    const std::string authorization = kvtest::headerOf(executor.at(i), "Authorization");
+    EXPECT_TRUE(authorization == kAuthorizationA || authorization == kAuthorizationB)
+        << authorization;
+  }
+  executor.dropAll();
   kvtest::clearConfiguration();
 }
 

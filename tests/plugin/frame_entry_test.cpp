@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 
 #include "PluginTestSupport.h"
 
@@ -47,6 +48,81 @@ TEST(PluginEntry, CreateReturnsProviderNamedKinvaleWithServiceType12) {
 }
 
 TEST(PluginEntry, DestroyNullDoesNothing) { destroyPlugin(nullptr); }
+
+// A provider whose deletion the test can see.
+int g_deleted = 0;
+struct WatchedOAI : W::WKVOAI {
+  ~WatchedOAI() override { ++g_deleted; }
+};
+
+// What a host callback that unloads the provider saw.
+struct Unloader {
+  W::WPlugin* plugin = nullptr;
+  int calls = 0;
+  int deletedInCallback = -1;
+  void unload() {
+    ++calls;
+    destroyPlugin(plugin);
+    deletedInCallback = g_deleted;
+  }
+};
+
+void unloadOnAccount(W::WSTATUS, const W::WContentProvider&, void* u) {
+  static_cast<Unloader*>(u)->unload();
+}
+void unloadOnGroupList(W::WSTATUS, const W::WContentProvider&, const W::WContainer<W::WGroup>&,
+                       const W::WPerson&, void* u) {
+  static_cast<Unloader*>(u)->unload();
+}
+
+// "Login failed, unload the provider": a destroy from inside one of the
+// provider's own callbacks is finished once the completion has returned;
+// before, the completion went on with a freed command, session and provider
+// (AddressSanitizer holds the rest of this test).
+TEST(PluginEntry, DestroyFromItsOwnCallbackWaitsForTheCompletion) {
+  const std::string groups = "<rsp><result><stat>ok</stat></result><data/></rsp>";
+  struct Row {
+    const char* name;
+    std::function<W::WSTATUS(W::WKVOAI&, Unloader&)> start;
+    int code;
+    std::string payload;
+  };
+  const Row rows[] = {
+      {"refused authentication",
+       [](W::WKVOAI& oai, Unloader& u) { return oai.authKV(&unloadOnAccount, &u); }, 401, ""},
+      {"group list",
+       [](W::WKVOAI& oai, Unloader& u) {
+         return oai.retrieveGroupList(W::WPerson(), &unloadOnGroupList, 0, 5,
+                                      W::KV_SORT_ALPHABETICAL, W::KV_INCLUDE_NONE, &u);
+       },
+       200, groups},
+      {"cancel callback",
+       [](W::WKVOAI& oai, Unloader& u) {
+         // The cancel callback is told with the cancelled operation's user data.
+         const W::WSTATUS status =
+             oai.retrieveGroupList(W::WPerson(), &unloadOnGroupList, 0, 5,
+                                   W::KV_SORT_ALPHABETICAL, W::KV_INCLUDE_NONE, &u);
+         if (status != 0) return status;
+         return oai.cancel(kvtest::provider(), &unloadOnAccount, nullptr);
+       },
+       200, groups},
+  };
+  for (const Row& row : rows) {
+    kvtest::configure();
+    kvtest::CapturingExecutor executor;
+    W::WKVOAI* oai = new WatchedOAI();
+    kvtest::logIn(*oai);
+    Unloader unloader;
+    unloader.plugin = oai;
+    g_deleted = 0;
+    ASSERT_EQ(row.start(*oai, unloader), 0) << row.name;
+    executor.completeLast(0, row.code, row.payload);
+    EXPECT_EQ(unloader.calls, 1) << row.name;
+    EXPECT_EQ(unloader.deletedInCallback, 0) << row.name << ": deleted under the completion";
+    EXPECT_EQ(g_deleted, 1) << row.name << ": deleted once the completion returned";
+    kvtest::clearConfiguration();
+  }
+}
 
 TEST(PluginVirtualTable, SlotsFollowTheHostOrder) {
   using O = W::WKVOAI;

@@ -58,7 +58,10 @@ TEST_F(GroupCompletion, GroupListStatusFollowsThePageAndTheAnswer) {
       {"12 for 0+10", 0, 10, 0, 200, groupsAnswer(12), 100, 12},
       {"10 for 0+10", 0, 10, 0, 200, groupsAnswer(10), 0, 10},
       {"12 for 2+10", 2, 10, 0, 200, groupsAnswer(12), 0, 12},
-      {"3 for 0+0", 0, 0, 0, 200, groupsAnswer(3), 100, 3},
+      // A count of 0 asks the service for its page of 10.
+      {"3 for 0+0", 0, 0, 0, 200, groupsAnswer(3), 0, 3},
+      {"10 for 0+0", 0, 0, 0, 200, groupsAnswer(10), 0, 10},
+      {"11 for 0+0", 0, 0, 0, 200, groupsAnswer(11), 100, 11},
       {"index wraps", 0xFFFFFFFFu, 2, 0, 200, groupsAnswer(3), 100, 3},
       {"fail", 0, 10, 0, 200, kvtest::failAnswer(), -16, 0},
       {"not xml", 0, 10, 0, 200, "<<", -16, 0},
@@ -132,7 +135,7 @@ TEST_F(GroupCompletion, DeletionAlwaysHandsBackTheCallersGroup) {
   }
 }
 
-TEST_F(GroupCompletion, FeedStatusComparesTheCommandsCountOnly) {
+TEST_F(GroupCompletion, FeedStatusComparesThePageAskedFor) {
   struct Row {
     W::UINT32 count;
     int code;
@@ -141,9 +144,14 @@ TEST_F(GroupCompletion, FeedStatusComparesTheCommandsCountOnly) {
     size_t contents;
   };
   const Row rows[] = {
-      {30, 200, contentsAnswer(31), 100, 31}, {30, 200, contentsAnswer(30), 0, 30},
-      {2, 200, contentsAnswer(1), 0, 1},      {2, 200, kvtest::failAnswer(), -16, 0},
+      {30, 200, contentsAnswer(31), 100, 31},
+      {30, 200, contentsAnswer(30), 0, 30},
+      {2, 200, contentsAnswer(1), 0, 1},
+      {2, 200, kvtest::failAnswer(), -16, 0},
       {2, 410, contentsAnswer(5), -205, 0},
+      // A count of 0 asks the service for its page of 30.
+      {0, 200, contentsAnswer(30), 0, 30},
+      {0, 200, contentsAnswer(31), 100, 31},
   };
   int calls = 0;
   for (const Row& row : rows) {

@@ -2,8 +2,16 @@
 // and the envelope checks.
 #include <gtest/gtest.h>
 #include <libxml++/libxml++.h>
+#include <libxml/globals.h>
+#include <libxml/parser.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
 
 #include "service/KVService.h"
+#include "service/KVXmlAnswer.h"
 
 namespace {
 
@@ -110,7 +118,7 @@ TEST(Envelope, RejectsWhatIsNotAnRspDocumentWithChildren) {
       "<?xml version='1.0'?>",
   };
   for (const char* payload : bad) {
-    xmlpp::DomParser parser;
+    W::KVXmlAnswer parser;
     std::list<xmlpp::Node*> children;
     testing::internal::CaptureStdout();
     EXPECT_EQ(KVService::openEnvelope(payload, parser, children), -16) << payload;
@@ -118,25 +126,72 @@ TEST(Envelope, RejectsWhatIsNotAnRspDocumentWithChildren) {
         << payload;
     EXPECT_TRUE(children.empty());
   }
-  xmlpp::DomParser parser;
+  W::KVXmlAnswer parser;
   std::list<xmlpp::Node*> children;
   EXPECT_EQ(KVService::openEnvelope("<rsp><result/><data/></rsp>", parser, children), 0);
   EXPECT_EQ(children.size(), 2u);
 }
 
-TEST(Envelope, DoesNotExpandExternalEntities) {
-  xmlpp::DomParser parser;
-  std::list<xmlpp::Node*> children;
-  const char* xml =
-      "<?xml version='1.0'?><!DOCTYPE rsp [<!ENTITY x SYSTEM 'file:///etc/passwd'>]>"
-      "<rsp><data><v>&x;</v></data></rsp>";
-  testing::internal::CaptureStdout();
-  W::WSTATUS status = KVService::openEnvelope(xml, parser, children);
-  testing::internal::GetCapturedStdout();
-  if (status == 0) {
-    ASSERT_FALSE(children.empty());
-    EXPECT_EQ(KVService::getEntryContent("v", children.front()).find("root:"), std::string::npos);
+// libxml2's process-wide defaults, set as a TV process might have set them,
+// restored at the end.
+class HostileXmlDefaults {
+ public:
+  HostileXmlDefaults()
+      : m_substitute(xmlSubstituteEntitiesDefault(1)),
+        m_keepBlanks(xmlKeepBlanksDefault(0)),
+        m_loadDtd(xmlLoadExtDtdDefaultValue),
+        m_validate(xmlDoValidityCheckingDefaultValue) {
+    xmlLoadExtDtdDefaultValue = XML_DETECT_IDS | XML_COMPLETE_ATTRS;
+    xmlDoValidityCheckingDefaultValue = 1;
   }
+  ~HostileXmlDefaults() {
+    xmlSubstituteEntitiesDefault(m_substitute);
+    xmlKeepBlanksDefault(m_keepBlanks);
+    xmlLoadExtDtdDefaultValue = m_loadDtd;
+    xmlDoValidityCheckingDefaultValue = m_validate;
+  }
+
+ private:
+  int m_substitute, m_keepBlanks, m_loadDtd, m_validate;
+};
+
+// Answers never carry a DTD: one is refused before any of its entities is
+// expanded or loaded, whatever the process's libxml2 defaults, and the
+// documents that are answers parse the same under any defaults.
+TEST(Envelope, ParsesUnderItsOwnOptionsWhateverTheProcessDefaults) {
+  const std::string secret = "/tmp/kv-xxe-" + std::to_string(getpid());
+  std::ofstream(secret) << "ok";
+  const std::string refused[] = {
+      "<!DOCTYPE rsp [<!ENTITY x SYSTEM 'file://" + secret +
+          "'>]><rsp><result><stat>&x;</stat></result></rsp>",
+      "<!DOCTYPE rsp [<!ENTITY x 'ok'>]><rsp><result><stat>&x;</stat></result></rsp>",
+      "<!DOCTYPE rsp SYSTEM 'http://127.0.0.1:1/rsp.dtd'><rsp><result/></rsp>",
+      "<!DOCTYPE rsp [<!ENTITY a 'aaaaaaaaaa'><!ENTITY b '&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;'>"
+      "<!ENTITY c '&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;'><!ENTITY d '&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;'>]>"
+      "<rsp><result><stat>&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;</stat></result></rsp>",
+      "<rsp><result><stat>&undeclared;</stat></result></rsp>",
+      [] {
+        std::string deep;
+        for (int i = 0; i < 300; ++i) deep = "<n>" + deep + "</n>";
+        return "<rsp><result/>" + deep + "</rsp>";
+      }(),
+  };
+  const std::string answer = "<rsp>\n  <result><stat>ok</stat></result>\n  <data/>\n</rsp>";
+  for (bool hostile : {false, true}) {
+    std::unique_ptr<HostileXmlDefaults> defaults(hostile ? new HostileXmlDefaults : nullptr);
+    for (const std::string& payload : refused) {
+      W::KVXmlAnswer parser;
+      std::list<xmlpp::Node*> children;
+      testing::internal::CaptureStdout();
+      EXPECT_EQ(KVService::openEnvelope(payload, parser, children), -16) << hostile << payload;
+      testing::internal::GetCapturedStdout();
+    }
+    W::KVXmlAnswer parser;
+    std::list<xmlpp::Node*> children;
+    ASSERT_EQ(KVService::openEnvelope(answer, parser, children), 0) << hostile;
+    EXPECT_EQ(children.size(), 5u) << "blank text between elements stays, hostile=" << hostile;
+  }
+  std::remove(secret.c_str());
 }
 
 }  // namespace

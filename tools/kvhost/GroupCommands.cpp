@@ -3,22 +3,12 @@
 
 namespace kvhost {
 
-namespace {
-
-// The service's own page sizes. Passed explicitly: the provider decides
-// "more items" (100) against the count it was given, and 0 would make every
-// non-empty page look incomplete.
-const unsigned long kGroupPage = 10;
-const unsigned long kFeedPage = 30;
-
-}  // namespace
-
 Outcome runGroups(Context& c) {
   const Invocation& inv = c.invocation;
   W::WPerson person;
   person.setUID(inv.text("person"));
   const auto index = static_cast<W::UINT32>(inv.number("index", 0));
-  const auto count = static_cast<W::UINT32>(inv.number("count", kGroupPage));
+  const auto count = static_cast<W::UINT32>(inv.number("count", 0));
   const auto sort = static_cast<W::KV_OPTION_SORT>(inv.number("sort", 0));
   const auto include = static_cast<W::KV_OPTION_INCLUDE>(inv.number("include", 0));
   return c.driver.run("groups", [&](void* ud) {
@@ -47,7 +37,7 @@ Outcome runFeed(Context& c) {
   group.setUID(inv.arg(0));
   const std::string before = inv.text("before");
   const std::string after = inv.text("after");
-  const auto count = static_cast<W::UINT32>(inv.number("count", kFeedPage));
+  const auto count = static_cast<W::UINT32>(inv.number("count", 0));
   const auto base = static_cast<W::KV_SEARCH_BASE>(inv.number("base", 0));
   const auto item = static_cast<W::KV_OPTION_ITEM>(inv.number("item", 0));
   const auto include = static_cast<W::KV_OPTION_INCLUDE>(inv.number("include", 0));

@@ -66,6 +66,30 @@ class HttpRequest {
   void setConnectTimeout(long ms);
   // A transfer slower than 1 byte/s for this long is ended (status 42).
   void setStallTimeout(long ms);
+  // The whole transfer, connect included, must end within this time
+  // (status 42). 0, the default: no limit beyond the stall rule.
+  void setTotalTimeout(long ms);
+
+  // Limits of what the request reads. The defaults suit a trusted server;
+  // a caller facing the network sets them.
+  // An answer kept in memory that grows past this many bytes ends the
+  // transfer (status 47); 0, the default: no limit. File targets are not
+  // limited by it.
+  void setMaxBodyBytes(long long bytes);
+  // Ends the transfer as soon as the final answer's headers are in, without
+  // reading its body (code and content type are kept, the payload stays
+  // empty). For a caller that only wants the content type.
+  void setHeadersOnly(bool headersOnly);
+  // Follows up to kMaxRedirects redirects, to http and https only. Off by
+  // default: a 3xx is an answer like any other.
+  void setFollowRedirects(bool follow);
+  static constexpr long kMaxRedirects = 5;
+  // A PEM bundle of the certificate authorities to trust instead of the
+  // system's store; empty, the default, keeps the system's store.
+  void setCAFile(const std::string& path);
+  // Permissions of a file written by a file-bound GET (default 0644: the
+  // host's players read downloaded media).
+  void setFileMode(unsigned mode);
 
   // What the request was built with (read by the executor and by tests).
   HTTP_REQUEST_TYPE getType() const;

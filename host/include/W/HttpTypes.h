@@ -18,6 +18,7 @@ typedef int HTTP_RESPONSE_CODE;
 //   41 SESSION_CONNECT_FAILED could not connect or resolve
 //   42 SESSION_TIMED_OUT      connect or stall timeout
 //   43 SESSION_BROKEN         the transfer broke off
+//   47 SESSION_TOO_LARGE      the answer passed the request's size limit
 //   61 SESSION_FILE_ERROR     the target file could not be written
 //   81 SESSION_CANCELLED      setCancel() aborted the transfer
 typedef unsigned int SESSION_STATUS;
@@ -27,6 +28,7 @@ enum : SESSION_STATUS {
   SESSION_CONNECT_FAILED = 41,
   SESSION_TIMED_OUT = 42,
   SESSION_BROKEN = 43,
+  SESSION_TOO_LARGE = 47,
   SESSION_FILE_ERROR = 61,
   SESSION_CANCELLED = 81,
 };

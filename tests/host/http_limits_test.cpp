@@ -1,0 +1,122 @@
+// What a request reads from a server that answers badly, by the limits set
+// on it: the size of an answer kept in memory, the whole time of a
+// transfer, headers only, redirects, and the permissions of a downloaded
+// file. Each server here would otherwise keep the caller for ever or fill
+// its memory.
+#include <W/HttpRequest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "http_test_support.h"
+
+namespace {
+
+using W::HttpRequest;
+
+// Writes `chunk` until the client goes away, after `pause` each time.
+void stream(httplib::Response& res, const std::string& type, std::string chunk,
+            std::chrono::milliseconds pause) {
+  res.set_chunked_content_provider(type, [chunk, pause](size_t, httplib::DataSink& sink) {
+    if (pause.count() > 0) std::this_thread::sleep_for(pause);
+    return sink.write(chunk.data(), chunk.size());
+  });
+}
+
+class HttpLimits : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto& http = server.http();
+    http.Get("/big", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content(std::string(256 * 1024, 'b'), "text/xml");
+    });
+    http.Get("/endless", [](const httplib::Request&, httplib::Response& res) {
+      stream(res, "video/mp4", std::string(16 * 1024, 'v'), std::chrono::milliseconds(0));
+    });
+    http.Get("/drip", [](const httplib::Request&, httplib::Response& res) {
+      stream(res, "text/xml", "ab", std::chrono::milliseconds(100));
+    });
+    http.Get("/redirect",
+             [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/target"); });
+    http.Get("/to-ftp", [](const httplib::Request&, httplib::Response& res) {
+      res.set_redirect("ftp://127.0.0.1:1/file");
+    });
+    http.Get("/target", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("arrived", "text/plain");
+    });
+    ASSERT_TRUE(server.start());
+  }
+
+  httptest::LoopbackServer server;
+};
+
+TEST_F(HttpLimits, EachLimitEndsItsTransferWithItsStatus) {
+  struct Row {
+    const char* name;
+    const char* path;
+    std::function<void(HttpRequest&)> limit;
+    int status;
+    int code;
+    std::string payload;
+    std::string contentType;
+  };
+  const Row rows[] = {
+      {"answer over the limit", "/big", [](HttpRequest& r) { r.setMaxBodyBytes(64 * 1024); }, 47,
+       200, "", ""},
+      {"endless answer over the limit", "/endless",
+       [](HttpRequest& r) { r.setMaxBodyBytes(64 * 1024); }, 47, 200, "", ""},
+      {"answer at the limit", "/big", [](HttpRequest& r) { r.setMaxBodyBytes(256 * 1024); }, 0, 200,
+       std::string(256 * 1024, 'b'), "text/xml"},
+      {"dripping answer past the total time", "/drip",
+       [](HttpRequest& r) { r.setTotalTimeout(300); }, 42, 200, "", ""},
+      {"headers only of an endless answer", "/endless",
+       [](HttpRequest& r) { r.setHeadersOnly(true); }, 0, 200, "", "video/mp4"},
+      {"redirect not followed", "/redirect", [](HttpRequest&) {}, 0, 302, "", ""},
+      {"redirect followed", "/redirect", [](HttpRequest& r) { r.setFollowRedirects(true); }, 0, 200,
+       "arrived", "text/plain"},
+      {"redirect to a protocol outside http and https", "/to-ftp",
+       [](HttpRequest& r) { r.setFollowRedirects(true); }, 5, 302, "", ""},
+  };
+  for (const Row& row : rows) {
+    HttpRequest request(W::HTTP_GET, server.url(row.path), W::HttpHeader(), "", nullptr, nullptr);
+    row.limit(request);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(request.execute(), row.status) << row.name;
+    // An order of magnitude above the slowest expected end (the 300 ms limit).
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << row.name;
+    EXPECT_EQ(request.getResponse().getHttpResponseCode(), row.code) << row.name;
+    if (row.status == 0) {
+      EXPECT_EQ(request.getResponse().getPayload(), row.payload) << row.name;
+      EXPECT_EQ(request.getResponse().getContentType().rfind(row.contentType, 0), 0u) << row.name;
+    }
+  }
+}
+
+TEST_F(HttpLimits, DownloadedFileGetsTheAskedPermissionsAndNoSizeLimit) {
+  const struct {
+    bool setMode;
+    unsigned mode;
+  } rows[] = {{false, 0644}, {true, 0600}};
+  for (const auto& row : rows) {
+    const std::string path = "/tmp/kv-limits-" + std::to_string(getpid()) + ".bin";
+    HttpRequest request(W::HTTP_GET, server.url("/big"), W::HttpHeader(), nullptr, nullptr, path);
+    request.setMaxBodyBytes(1024);  // answers kept in memory only
+    if (row.setMode) request.setFileMode(row.mode);
+    EXPECT_EQ(request.execute(), 0);
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, row.mode);
+    EXPECT_EQ(st.st_size, 256 * 1024);
+    std::remove(path.c_str());
+  }
+}
+
+}  // namespace
