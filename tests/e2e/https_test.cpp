@@ -52,7 +52,7 @@ void walk(const std::string& config, const std::string& base, const std::string&
   expectStatus(config, {"auth"}, "auth");
   const nlohmann::json groups = expectStatus(config, {"groups"}, "groups");
   ASSERT_EQ(field(groups, "/groups").size(), 2u);
-  EXPECT_EQ(text(groups, "/groups/0/image_url"), base + "/media/groups/g1/thumb_274X204.png");
+  EXPECT_EQ(text(groups, "/groups/0/image/url"), base + "/media/groups/g1/thumb_274X204.png");
   const nlohmann::json feed =
       expectStatus(config, {"feed", "g1", "--before", "c1002", "--count", "1"}, "feed");
   ASSERT_EQ(field(feed, "/contents").size(), 1u);

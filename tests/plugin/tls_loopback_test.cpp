@@ -9,6 +9,7 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <fstream>
 #include <thread>
 
 #include "OperationTestSupport.h"
@@ -27,6 +28,12 @@ class TlsServer {
   TlsServer(const std::string& certFile, const std::string& keyFile)
       : m_server(certFile.c_str(), keyFile.c_str()) {
     m_server.set_keep_alive_max_count(1);  // stop() need not wait for an idle connection
+    m_server.Post(".*/upload", [this](const httplib::Request&, httplib::Response& res) {
+      ++m_served;
+      res.set_content(kvtest::okAnswer("<contentId>c-new</contentId><uploadUrl>" + uploadUrl +
+                                       "</uploadUrl>"),
+                      "text/xml");
+    });
     m_server.Get(".*", [this](const httplib::Request&, httplib::Response& res) {
       ++m_served;
       res.set_content(kvtest::okAnswer("<group groupId=\"g-1\"><groupName>Family</groupName>"
@@ -51,6 +58,8 @@ class TlsServer {
   }
   std::string base() const { return "https://127.0.0.1:" + std::to_string(m_port); }
   int served() const { return m_served; }
+  // What an upload slot names as the file's destination; set before start().
+  std::string uploadUrl;
 
  private:
   httplib::SSLServer m_server;
@@ -100,6 +109,51 @@ TEST(TlsLoopback, OnlyTheConfiguredCaAndTheRightNameCarryRequests) {
     EXPECT_EQ(seen.status, r.status);
     EXPECT_EQ(seen.groups.size(), r.groups);
     EXPECT_EQ(server.served(), r.served);
+    kvtest::clearConfiguration();
+  }
+}
+
+// An https session never sends its credentials over plain http: an upload
+// slot naming an http URL is refused before anything is sent; any https
+// host is fine (a service may upload elsewhere).
+TEST(TlsLoopback, HttpsSessionNeverUploadsOverHttp) {
+  kvtls::TestPki pki;
+  ASSERT_TRUE(pki.ok()) << pki.error();
+  const std::string photo = pki.dir() + "/photo.jpg";
+  std::ofstream(photo) << "jpeg";
+  const struct {
+    const char* uploadUrl;
+    W::WSTATUS status;
+    size_t uploads;
+  } rows[] = {
+      {"http://127.0.0.1:9/up/c-new", -1, 0},
+      {"https://upload.invalid/up/c-new", 0, 1},
+      {"HTTPS://upload.invalid/up/c-new", 0, 1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.uploadUrl);
+    TlsServer server(pki.certFile(), pki.keyFile());
+    server.uploadUrl = row.uploadUrl;
+    ASSERT_TRUE(server.start());
+    kvtest::configure("app-1", "token-1", "duid-1", server.base());
+    W::WConfigManager::getInstance().setCPOption(kvtest::provider(), "ca_file", pki.caFile());
+    kvtest::CapturingExecutor executor;
+    W::WKVOAI oai;
+    kvtest::logIn(oai);
+    W::WContent content;
+    content.setMIMEType("image/jpeg");
+    kvtest::Seen seen;
+    testing::internal::CaptureStdout();  // the refusal's log line
+    EXPECT_EQ(oai.createContent(kvtest::groupWith("g-1"), content, W::KV_CONTENT_PHOTO, photo,
+                                &kvtest::onContentCreated, &seen),
+              row.status);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(server.served(), 1) << "the slot was asked for over https";
+    ASSERT_EQ(executor.size(), row.uploads);
+    if (row.uploads == 1) {
+      EXPECT_EQ(executor.last()->getURL(), row.uploadUrl);
+    }
+    executor.dropAll();
     kvtest::clearConfiguration();
   }
 }
