@@ -32,7 +32,8 @@ std::atomic<bool> g_counting{false};
 std::atomic<long long> g_live{0};
 std::atomic<long long> g_peak{0};
 
-void charge(long long bytes) {
+// Unused in sanitizer builds, whose allocator is not interposed.
+[[maybe_unused]] void charge(long long bytes) {
   long long live = g_live.fetch_add(bytes, std::memory_order_relaxed) + bytes;
   long long peak = g_peak.load(std::memory_order_relaxed);
   while (live > peak && !g_peak.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
