@@ -1,6 +1,5 @@
 /* feprobe: resets, identifies, initialises and tunes the RB4160's DVB-T
  * front-end, and scans bands printing one line per channel. */
-#include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <sys/time.h>
@@ -17,6 +16,10 @@
 #include "timeutil.h"
 
 #define DVB_SHUTDOWN_TIMEOUT "/sys/module/dvb_core/parameters/dvb_shutdown_timeout"
+
+/* The shutdown timeout the settling wait honours: a larger value (a broken or
+ * hostile sysfs file) waits as for this many seconds, a negative one as for 0. */
+#define SHUTDOWN_TIMEOUT_MAX_S 3600
 
 /* The option variables, written only while parsing. */
 static probe_options opt;
@@ -37,38 +40,41 @@ static void wait_for_enter(void) {
   free(line);
 }
 
-/* Reads an integer (strtol base 0) from the first line of path into *value.
- * Returns the line's length, 0 when strtol reported an error or the line was
- * empty, or -1 when the file cannot be opened or read. */
-static ssize_t read_int_file(const char* path, int* value) {
+/* Reads an integer (strtoll base 0, 64 bits on every target) from the first line
+ * of path into *value; text beyond 64 bits saturates, so it still reads as very
+ * large or very small. Returns the line's length, 0 when the line was empty, or
+ * -1 when the file cannot be opened or read. */
+static ssize_t read_int_file(const char* path, long long* value) {
   char* line = NULL;
   size_t size = 0;
   ssize_t len;
-  ssize_t ret = 0;
   FILE* f = fopen(path, "r");
 
   if (!f) {
     return -1;
   }
   len = getline(&line, &size, f);
-  if (len < 0) {
-    ret = -1;
-  } else if (len > 0) {
-    errno = 0;
-    *value = (int)strtol(line, NULL, 0);
-    ret = errno == 0 ? len : 0;
+  if (len > 0) {
+    *value = strtoll(line, NULL, 0);
   }
   free(line);
   fclose(f);
-  return ret;
+  return len < 0 ? -1 : len;
 }
 
-/* Gives the DVB core's shutdown timeout time to pass before the bus is used. */
+/* Gives the DVB core's shutdown timeout time to pass before the bus is used:
+ * the timeout plus one second, the timeout taken within 0 to
+ * SHUTDOWN_TIMEOUT_MAX_S. */
 static void wait_dvb_shutdown(void) {
-  int t = 0;
+  long long t = 0;
   int seconds = 1;
   if (read_int_file(DVB_SHUTDOWN_TIMEOUT, &t) > 0) {
-    seconds = (int)((unsigned)t + 1u);
+    if (t < 0) {
+      t = 0;
+    } else if (t > SHUTDOWN_TIMEOUT_MAX_S) {
+      t = SHUTDOWN_TIMEOUT_MAX_S;
+    }
+    seconds = (int)t + 1;
   }
   printf("waiting for %d seconds\n", seconds);
   fflush(stdout);
@@ -119,13 +125,16 @@ static int scan(frontend_state* fe) {
   struct timeval end;
   scan_list = scan_list_build((uint32_t)opt.scan_bands);
   if (!scan_list) {
+    if (scan_list_count((uint32_t)opt.scan_bands) == 0) {
+      fprintf(stderr, "scan-bands 0x%x selects no band\n", (unsigned)opt.scan_bands);
+    }
     return -1;
   }
-  gettimeofday(&start, NULL);
+  monotonic_now(&start);
   if (frontend_acquire(fe, scan_list, print_result, NULL) < 0) {
     return -1;
   }
-  gettimeofday(&end, NULL);
+  monotonic_now(&end);
   printf("scan took %d ms\n", (int)elapsed_ms(&end, &start));
   return 0;
 }

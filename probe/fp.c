@@ -41,6 +41,7 @@ int fp_putc(uint8_t byte) {
     }
   }
   fprintf(stderr, "!!! FP TX TIMEOUT\n");
+  errno = ETIMEDOUT;
   return -ETIMEDOUT;
 }
 
@@ -58,6 +59,7 @@ int fp_send(const uint8_t cmd[2]) {
   while (fp_busy()) {
     if (poll_limit_reached(&limit)) {
       fprintf(stderr, "fp busy timeout\n");
+      errno = ETIMEDOUT;
       return -ETIMEDOUT;
     }
   }

@@ -93,6 +93,7 @@ static int wait_lock(frontend_state* fe, uint32_t tuned) {
     }
     if (poll_limit_reached(&limit)) {
       fprintf(stderr, "lock wait timeout at %u Hz\n", (unsigned)tuned);
+      errno = ETIMEDOUT;
       return -ETIMEDOUT;
     }
   }

@@ -60,11 +60,15 @@ int i2c_transfer(i2c_handle* handle, struct i2c_msg* msgs, int count) {
     ret = ioctl(handle->fd, I2C_RDWR, &data);
   }
   if (ret == -1) {
+    /* The caller may report the same errno again (perror); keep it true. */
+    int err = errno;
     perror("i2c_transfer");
+    errno = err;
     return -1;
   }
   if (ret != count) {
     fprintf(stderr, "i2c_transfer: %d of %d messages transferred\n", ret, count);
+    errno = EIO;
     return -1;
   }
   return count;
@@ -80,20 +84,23 @@ size_t i2c_reg_prefix(uint16_t reg, uint8_t out[2]) {
   return 2;
 }
 
-static int demod_addr_ok(uint16_t addr) {
+/* 1 when addr is set; otherwise the message naming the device, and errno
+ * EDESTADDRREQ for a caller that reports it. */
+static int addr_ok(uint16_t addr, const char* device) {
   if (addr == I2C_ADDR_UNSET) {
-    fprintf(stderr, "frontend i2c address not set!\n");
+    fprintf(stderr, "%s i2c address not set!\n", device);
+    errno = EDESTADDRREQ;
     return 0;
   }
   return 1;
 }
 
+static int demod_addr_ok(uint16_t addr) {
+  return addr_ok(addr, "frontend");
+}
+
 static int pll_addr_ok(uint16_t addr) {
-  if (addr == I2C_ADDR_UNSET) {
-    fprintf(stderr, "pll i2c address not set!\n");
-    return 0;
-  }
-  return 1;
+  return addr_ok(addr, "pll");
 }
 
 /* Maps a transfer's result to 0 / negative for a call that expected n messages. */

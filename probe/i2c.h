@@ -31,7 +31,8 @@ i2c_handle* i2c_open(unsigned bus);
 void i2c_close(i2c_handle* handle);
 
 /* One I2C_RDWR ioctl with count messages, no retry. Returns count, or -1 when the
- * ioctl fails (perror("i2c_transfer")) or reports another number of messages. */
+ * ioctl fails (perror("i2c_transfer"), errno kept) or reports another number of
+ * messages (a message naming both counts, errno EIO). */
 int i2c_transfer(i2c_handle* handle, struct i2c_msg* msgs, int count);
 
 /* Writes the on-wire register address (one byte below 0x100, else two bytes high
@@ -39,7 +40,8 @@ int i2c_transfer(i2c_handle* handle, struct i2c_msg* msgs, int count);
 size_t i2c_reg_prefix(uint16_t reg, uint8_t out[2]);
 
 /* Writes length bytes to consecutive registers from reg in one message.
- * Returns 0, -1 when addr is unset (message, bus untouched) or the transfer failed,
+ * Returns 0, -1 when addr is unset (message, errno EDESTADDRREQ, bus untouched) or
+ * the transfer failed,
  * -ENOMEM when the message buffer cannot be allocated. */
 int frontend_write(i2c_handle* handle, uint16_t addr, uint16_t reg, const uint8_t* src,
                    size_t length);

@@ -9,7 +9,9 @@
 extern "C" {
 #endif
 
-/* One signed int per option (switches: 0, or 1 when given). */
+/* One signed int per option (switches: 0, or 1 when given). An option whose
+ * field is unsigned 32-bit holds values above INT_MAX as the int with the same
+ * 32 bits; read it back as uint32_t. */
 typedef struct probe_options {
   int hw_reset;
   int bus;
@@ -39,6 +41,8 @@ typedef struct probe_option {
   int has_arg;      /* no_argument or required_argument (getopt.h) */
   int* var;         /* the option variable; NULL for help */
   int def;          /* default of an option with a value */
+  long long min;    /* range of a value: what fits the field the option lands in */
+  long long max;
 } probe_option;
 
 #define PROBE_OPTION_COUNT 21
@@ -61,10 +65,14 @@ void print_options(FILE* out, const probe_option* table);
 #define OPTIONS_HELP 1
 #define OPTIONS_BAD (-1)
 
-/* Parses argv into the table's variables (values with strtol base 0). On -h or
- * --help prints the usage text to stdout and returns OPTIONS_HELP at once; on an
- * unknown option or a missing value (getopt's own message) prints it too and
- * returns OPTIONS_BAD; otherwise OPTIONS_RUN. */
+/* Parses argv into the table's variables (values with strtoll base 0, the same
+ * 64 bits on every target; text after the number is ignored, no number is 0).
+ * On -h or --help prints the usage text to stdout and returns OPTIONS_HELP at
+ * once; on an unknown option or a missing value (getopt's own message) prints it
+ * too and returns OPTIONS_BAD. A value outside its option's range is not stored:
+ * once all of argv is parsed (so a later --help still wins), "option --NAME: TEXT
+ * is out of range (MIN to MAX)\n" for the first such value goes to stderr and
+ * the result is OPTIONS_BAD. Otherwise OPTIONS_RUN. */
 int options_parse(const probe_option* table, int argc, char** argv);
 
 #ifdef __cplusplus

@@ -109,11 +109,14 @@ int pll_build_message(const frontend_state* fe, uint32_t f, uint32_t bw, uint8_t
   if (cp == 0) {
     cp = pll_charge_pump(f + fe->if_freq);
     if (cp < 0) {
+      fprintf(stderr, "no automatic charge pump for oscillator frequency %u Hz (87 to 895 MHz)\n",
+              (unsigned)(f + fe->if_freq));
       return cp;
     }
   }
   band = pll_band(f);
   if (band < 0) {
+    fprintf(stderr, "frequency %u Hz outside the tuner's bands (49 to 861 MHz)\n", (unsigned)f);
     return band;
   }
   /* The tuner's AGC byte (atc, al) is not part of the message: only these four

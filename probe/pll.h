@@ -30,7 +30,9 @@ int pll_charge_pump(uint32_t lo);
 int pll_band(uint32_t f);
 
 /* Builds the four-byte tuner message for frequency f and channel bandwidth bw (Hz).
- * Returns 0, or the first failing step's error as above. */
+ * Returns 0, or the first failing step's error as above; a charge pump or band
+ * out of range is reported here in one line ("no automatic charge pump for
+ * oscillator frequency %u Hz ...", "frequency %u Hz outside the tuner's bands ..."). */
 int pll_build_message(const frontend_state* fe, uint32_t f, uint32_t bw, uint8_t out[4]);
 
 /* Tunes to f: builds the message, sends it through the gate, waits 100 us.

@@ -23,17 +23,23 @@ uint32_t scan_band_channels(const scan_band* band) {
   return (band->stop - band->start) / band->step + 1u;
 }
 
-channel* scan_list_build(uint32_t mask) {
+size_t scan_list_count(uint32_t mask) {
   size_t total = 0;
-  size_t next = 0;
   size_t row;
-  channel* list;
-
   for (row = 0; row < SCAN_BAND_COUNT; row++) {
     if (scan_bands[row].mask & mask) {
       total += scan_band_channels(&scan_bands[row]);
     }
   }
+  return total;
+}
+
+channel* scan_list_build(uint32_t mask) {
+  size_t total = scan_list_count(mask);
+  size_t next = 0;
+  size_t row;
+  channel* list;
+
   if (total == 0) {
     return NULL;
   }

@@ -26,6 +26,9 @@ extern const scan_band scan_bands[SCAN_BAND_COUNT];
 /* Channels of a row: start + k*step <= stop for k = 0, 1, ...; 0 when stop < start. */
 uint32_t scan_band_channels(const scan_band* band);
 
+/* Number of channels of the rows sharing a bit with mask. */
+size_t scan_list_count(uint32_t mask);
+
 /* The channels of every row sharing a bit with mask, in table order, ended by an
  * all-zero record; the caller owns the list (free). Returns NULL when no row is
  * selected (no message) or after perror("calloc"). */

@@ -21,6 +21,10 @@
 
 #define INIT_SETTLE_US 120000
 
+/* Widths of the two bandwidth timing words in registers 0x31-0x35: 26 and 12 bits. */
+#define BW_WORD_M_MAX 0x3FFFFFFu
+#define BW_WORD_U_MAX 0xFFFu
+
 uint32_t tda10046_sample_clock(const frontend_state* fe) {
   return fe->xtal_freq * (fe->pll_m + 45u) / ((fe->pll_p + 4u) * (fe->pll_n + 1u));
 }
@@ -39,15 +43,24 @@ uint16_t tda10046_if_word(uint32_t if_freq, uint32_t fs) {
   return (uint16_t)((uint64_t)word & 0xFFFFu);
 }
 
-void tda10046_bandwidth_bytes(uint32_t fs, uint32_t bw, uint8_t out[5]) {
+int tda10046_bandwidth_bytes(uint32_t fs, uint32_t bw, uint8_t out[5]) {
   uint32_t fs7 = 7u * fs;
-  uint64_t m = (((uint64_t)bw << 31) + fs7 / 2u) / fs7;
-  uint64_t u = ((uint64_t)fs7 * 32u + bw / 2u) / bw;
+  uint64_t m;
+  uint64_t u;
+  if (bw == 0 || fs7 == 0) {
+    return -EINVAL;
+  }
+  m = (((uint64_t)bw << 31) + fs7 / 2u) / fs7;
+  u = ((uint64_t)fs7 * 32u + bw / 2u) / bw;
+  if (m > BW_WORD_M_MAX || u > BW_WORD_U_MAX) {
+    return -EINVAL;
+  }
   out[0] = (uint8_t)((u >> 4) & 0xFF);
   out[1] = (uint8_t)(((u << 2) & 0x3C) | ((m >> 24) & 0x03));
   out[2] = (uint8_t)((m >> 16) & 0xFF);
   out[3] = (uint8_t)((m >> 8) & 0xFF);
   out[4] = (uint8_t)(m & 0xFF);
+  return 0;
 }
 
 static int write_regs(frontend_state* fe, uint8_t reg, const uint8_t* src, size_t length) {
@@ -102,6 +115,7 @@ int tda10046_set_inversion(frontend_state* fe, int inversion) {
   if (inversion == 1) {
     return tda10046_write_mask(fe, REG_INVERSION, INVERSION_OFF_BIT, 0x00);
   }
+  fprintf(stderr, "invalid inversion: %d\n", inversion);
   return -EINVAL;
 }
 
@@ -113,12 +127,17 @@ int tda10046_set_modulation(frontend_state* fe, int modulation) {
       return tda10046_write_mask(fe, REG_RX_TPS, 0x03, code);
     }
   }
+  fprintf(stderr, "invalid modulation: %d\n", modulation);
   return -EINVAL;
 }
 
 int tda10046_set_bandwidth(frontend_state* fe, uint32_t bw) {
   uint8_t bytes[5];
-  tda10046_bandwidth_bytes(tda10046_sample_clock(fe), bw, bytes);
+  int ret = tda10046_bandwidth_bytes(tda10046_sample_clock(fe), bw, bytes);
+  if (ret < 0) {
+    fprintf(stderr, "invalid bandwidth: %u\n", (unsigned)bw);
+    return ret;
+  }
   return write_regs(fe, REG_BANDWIDTH, bytes, sizeof(bytes));
 }
 

@@ -24,8 +24,11 @@ uint8_t tda10046_clock_byte(uint32_t fs);
  * (0xD759 for IF 36,166,667 Hz at 53 MHz). */
 uint16_t tda10046_if_word(uint32_t if_freq, uint32_t fs);
 
-/* The five timing bytes for registers 0x31-0x35 for bandwidth bw (Hz, non-zero). */
-void tda10046_bandwidth_bytes(uint32_t fs, uint32_t bw, uint8_t out[5]);
+/* The five timing bytes for registers 0x31-0x35 for bandwidth bw (Hz) at sample
+ * clock fs. Returns 0, or -EINVAL (out untouched) for a bandwidth of 0 or one
+ * whose timing words do not fit their 26 and 12 bits (about 2.9 to 11.6 MHz at
+ * 53 MHz). */
+int tda10046_bandwidth_bytes(uint32_t fs, uint32_t bw, uint8_t out[5]);
 
 int tda10046_write_reg(frontend_state* fe, uint8_t reg, uint8_t value);
 int tda10046_write_mask(frontend_state* fe, uint8_t reg, uint8_t mask, uint8_t value);
@@ -41,13 +44,16 @@ int tda10046_sleep(frontend_state* fe);
 /* Sets the restart bit of register 0x01. Returns the write's result. */
 int tda10046_restart(frontend_state* fe);
 
-/* 0 = inversion off, 1 = on. Returns -EINVAL for other values (nothing written). */
+/* 0 = inversion off, 1 = on. Returns -EINVAL after "invalid inversion: %d\n"
+ * for other values (nothing written). */
 int tda10046_set_inversion(frontend_state* fe, int inversion);
 
-/* 4, 16 or 64 (QPSK, QAM16, QAM64). Returns -EINVAL for other values. */
+/* 4, 16 or 64 (QPSK, QAM16, QAM64). Returns -EINVAL after "invalid
+ * modulation: %d\n" for other values (nothing written). */
 int tda10046_set_modulation(frontend_state* fe, int modulation);
 
-/* Writes registers 0x31-0x35 for bandwidth bw in Hz (non-zero). */
+/* Writes registers 0x31-0x35 for bandwidth bw in Hz. Returns -EINVAL after
+ * "invalid bandwidth: %u\n" when tda10046_bandwidth_bytes refuses bw. */
 int tda10046_set_bandwidth(frontend_state* fe, uint32_t bw);
 
 /* The 27-step initialisation sequence; stops at the first failing step and

@@ -2,6 +2,7 @@
 #include "timeutil.h"
 
 #include <stdio.h>
+#include <time.h>
 #include <unistd.h>
 
 /* sec*1000 + usec/1000 in wrapping 32-bit arithmetic (unsigned, so wrap is defined). */
@@ -15,9 +16,16 @@ int32_t elapsed_ms(const struct timeval* a, const struct timeval* b) {
   return (int32_t)(timeval_ms(a) - timeval_ms(b));
 }
 
+void monotonic_now(struct timeval* tv) {
+  struct timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  tv->tv_sec = ts.tv_sec;
+  tv->tv_usec = (long)(ts.tv_nsec / 1000);
+}
+
 int32_t time_ms(void) {
   struct timeval now;
-  gettimeofday(&now, NULL);
+  monotonic_now(&now);
   return (int32_t)timeval_ms(&now);
 }
 
@@ -33,7 +41,7 @@ int deadline_passed(const int32_t* d) {
 
 int elapsed_at_least(const struct timeval* tv, uint32_t ms) {
   struct timeval now;
-  gettimeofday(&now, NULL);
+  monotonic_now(&now);
   return (uint32_t)elapsed_ms(&now, tv) >= ms;
 }
 
@@ -63,7 +71,7 @@ void hexdump(const char* label, uint32_t address, const uint8_t* data, size_t le
 }
 
 void poll_limit_start(poll_limit* limit, uint32_t max_ms, uint32_t max_polls) {
-  gettimeofday(&limit->start, NULL);
+  monotonic_now(&limit->start);
   limit->max_ms = max_ms;
   limit->polls = 0;
   limit->max_polls = max_polls;

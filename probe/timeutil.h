@@ -1,5 +1,7 @@
 /* Time, wait-bound and byte-order helpers shared by every layer of feprobe.
- * Everything here is pure arithmetic on top of gettimeofday and usleep. */
+ * Everything here is pure arithmetic on top of the monotonic clock and usleep:
+ * a wall-clock step (NTP at boot, a user setting the date) must neither end a
+ * wait early nor make a measured time negative. */
 #ifndef FEPROBE_TIMEUTIL_H
 #define FEPROBE_TIMEUTIL_H
 
@@ -15,7 +17,11 @@ extern "C" {
  * wrapping at 32 bits, divisions truncating toward zero. Never fails. */
 int32_t elapsed_ms(const struct timeval* a, const struct timeval* b);
 
-/* Current time in milliseconds, wrapping at 32 bits. */
+/* The monotonic clock (CLOCK_MONOTONIC) as seconds and microseconds: the
+ * clock of every deadline and elapsed-time measurement here. */
+void monotonic_now(struct timeval* tv);
+
+/* Current monotonic time in milliseconds, wrapping at 32 bits. */
 int32_t time_ms(void);
 
 /* Stores time_ms() + ms in *d and returns it. */
@@ -24,7 +30,8 @@ int32_t deadline_set(int32_t* d, int32_t ms);
 /* 1 once the deadline in *d has been reached (signed 32-bit difference), else 0. */
 int deadline_passed(const int32_t* d);
 
-/* 1 when at least ms milliseconds have passed since *tv (unsigned comparison), else 0. */
+/* 1 when at least ms milliseconds have passed since *tv, a monotonic_now time
+ * (unsigned comparison), else 0. */
 int elapsed_at_least(const struct timeval* tv, uint32_t ms);
 
 /* Sleeps ms milliseconds with usleep. */
@@ -39,7 +46,7 @@ uint32_t get_le32(const uint8_t* p);
 void hexdump(const char* label, uint32_t address, const uint8_t* data, size_t length);
 
 /* Bound for a busy-wait that must not hang on dead hardware: it runs out after
- * max_ms of wall-clock time or after max_polls polls, whichever comes first, so
+ * max_ms of monotonic time or after max_polls polls, whichever comes first, so
  * a clock that does not move cannot keep it waiting forever. */
 typedef struct poll_limit {
   struct timeval start;

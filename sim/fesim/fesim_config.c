@@ -62,6 +62,9 @@ void fesim_config_defaults(struct fesim_config* cfg) {
   cfg->bus_count = 1;
   cfg->id = 0x46;
   cfg->if_freq = 36166667;
+  cfg->tuner.cp = 0;
+  cfg->tuner.test = 1;
+  cfg->tuner.step = 166667;
   cfg->nak_addr = -1;
   cfg->mem = FESIM_MEM_PRESENT;
   cfg->fp_busy = 0;
@@ -252,6 +255,14 @@ static int parse_line(struct fesim_config* cfg, char* line, int* buses_seen, cha
     return 0;
   }
 
+  if (strcmp(key, "clock_step") == 0) {
+    int minus = val[0] == '-';
+    if (parse_ulong(val + minus, &num) != 0 || num > 0x7fffffffUL)
+      return fail(err, errlen, "clock_step is a number of seconds, may be negative");
+    cfg->clock_step = minus ? -(long)num : (long)num;
+    return 0;
+  }
+
   /* The rest are plain numbers. */
   if (parse_ulong(val, &num) != 0) return fail(err, errlen, "bad number '%s' for %s", val, key);
   if (strcmp(key, "id") == 0 && num <= 0xff)
@@ -260,6 +271,13 @@ static int parse_line(struct fesim_config* cfg, char* line, int* buses_seen, cha
     cfg->asleep = (int)num;
   else if (strcmp(key, "if") == 0 && num <= UINT32_MAX)
     cfg->if_freq = (uint32_t)num;
+  else if (strcmp(key, "cp") == 0 && num <= 7)
+    cfg->tuner.cp = (unsigned)num;
+  else if (strcmp(key, "test") == 0 && num <= 7)
+    cfg->tuner.test = (unsigned)num;
+  else if (strcmp(key, "step") == 0 && num <= UINT32_MAX &&
+           fesim_tuner_ratio_code((uint32_t)num) >= 0)
+    cfg->tuner.step = (uint32_t)num;
   else if (strcmp(key, "lock_delay") == 0 && num <= 1000000)
     cfg->lock_delay = (unsigned)num;
   else if (strcmp(key, "nak_at") == 0)

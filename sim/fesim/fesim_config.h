@@ -7,6 +7,8 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "fesim_tuner.h"
+
 #define FESIM_MAX_BUSES 8
 #define FESIM_MAX_CHANNELS 128
 #define FESIM_SYSFS_MAX 256
@@ -45,14 +47,16 @@ struct fesim_channel {
 struct fesim_config {
   struct fesim_bus buses[FESIM_MAX_BUSES];
   size_t bus_count;
-  uint8_t id;             /* identification byte in register 0x00 */
-  int asleep;             /* chip starts asleep; register 0x00 reads 0 while asleep */
-  uint32_t if_freq;       /* tuner IF used to decode the divider, Hz */
-  int counter_stuck;      /* acquisition counter never counts */
-  unsigned lock_delay;    /* status reads before the lock bit shows */
-  unsigned long nak_at;   /* NAK the Nth I2C_RDWR call (1-based), 0 = never */
-  int nak_addr;           /* NAK every transfer touching this address, -1 = none */
-  unsigned long short_at; /* Nth I2C_RDWR call returns one message fewer, 0 = never */
+  uint8_t id;                        /* identification byte in register 0x00 */
+  int asleep;                        /* chip starts asleep; register 0x00 reads 0 while asleep */
+  uint32_t if_freq;                  /* tuner IF used to decode the divider, Hz */
+  struct fesim_tuner_settings tuner; /* charge pump, test bits, step the probe is given */
+  long clock_step;                   /* seconds the wall clock jumps after its first read */
+  int counter_stuck;                 /* acquisition counter never counts */
+  unsigned lock_delay;               /* status reads before the lock bit shows */
+  unsigned long nak_at;              /* NAK the Nth I2C_RDWR call (1-based), 0 = never */
+  int nak_addr;                      /* NAK every transfer touching this address, -1 = none */
+  unsigned long short_at;            /* Nth I2C_RDWR call returns one message fewer, 0 = never */
   enum fesim_mem_mode mem;
   long fp_busy;        /* busy-bit reads that show busy; -1 = always */
   long fp_ready_after; /* not-ready reads before each byte; -1 = never ready */
@@ -65,8 +69,9 @@ struct fesim_config {
 };
 
 /* Fills cfg with the defaults: bus 0 as /dev/i2c-0, id 0x46, IF 36,166,667 Hz,
- * counter counting, no failures, /dev/mem present, FP never busy and always
- * ready (also for the first byte), sysfs file absent, no channels. */
+ * tuner settings automatic charge pump, test bits 1, step 166,667 Hz, a wall
+ * clock that does not jump, counter counting, no failures, /dev/mem present, FP never busy and
+ * always ready (also for the first byte), sysfs file absent, no channels. */
 void fesim_config_defaults(struct fesim_config* cfg);
 
 /* Parses the config text (NUL-terminated) on top of the current contents of

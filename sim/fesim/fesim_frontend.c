@@ -3,7 +3,11 @@
  * acquisition counter and the parameter registers answer afterwards. */
 #include "fesim_frontend.h"
 
+#include <stdarg.h>
+#include <stdio.h>
 #include <string.h>
+
+#include "fesim_log.h"
 
 #define REG_ID 0x00
 #define REG_CONTROL 0x01
@@ -16,8 +20,13 @@
 #define REG_PLL_M 0x2F
 #define REG_PLL_NP 0x30
 #define REG_BANDWIDTH 0x31
+#define REG_SETTINGS_1 0x02
+#define REG_SETTINGS_2 0x03
 
 #define CONTROL_RESTART 0x40
+#define CONTROL_AUTO 0x97   /* acquire with the offset code in 0x02-0x03 */
+#define CONTROL_MANUAL 0xa0 /* acquire with the parameters in 0x02-0x03 */
+#define CODE_NOMINAL 7      /* offset code of a first tuning: none known yet */
 #define STATUS_LOCK 0x08
 #define STATUS_CARRIER 0x07 /* timing/carrier bits: energy found, lock or not */
 #define POWER_SLEEP 0x01
@@ -27,7 +36,6 @@
 #define PLL_STATUS_LOCKED 0x40
 
 #define XTAL_HZ 4000000u
-#define SIXTH_MHZ_CODE 2
 
 static const int32_t offset_table[8] = {0, 166667, -166667, 333333, -333333, 500000, -500000, 0};
 
@@ -35,9 +43,6 @@ static const struct {
   uint8_t reg;
   uint8_t value;
 } reset_values[] = {{0x37, 0xc7}, {0x3a, 0x15}, {0x3b, 0xff}, {0x3d, 0x0f}};
-
-/* Tuner steps by ratio-select code. */
-static const uint32_t ratio_steps[] = {62500, 142860, 166667, 50000, 125000};
 
 int32_t fesim_offset_hz(unsigned code) {
   return offset_table[code & 7];
@@ -65,16 +70,44 @@ uint32_t fesim_bandwidth_decode(const uint8_t regs[5], uint32_t fs) {
   return (uint32_t)bw;
 }
 
-int fesim_pll_decode(const uint8_t msg[4], uint32_t if_freq, int64_t* rf, uint32_t* half_step) {
-  unsigned code = msg[2] & 0x07;
-  int64_t n = ((int64_t)(msg[0] & 0x7f) << 8) | msg[1];
-  if (code >= sizeof(ratio_steps) / sizeof(ratio_steps[0])) return -1;
-  if (code == SIXTH_MHZ_CODE)
-    *rf = (n * 1000000 + 3) / 6 - if_freq;
-  else
-    *rf = n * ratio_steps[code] - if_freq;
-  *half_step = ratio_steps[code] / 2;
-  return 0;
+/* Channel bandwidth the multiplier word of 0x31-0x35 is timed for, to the
+ * nearest hertz, whether or not the setting as a whole is consistent. */
+static uint32_t bandwidth_approx(const struct fesim_frontend* fe) {
+  const uint8_t* r = &fe->regs[REG_BANDWIDTH];
+  uint64_t fs7 = (uint64_t)fesim_sample_clock(fe->regs[REG_PLL_M], fe->regs[REG_PLL_NP]) * 7;
+  uint64_t m =
+      ((uint64_t)(r[1] & 0x03) << 24) | ((uint64_t)r[2] << 16) | ((uint64_t)r[3] << 8) | r[4];
+  return (uint32_t)((m * fs7 + (1ull << 30)) >> 31);
+}
+
+static uint32_t bandwidth_now(const struct fesim_frontend* fe) {
+  uint32_t fs = fesim_sample_clock(fe->regs[REG_PLL_M], fe->regs[REG_PLL_NP]);
+  return fesim_bandwidth_decode(&fe->regs[REG_BANDWIDTH], fs);
+}
+
+static void protocol_error(struct fesim_frontend* fe, const char* fmt, ...)
+    __attribute__((format(printf, 2, 3)));
+
+static void protocol_error(struct fesim_frontend* fe, const char* fmt, ...) {
+  char why[FESIM_ERROR_LEN];
+  va_list ap;
+  va_start(ap, fmt);
+  vsnprintf(why, sizeof(why), fmt, ap);
+  va_end(ap);
+  if (fe->protocol_errors++ == 0) memcpy(fe->first_error, why, sizeof(why));
+  if (fe->pending < FESIM_PENDING_ERRORS)
+    memcpy(fe->pending_errors[fe->pending++], why, sizeof(why));
+}
+
+void fesim_frontend_log_errors(struct fesim_frontend* fe) {
+  for (unsigned i = 0; i < fe->pending; i++) fesim_log("protocol error: %s", fe->pending_errors[i]);
+  fe->pending = 0;
+}
+
+void fesim_frontend_close(struct fesim_frontend* fe) {
+  if (fe->gate_pending) protocol_error(fe, "bus closed with the gate open after a tuner access");
+  fe->gate_pending = 0;
+  fesim_frontend_log_errors(fe);
 }
 
 void fesim_frontend_init(struct fesim_frontend* fe, const struct fesim_config* cfg) {
@@ -106,13 +139,12 @@ static void set_tps(struct fesim_frontend* fe, const struct fesim_channel* ch, u
  * nominal frequency with an offset, it only reports the offset code. */
 static void restart(struct fesim_frontend* fe) {
   const struct fesim_config* cfg = fe->cfg;
-  uint8_t fs_regs[5];
-  memcpy(fs_regs, &fe->regs[REG_BANDWIDTH], sizeof(fs_regs));
-  uint32_t fs = fesim_sample_clock(fe->regs[REG_PLL_M], fe->regs[REG_PLL_NP]);
-  uint32_t bw = fesim_bandwidth_decode(fs_regs, fs);
+  uint32_t bw = bandwidth_now(fe);
 
   fe->locked = 0;
   fe->carrier = 0;
+  fe->locked_channel = NULL;
+  fe->reported_code = 0;
   fe->status_reads = 0;
   fe->regs[REG_TPS_RX1] = 0;
   fe->regs[REG_TPS_RX2] = 0;
@@ -126,6 +158,8 @@ static void restart(struct fesim_frontend* fe) {
     if (on_carrier && !ch->never_locks) {
       fe->locked = 1;
       fe->carrier = 1;
+      fe->locked_channel = ch;
+      fe->reported_code = 0;
       set_tps(fe, ch, 0);
       if (ch->inversion)
         fe->regs[REG_INVERSION] &= (uint8_t)~INVERSION_OFF_BIT;
@@ -135,6 +169,8 @@ static void restart(struct fesim_frontend* fe) {
     }
     if (!fe->carrier && (on_nominal || (ch->never_locks && on_carrier))) {
       fe->carrier = 1;
+      fe->reported_code = ch->offset;
+      fe->reported_rf = fe->tuned_rf;
       set_tps(fe, ch, ch->offset);
     }
   }
@@ -169,7 +205,10 @@ static void write_reg(struct fesim_frontend* fe, uint8_t reg, uint8_t value) {
       fe->counter = value;
       return;
     case REG_CONTROL:
-      /* The restart bit clears itself once acquisition has restarted. */
+      /* A restart repeats the control bits in force; the restart bit clears
+       * itself once acquisition has restarted. */
+      if ((value & CONTROL_RESTART) != 0 && (value & ~CONTROL_RESTART) != fe->regs[reg])
+        protocol_error(fe, "restart %02x changes the control byte %02x", value, fe->regs[reg]);
       fe->regs[reg] = value & (uint8_t)~CONTROL_RESTART;
       if ((value & CONTROL_RESTART) != 0) restart(fe);
       return;
@@ -179,14 +218,74 @@ static void write_reg(struct fesim_frontend* fe, uint8_t reg, uint8_t value) {
   }
 }
 
+/* Offset code an acquisition must carry: the one the chip reported, when the
+ * tuner now sits at that offset from where it was reported; else none yet. */
+static unsigned expected_code(const struct fesim_frontend* fe) {
+  unsigned code = fe->reported_code;
+  if (code == 0 || !fe->tuned) return CODE_NOMINAL;
+  int64_t retune = fe->reported_rf + offset_table[code];
+  return distance(fe->tuned_rf, retune) <= fe->half_step ? code : CODE_NOMINAL;
+}
+
+/* A control byte with both settings registers: the acquisition's offset code,
+ * or the parameters of the channel that locked. */
+static void check_settings(struct fesim_frontend* fe, const uint8_t b[3]) {
+  if (b[0] == CONTROL_AUTO) {
+    unsigned code = expected_code(fe);
+    uint8_t want1 = (uint8_t)((code >> 2) << 7);
+    uint8_t want2 = (uint8_t)((code & 3) << 6);
+    if (b[1] != want1 || b[2] != want2)
+      protocol_error(fe, "acquisition 97 %02x %02x, expected 97 %02x %02x (offset code %u)", b[1],
+                     b[2], want1, want2, code);
+    return;
+  }
+  if (b[0] == CONTROL_MANUAL) {
+    const struct fesim_channel* ch = fe->locked_channel;
+    if (ch == NULL) {
+      protocol_error(fe, "parameters a0 %02x %02x written back without a lock", b[1], b[2]);
+      return;
+    }
+    uint8_t want1 = (uint8_t)((ch->hierarchy & 3) << 5 | (ch->mode & 1) << 4 |
+                              (ch->guard & 3) << 2 | (ch->modulation & 3));
+    uint8_t want2 = (uint8_t)((ch->hp & 7) << 3 | (ch->lp & 7));
+    if (b[1] != want1 || b[2] != want2)
+      protocol_error(fe, "parameters a0 %02x %02x, expected a0 %02x %02x for %u Hz", b[1], b[2],
+                     want1, want2, (unsigned)ch->frequency);
+    return;
+  }
+  protocol_error(fe, "control byte %02x with settings %02x %02x", b[0], b[1], b[2]);
+}
+
+/* Whether a run of n registers from start covers reg (the pointer wraps). */
+static int covers(uint8_t start, size_t n, uint8_t reg) {
+  return (uint8_t)(reg - start) < n;
+}
+
+/* While the gate is open after a tuner access, only register 0x07 (to close
+ * it) may be touched. */
+static void check_gate(struct fesim_frontend* fe, uint8_t start, size_t n) {
+  if (!fe->gate_pending || (start == REG_POWER && n <= 1)) return;
+  protocol_error(fe, "gate left open after a tuner access (register %02x next)", start);
+  fe->gate_pending = 0;
+}
+
 static int demod_message(struct fesim_frontend* fe, int read, uint8_t* buf, size_t len) {
   if (read) {
+    check_gate(fe, fe->pointer, len);
     for (size_t i = 0; i < len; i++) buf[i] = read_reg(fe, fe->pointer++);
     return 0;
   }
   if (len == 0) return 0;
-  fe->pointer = buf[0];
+  uint8_t start = buf[0];
+  size_t n = len - 1;
+  check_gate(fe, start, n);
+  fe->pointer = start;
   for (size_t i = 1; i < len; i++) write_reg(fe, fe->pointer++, buf[i]);
+  if ((fe->regs[REG_POWER] & POWER_GATE) == 0) fe->gate_pending = 0;
+  if (start == REG_CONTROL && n == 3)
+    check_settings(fe, &buf[1]);
+  else if (covers(start, n, REG_SETTINGS_1) || covers(start, n, REG_SETTINGS_2))
+    protocol_error(fe, "settings 0x02-0x03 written without their control byte");
   return 0;
 }
 
@@ -195,11 +294,19 @@ static int pll_message(struct fesim_frontend* fe, int read, uint8_t* buf, size_t
     return -1; /* behind the closed gate nothing acknowledges */
   if (read) {
     memset(buf, PLL_STATUS_LOCKED, len);
+    fe->gate_pending = 1;
     return 0;
   }
-  if (len < 4) return 0;
-  memcpy(fe->pll, buf, 4);
+  if (len != FESIM_TUNER_MSG_LEN) return -1;
+  fe->gate_pending = 1;
+  memcpy(fe->pll, buf, sizeof(fe->pll));
   fe->tuned = fesim_pll_decode(fe->pll, fe->cfg->if_freq, &fe->tuned_rf, &fe->half_step) == 0;
+  char why[FESIM_ERROR_LEN];
+  if (!fe->tuned)
+    protocol_error(fe, "tuner byte 2 %02x has no ratio code", buf[2]);
+  else if (fesim_tuner_check(&fe->cfg->tuner, fe->pll, fe->tuned_rf, fe->half_step,
+                             fe->cfg->if_freq, bandwidth_approx(fe), why, sizeof(why)) != 0)
+    protocol_error(fe, "%s", why);
   return 0;
 }
 

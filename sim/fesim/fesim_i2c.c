@@ -38,9 +38,11 @@ int fesim_i2c_transfer(struct fesim_frontend* fe, struct i2c_msg* msgs, unsigned
       snprintf(prefix, sizeof(prefix), "i2c %c %02x", read ? 'r' : 'w', m->addr);
     if (forced || fesim_frontend_message(fe, m->addr, read, m->buf, m->len) != 0) {
       fesim_log_bytes(prefix, m->buf, read ? 0 : m->len, " nak");
+      fesim_frontend_log_errors(fe);
       return -ENXIO;
     }
     fesim_log_bytes(prefix, m->buf, m->len, NULL);
+    fesim_frontend_log_errors(fe);
   }
   if (index == cfg->short_at) return (int)n - 1;
   return (int)n;

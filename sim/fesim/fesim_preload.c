@@ -28,6 +28,7 @@
 #define MAX_SIM_FDS 64
 #define CONFIG_MAX_BYTES (64 * 1024)
 #define EXIT_BAD_CONFIG 125
+#define EXIT_PROTOCOL_ERROR 3
 
 enum sim_kind { SIM_NONE = 0, SIM_I2C, SIM_MEM };
 
@@ -95,6 +96,28 @@ static void setup(void) {
 
 __attribute__((constructor)) static void fesim_constructor(void) {
   setup();
+}
+
+/* A run whose bytes the model found wrong fails, whatever the program's own
+ * status: the program's output is flushed, the first error named, and the
+ * process ends with EXIT_PROTOCOL_ERROR. */
+__attribute__((destructor)) static void fesim_destructor(void) {
+  unsigned long errors = 0;
+  const char* first = NULL;
+  for (size_t i = 0; i < config.bus_count; i++) {
+    if (frontends[i].protocol_errors != 0 && first == NULL) first = frontends[i].first_error;
+    errors += frontends[i].protocol_errors;
+  }
+  if (errors == 0) return;
+  fflush(NULL);
+  char msg[256];
+  int n =
+      snprintf(msg, sizeof(msg), "fesim: %lu protocol error(s), the first: %s\n", errors, first);
+  if (n > 0) {
+    ssize_t ignored = write(2, msg, (size_t)n < sizeof(msg) ? (size_t)n : sizeof(msg) - 1);
+    (void)ignored;
+  }
+  _exit(EXIT_PROTOCOL_ERROR);
 }
 
 /* The simulated descriptor fd, or NULL. A descriptor closed behind our back
@@ -293,6 +316,7 @@ static void sim_fd_closing(int fd) {
   struct sim_fd* s = sim_fd_find(fd);
   if (s != NULL) {
     fesim_log("close %s", s->path);
+    if (s->kind == SIM_I2C) fesim_frontend_close(&frontends[s->bus_index]);
     s->kind = SIM_NONE;
   }
 }
@@ -369,6 +393,28 @@ EXPORT void* mmap64(void* addr, size_t len, int prot, int flags, int fd, off64_t
 EXPORT int munmap(void* addr, size_t len) {
   int rc = fesim_fp_unmap(addr, len);
   return rc != 1 ? rc : fesim_real_munmap(addr, len);
+}
+
+/* The wall clock (gettimeofday, CLOCK_REALTIME) jumps by clock_step seconds
+ * after its first read, as NTP or a user setting the date would make it; the
+ * monotonic clock runs on untouched. Not logged: wait loops read it often. */
+static void wall_clock_step(time_t* sec) {
+  static unsigned long reads;
+  setup();
+  if (config.clock_step != 0 && reads++ > 0) *sec += config.clock_step;
+}
+
+EXPORT int gettimeofday(struct timeval* restrict tv, void* restrict tz) {
+  int rc = fesim_real_gettimeofday(tv, tz);
+  if (rc == 0) wall_clock_step(&tv->tv_sec);
+  return rc;
+}
+
+EXPORT int clock_gettime(clockid_t clock, struct timespec* ts) {
+  int rc = fesim_real_clock_gettime(clock, ts);
+  if (rc == 0 && (clock == CLOCK_REALTIME || clock == CLOCK_REALTIME_COARSE))
+    wall_clock_step(&ts->tv_sec);
+  return rc;
 }
 
 /* Sleeps are logged, not slept: the probe's settling waits would otherwise

@@ -37,6 +37,8 @@ typedef void* (*mmap64_fn)(void*, size_t, int, int, int, off64_t);
 typedef int (*munmap_fn)(void*, size_t);
 typedef FILE* (*fopen_fn)(const char*, const char*);
 typedef int (*fclose_fn)(FILE*);
+typedef int (*gettimeofday_fn)(struct timeval*, void*);
+typedef int (*clock_gettime_fn)(clockid_t, struct timespec*);
 
 int fesim_real_open(const char* path, int flags, mode_t mode) {
   REAL(open_fn, open);
@@ -81,4 +83,14 @@ FILE* fesim_real_fopen(const char* path, const char* mode) {
 int fesim_real_fclose(FILE* stream) {
   REAL(fclose_fn, fclose);
   return real_fclose(stream);
+}
+
+int fesim_real_gettimeofday(struct timeval* tv, void* tz) {
+  REAL(gettimeofday_fn, gettimeofday);
+  return real_gettimeofday(tv, tz);
+}
+
+int fesim_real_clock_gettime(clockid_t clock, struct timespec* ts) {
+  REAL(clock_gettime_fn, clock_gettime);
+  return real_clock_gettime(clock, ts);
 }

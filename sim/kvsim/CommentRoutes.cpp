@@ -37,10 +37,9 @@ Reply handleCommentCreate(Context& ctx, const Call& call) {
 }
 
 Reply handleCommentList(Context& ctx, const Call& call) {
-  long index = parseCount(call.query.get("search_index", "0"), -1);
-  long count = parseCount(call.query.get("search_count", "20"), -1);
-  if (index < 0 || count < 0) return refusedReply(kErrBadParameter, "bad search_index or count");
-  if (count == 0) count = 20;
+  Paging page;
+  const std::string badPaging = readPaging(call.query, 20, page);
+  if (!badPaging.empty()) return badPagingReply(badPaging);
   return ctx.store.with([&](StoreData& d) {
     Content* c = d.content(call.segments[0]);
     if (c == nullptr || !c->uploaded) return textReply(404, "no such content\n");
@@ -49,8 +48,7 @@ Reply handleCommentList(Context& ctx, const Call& call) {
     }
     std::vector<const Comment*> comments = d.commentsOf(c->uid);
     XmlWriter w;
-    for (size_t i = static_cast<size_t>(index);
-         i < comments.size() && i < static_cast<size_t>(index + count); ++i) {
+    for (uint64_t i = page.index; i < comments.size() && i < page.index + page.count; ++i) {
       writeComment(w, d, *comments[i], ctx.base);
     }
     return okReply(w.str());

@@ -41,9 +41,9 @@ Reply handleFeeds(Context& ctx, const Call& call) {
   bool after = call.query.has("search_after");
   if (before == after) return refusedReply(kErrBadParameter, "give search_before or search_after");
   std::string position = call.query.get(before ? "search_before" : "search_after");
-  long count = parseCount(call.query.get("search_count", "30"), -1);
-  if (count < 0) return refusedReply(kErrBadParameter, "bad search_count");
-  if (count == 0) count = 30;
+  Paging page;
+  const std::string badPaging = readPaging(call.query, 30, page);
+  if (!badPaging.empty()) return badPagingReply(badPaging);
   std::string baseName = call.query.get("search_base", "created_time");
   Base base = Base::Created;
   if (baseName == "upload_time") {
@@ -89,7 +89,7 @@ Reply handleFeeds(Context& ctx, const Call& call) {
     std::sort(items.begin(), items.end(), [&](const Content* a, const Content* b) {
       return before ? keyOf(*b, base) < keyOf(*a, base) : keyOf(*a, base) < keyOf(*b, base);
     });
-    if (items.size() > static_cast<size_t>(count) + 1) items.resize(count + 1);
+    if (items.size() > page.count + 1) items.resize(static_cast<size_t>(page.count + 1));
     g->lastUsed = std::time(nullptr);
     XmlWriter w;
     writeFeedItems(w, d, items, ctx.base);

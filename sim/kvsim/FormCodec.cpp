@@ -1,6 +1,7 @@
 // Query and form decoding shared by every resource handler.
 #include "FormCodec.h"
 
+#include <cerrno>
 #include <cstdlib>
 
 namespace kvsim {
@@ -88,9 +89,40 @@ std::string Form::get(const std::string& name, const std::string& fallback) cons
 long parseCount(const std::string& text, long fallback) {
   if (text.empty()) return fallback;
   char* end = nullptr;
+  errno = 0;
   long value = std::strtol(text.c_str(), &end, 10);
-  if (end == text.c_str() || *end != '\0' || value < 0) return fallback;
+  if (end == text.c_str() || *end != '\0' || value < 0 || errno == ERANGE) return fallback;
   return value;
+}
+
+namespace {
+
+// Digits only, at most 4294967295.
+bool parseUint32(const std::string& text, uint64_t& value) {
+  if (text.empty() || text.size() > 10) return false;
+  uint64_t n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (n > UINT32_MAX) return false;
+  value = n;
+  return true;
+}
+
+}  // namespace
+
+std::string readPaging(const Form& query, uint32_t defaultCount, Paging& paging) {
+  paging.index = 0;
+  paging.count = 0;
+  if (query.has("search_index") && !parseUint32(query.get("search_index"), paging.index)) {
+    return "search_index";
+  }
+  if (query.has("search_count") && !parseUint32(query.get("search_count"), paging.count)) {
+    return "search_count";
+  }
+  if (paging.count == 0) paging.count = defaultCount;
+  return "";
 }
 
 }  // namespace kvsim

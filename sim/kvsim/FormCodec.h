@@ -2,6 +2,7 @@
 // them: empty pairs are skipped, "+" is a space and %XX is one byte.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -30,7 +31,20 @@ std::string percentDecode(const std::string& text);
 // Encodes every byte outside [A-Za-z0-9-._~] as %XX (upper-case hex).
 std::string percentEncode(const std::string& text);
 
-// Parses a decimal count; returns `fallback` for empty or non-numeric text.
+// Parses a decimal count; returns `fallback` for empty, non-numeric, negative
+// or out-of-range text.
 long parseCount(const std::string& text, long fallback);
+
+// The paging values of a list query. Each is at most 4294967295 (the
+// plug-in's UINT32), so index + count never overflows.
+struct Paging {
+  uint64_t index = 0;  // search_index, 0 when absent
+  uint64_t count = 0;  // search_count; absent or 0 means the list's default
+};
+
+// Reads search_index and search_count. Returns "" on success, else the name
+// of the first one that is present but not a decimal number from 0 to
+// 4294967295 (signs, blanks and empty values included).
+std::string readPaging(const Form& query, uint32_t defaultCount, Paging& paging);
 
 }  // namespace kvsim

@@ -32,11 +32,10 @@ std::string personOf(const Call& call) {
 }  // namespace
 
 Reply handleGroupList(Context& ctx, const Call& call) {
-  long index = parseCount(call.query.get("search_index", "0"), -1);
-  long count = parseCount(call.query.get("search_count", "10"), -1);
+  Paging page;
+  const std::string badPaging = readPaging(call.query, 10, page);
+  if (!badPaging.empty()) return badPagingReply(badPaging);
   std::string sort = call.query.get("option_sort", "alphabetical");
-  if (index < 0 || count < 0) return refusedReply(kErrBadParameter, "bad search_index or count");
-  if (count == 0) count = 10;
   if (sort != "alphabetical" && sort != "created_time" && sort != "recent_used") {
     return refusedReply(kErrBadParameter, "bad option_sort");
   }
@@ -55,7 +54,8 @@ Reply handleGroupList(Context& ctx, const Call& call) {
       return a->name != b->name ? a->name < b->name : a->uid < b->uid;
     });
     // Positions 0 up to index+count, and one more as the sign of a further page.
-    size_t take = std::min(groups.size(), static_cast<size_t>(index + count + 1));
+    size_t take =
+        static_cast<size_t>(std::min<uint64_t>(groups.size(), page.index + page.count + 1));
     XmlWriter w;
     for (size_t i = 0; i < take; ++i) writeGroup(w, d, *groups[i], ctx.base);
     return okReply(w.str());

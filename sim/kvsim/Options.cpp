@@ -19,6 +19,12 @@ std::string usageText() {
          "  --fault RULE        inject a fault, RULE as for POST /admin/fault, e.g.\n"
          "                      'kind=latency&path=feeds&ms=500&count=2' (repeatable)\n"
          "  --exit-after S      stop by itself after S seconds\n"
+         "  --tls-cert FILE     serve https with this PEM certificate (chain); needs --tls-key\n"
+         "  --tls-key FILE      the certificate's PEM private key; needs --tls-cert\n"
+         "  --max-body-bytes N  answer 413 to a request body over N bytes, unread\n"
+         "                      (default " +
+         std::to_string(kDefaultMaxBodyBytes) +
+         ")\n"
          "  --help              show this text\n";
 }
 
@@ -36,9 +42,9 @@ int parseOptions(int argc, char** argv, Options& options, std::string& error) {
       options.config.seed = false;
       continue;
     }
-    static const char* const kWithValue[] = {"--port",    "--app-id", "--auth-token", "--duid",
-                                             "--app-token", "--accounts", "--log", "--fault",
-                                             "--exit-after"};
+    static const char* const kWithValue[] = {
+        "--port", "--app-id", "--auth-token", "--duid",     "--app-token", "--accounts",
+        "--log",  "--fault",  "--exit-after", "--tls-cert", "--tls-key",   "--max-body-bytes"};
     bool takesValue = false;
     for (const char* f : kWithValue) takesValue = takesValue || flag == f;
     if (!takesValue) {
@@ -57,6 +63,17 @@ int parseOptions(int argc, char** argv, Options& options, std::string& error) {
         return 2;
       }
       (flag == "--port" ? options.port : options.exitAfterSeconds) = static_cast<int>(n);
+    } else if (flag == "--max-body-bytes") {
+      long n = parseCount(value, -1);
+      if (n <= 0) {
+        error = "bad value for " + flag + ": " + value;
+        return 2;
+      }
+      options.config.maxBodyBytes = static_cast<size_t>(n);
+    } else if (flag == "--tls-cert") {
+      options.config.tlsCertPath = value;
+    } else if (flag == "--tls-key") {
+      options.config.tlsKeyPath = value;
     } else if (flag == "--app-id") {
       single.appId = value;
       singleGiven = true;
@@ -81,6 +98,10 @@ int parseOptions(int argc, char** argv, Options& options, std::string& error) {
       }
       options.config.faults.push_back(rule);
     }
+  }
+  if (options.config.tlsCertPath.empty() != options.config.tlsKeyPath.empty()) {
+    error = "--tls-cert and --tls-key go together";
+    return 2;
   }
   if (!accountsFile.empty()) {
     if (singleGiven) {

@@ -18,7 +18,8 @@ struct Options {
 std::string usageText();
 
 // Parses argv. Returns 0 on success, 2 with `error` set for an unknown flag,
-// a missing or bad value, or an unreadable accounts file.
+// a missing or bad value, --tls-cert without --tls-key or the reverse, or an
+// unreadable accounts file.
 int parseOptions(int argc, char** argv, Options& options, std::string& error);
 
 }  // namespace kvsim

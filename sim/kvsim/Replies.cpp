@@ -23,8 +23,12 @@ Reply failReply(const std::string& desc) {
   return r;
 }
 
-Reply refusedReply(const std::string& code, const std::string& desc) {
-  return textReply(403, "Error=" + code + "\nDescription=" + desc + "\n");
+Reply refusedReply(const std::string& code, const std::string& desc, int status) {
+  return textReply(status, "Error=" + code + "\nDescription=" + desc + "\n");
+}
+
+Reply badPagingReply(const std::string& name) {
+  return refusedReply(kErrBadParameter, "bad " + name, 400);
 }
 
 Reply textReply(int status, const std::string& text) {

@@ -26,7 +26,7 @@ std::string formatLogLine(const LogEntry& e) {
   return e.method + " " + field(e.path) + " query=" + field(e.query) + " app_id=" + field(e.appId) +
          " duid=" + field(e.duid) + " sig=" + field(e.signature) +
          " appToken=" + (e.appToken ? "yes" : "no") + " body=" + std::to_string(e.bodySize) +
-         " code=" + field(e.code) + " fault=" + field(e.fault);
+         " code=" + field(e.code) + " fault=" + field(e.fault) + " scheme=" + field(e.scheme);
 }
 
 bool RequestLog::open(const std::string& path) {

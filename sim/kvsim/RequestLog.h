@@ -20,10 +20,11 @@ struct LogEntry {
   size_t bodySize = 0;
   std::string code;      // HTTP code, or "drop"
   std::string fault;     // injected fault kinds, "" when none
+  std::string scheme;    // "http" or "https": how the request arrived
 };
 
 // Formats an entry as the log line (without the line feed):
-// METHOD PATH query=Q app_id=A duid=D sig=S appToken=yes|no body=N code=C fault=F
+// METHOD PATH query=Q app_id=A duid=D sig=S appToken=yes|no body=N code=C fault=F scheme=S
 // Empty values are written as "-"; spaces in values as "%20".
 std::string formatLogLine(const LogEntry& entry);
 

@@ -52,8 +52,10 @@ struct Reply {
 Reply okReply(const std::string& dataXml, const std::string& desc = "ok");
 // 200 with a "fail" envelope (a service-level failure) and an empty "data".
 Reply failReply(const std::string& desc);
-// 403 with the plain-text body "Error=CODE" and a description line.
-Reply refusedReply(const std::string& code, const std::string& desc);
+// 403 (or `status`) with the plain-text body "Error=CODE" and a description line.
+Reply refusedReply(const std::string& code, const std::string& desc, int status = 403);
+// 400 "Error=105" for a paging value out of range (see readPaging).
+Reply badPagingReply(const std::string& name);
 // Any code with a plain-text body.
 Reply textReply(int status, const std::string& text);
 

@@ -115,6 +115,20 @@ std::string rawQuery(const httplib::Request& req) {
   return q == std::string::npos ? std::string() : req.target.substr(q + 1);
 }
 
+// The log line's fields that the request alone gives.
+LogEntry entryOf(const httplib::Request& req) {
+  LogEntry entry;
+  entry.method = req.method;
+  entry.path = req.path;
+  entry.query = rawQuery(req);
+  entry.appToken = req.has_header("appToken");
+  entry.bodySize = req.has_header("Content-Length")
+                       ? std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10)
+                       : req.body.size();
+  entry.scheme = req.ssl != nullptr ? "https" : "http";
+  return entry;
+}
+
 bool isLoopback(const std::string& addr) {
   return startsWith(addr, "127.") || addr == "::1" || startsWith(addr, "::ffff:127.");
 }
@@ -192,7 +206,11 @@ void sendReply(const Reply& reply, const FaultPlan& plan, httplib::Response& res
 }  // namespace
 
 Server::Server(ServerConfig config)
-    : accounts_(std::move(config.accounts)), logPath_(std::move(config.logPath)) {
+    : accounts_(std::move(config.accounts)),
+      logPath_(std::move(config.logPath)),
+      tlsCertPath_(std::move(config.tlsCertPath)),
+      tlsKeyPath_(std::move(config.tlsKeyPath)),
+      maxBodyBytes_(config.maxBodyBytes) {
   if (accounts_.empty()) accounts_.add(AccountList::defaultAccount());
   for (FaultRule& rule : config.faults) faults_.add(rule);
   const bool seed = config.seed;
@@ -215,12 +233,34 @@ int Server::start(int port, std::string& error) {
   }
   // A client that goes away mid-answer must not kill the process.
   std::signal(SIGPIPE, SIG_IGN);
-  http_ = std::make_unique<httplib::Server>();
+  const bool tls = !tlsCertPath_.empty() || !tlsKeyPath_.empty();
+  if (tls) {
+    auto https = std::make_unique<httplib::SSLServer>(tlsCertPath_.c_str(), tlsKeyPath_.c_str());
+    if (!https->is_valid()) {
+      error = "cannot load TLS certificate " + tlsCertPath_ + " with key " + tlsKeyPath_;
+      return -1;
+    }
+    http_ = std::move(https);
+  } else {
+    http_ = std::make_unique<httplib::Server>();
+  }
   http_->new_task_queue = [] { return new httplib::ThreadPool(16); };
   http_->set_keep_alive_timeout(2);
   // Headers and body go out in separate writes; with Nagle the body waits
   // for the client's delayed ACK (tens of milliseconds per request).
   http_->set_tcp_nodelay(true);
+  // Bodies over the cap, or of unknown length, are refused before a byte of
+  // them is read: at "Expect: 100-continue" (so a client such as curl never
+  // sends them), else before routing. The library's own cap stays as a floor.
+  http_->set_payload_max_length(maxBodyBytes_);
+  http_->set_expect_100_continue_handler(
+      [this](const httplib::Request& req, httplib::Response& res) {
+        return refuseBody(req, res) ? res.status : 100;
+      });
+  http_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+    return refuseBody(req, res) ? httplib::Server::HandlerResponse::Handled
+                                : httplib::Server::HandlerResponse::Unhandled;
+  });
   auto handler = [this](const httplib::Request& req, httplib::Response& res) { handle(req, res); };
   http_->Get(".*", handler);
   http_->Post(".*", handler);
@@ -237,7 +277,7 @@ int Server::start(int port, std::string& error) {
     http_.reset();
     return -1;
   }
-  base_ = "http://127.0.0.1:" + std::to_string(port_);
+  base_ = (tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_);
   thread_ = std::thread([this] { http_->listen_after_bind(); });
   for (int i = 0; i < 400 && !http_->is_running(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -249,6 +289,38 @@ void Server::stop() {
   stopping_ = true;
   if (http_) http_->stop();
   if (thread_.joinable()) thread_.join();
+}
+
+bool Server::refuseBody(const httplib::Request& req, httplib::Response& res) {
+  // The library reads a body that comes without a Content-Length (chunked,
+  // or up to the end of the connection) with no limit at all.
+  const bool carriesBody = req.method == "POST" || req.method == "PUT" || req.method == "PATCH" ||
+                           req.method == "DELETE";
+  const bool unknownLength =
+      carriesBody && (req.has_header("Transfer-Encoding") || !req.has_header("Content-Length"));
+  const unsigned long long length =
+      std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10);
+  if (!unknownLength && length <= maxBodyBytes_) return false;
+  Reply reply =
+      unknownLength
+          ? textReply(411, "a request body needs a Content-Length\n")
+          : textReply(413, "request body over " + std::to_string(maxBodyBytes_) + " bytes\n");
+  if (!startsWith(req.path, "/admin/")) {
+    LogEntry entry = entryOf(req);
+    entry.code = std::to_string(reply.status);
+    log_.write(entry);
+  }
+  // The body stays unread, so the connection must not carry another request:
+  // a provider that returns false after the whole answer makes the library
+  // close it.
+  res.status = reply.status;
+  auto text = std::make_shared<const std::string>(reply.body);
+  res.set_content_provider(text->size(), reply.contentType,
+                           [text](size_t offset, size_t, httplib::DataSink& sink) {
+                             sink.write(text->data() + offset, text->size() - offset);
+                             return false;
+                           });
+  return true;
 }
 
 void Server::handle(const httplib::Request& req, httplib::Response& res) {
@@ -266,14 +338,7 @@ void Server::handle(const httplib::Request& req, httplib::Response& res) {
     return;
   }
 
-  LogEntry entry;
-  entry.method = req.method;
-  entry.path = req.path;
-  entry.query = rawQuery(req);
-  entry.appToken = req.has_header("appToken");
-  entry.bodySize = req.has_header("Content-Length")
-                       ? std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10)
-                       : req.body.size();
+  LogEntry entry = entryOf(req);
 
   int routeStatus = 404;
   const Route* route = findRoute(req.method, req.path, call.segments, routeStatus);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <thread>
@@ -22,11 +23,18 @@ struct Response;
 
 namespace kvsim {
 
+// Largest request body kvsim reads (--max-body-bytes): ample for any photo,
+// small enough that a runaway client cannot take the host's memory.
+constexpr size_t kDefaultMaxBodyBytes = size_t{64} << 20;
+
 struct ServerConfig {
   AccountList accounts;           // empty: the default account
   bool seed = true;               // start with the default family
   std::string logPath;            // "" keeps the log in memory only
   std::vector<FaultRule> faults;  // rules active from the start
+  std::string tlsCertPath;        // with tlsKeyPath (PEM files): serve https
+  std::string tlsKeyPath;
+  size_t maxBodyBytes = kDefaultMaxBodyBytes;  // larger bodies answer 413 unread
 };
 
 class Server {
@@ -36,14 +44,16 @@ class Server {
   Server(const Server&) = delete;
   Server& operator=(const Server&) = delete;
 
-  // Binds 127.0.0.1:`port` (0: a free port) and serves on a thread of its
-  // own. Ignores SIGPIPE process-wide. Returns the bound port, or -1 when
-  // binding or opening the log fails (`error` says why).
+  // Binds 127.0.0.1:`port` (0: a free port) and serves http, or https with
+  // the configured certificate, on a thread of its own. Ignores SIGPIPE
+  // process-wide. Returns the bound port, or -1 when the certificate or key
+  // cannot be loaded, or binding or opening the log fails (`error` says why).
   int start(int port, std::string& error);
   // Stops serving and waits for the server thread; safe to call twice.
   void stop();
 
-  // "http://127.0.0.1:PORT" once started.
+  // "http://127.0.0.1:PORT" or "https://127.0.0.1:PORT" once started; the
+  // base of every URL written into answers.
   const std::string& baseUrl() const { return base_; }
   Store& store() { return store_; }
   Faults& faults() { return faults_; }
@@ -52,12 +62,18 @@ class Server {
 
  private:
   void handle(const httplib::Request& req, httplib::Response& res);
+  // Answers 413 (body over the cap) or 411 (body of unknown length) before
+  // the library reads the body; true when it did.
+  bool refuseBody(const httplib::Request& req, httplib::Response& res);
 
   AccountList accounts_;
   Store store_;
   Faults faults_;
   RequestLog log_;
   std::string logPath_;
+  std::string tlsCertPath_;
+  std::string tlsKeyPath_;
+  size_t maxBodyBytes_;
   std::string base_;
   int port_ = -1;
   std::atomic<bool> stopping_{false};

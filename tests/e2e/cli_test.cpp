@@ -35,7 +35,7 @@ TEST(Cli, UsageErrorsExitWithTwoAndAMessage) {
 TEST(Cli, HelpListsCommandsAndExitsWithZero) {
   ProcessResult run = runProcess({kKvhostPath, "--help"}, 10000);
   EXPECT_EQ(run.exitCode, 0);
-  for (const char* part : {"usage: kvhost", "comment-delete UID", "--cancel-after MS",
+  for (const char* part : {"usage: kvhost", "comment-delete UID", "--cancel-after MS", "ca_file",
                            "fetch URL [--out FILE]", "Exit status: 0"})
     EXPECT_NE(run.out.find(part), std::string::npos) << part;
 }

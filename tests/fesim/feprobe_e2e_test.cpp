@@ -3,6 +3,7 @@
 // the front processor, as fesim logs them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -128,6 +129,14 @@ TEST(FeprobeCommandLine, ShutdownTimeoutFileSetsTheSettlingWait) {
       {"sysfs_timeout=0x10\\n", "waiting for 17 seconds\n", "sleep 17"},
       {"sysfs_timeout=0\\n", "waiting for 1 seconds\n", "sleep 1"},
       {"sysfs_timeout=", "waiting for 1 seconds\n", "sleep 1"},  // empty file: getline fails
+      // Taken within 0 to 3600 s, whatever the file says and whatever the word size.
+      {"sysfs_timeout=-5\\n", "waiting for 1 seconds\n", "sleep 1"},
+      {"sysfs_timeout=3600\\n", "waiting for 3601 seconds\n", "sleep 3601"},
+      {"sysfs_timeout=3601\\n", "waiting for 3601 seconds\n", "sleep 3601"},
+      {"sysfs_timeout=2147483647\\n", "waiting for 3601 seconds\n", "sleep 3601"},
+      {"sysfs_timeout=99999999999\\n", "waiting for 3601 seconds\n", "sleep 3601"},
+      {"sysfs_timeout=999999999999999999999\\n", "waiting for 3601 seconds\n", "sleep 3601"},
+      {"sysfs_timeout=-999999999999999999999\\n", "waiting for 1 seconds\n", "sleep 1"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.config);
@@ -195,6 +204,14 @@ TEST(FeprobeCommandLine, UnknownOptionPrintsGetoptMessageAndUsageAndExitsOne) {
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("bogus"), std::string::npos) << r.err;
   EXPECT_NE((r.out + r.err).find("\t--if=val\t(default: 36166667)\n"), std::string::npos);
+  EXPECT_TRUE(r.log.empty());
+}
+
+TEST(FeprobeCommandLine, ValueThatDoesNotFitItsFieldIsRefusedBeforeTheBus) {
+  ProbeRun r = RunProbe("", {"--scan", "--test=8"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "option --test: 8 is out of range (0 to 7)\n");
   EXPECT_TRUE(r.log.empty());
 }
 
@@ -270,13 +287,25 @@ TEST(FeprobeInit, InitWritesTheTwentySevenStepsInOrder) {
   EXPECT_EQ(Concat(r.log), Concat(want));
 }
 
-TEST(FeprobeInit, FailingInitStepReportsAndExitsOne) {
+TEST(FeprobeInit, FailingInitStepReportsItsTrueErrorAndExitsOne) {
   // Transfer 1 is the identification, 2 is step 1, 3 is step 2's read of 0x3B.
-  ProbeRun r = RunProbe("nak_at=3\n", {"--init"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("tda10046_init: "), std::string::npos) << r.err;
-  EXPECT_EQ(r.log.back(), "i2c w 08 3b nak");
-  EXPECT_EQ(Count(r.log, "i2c w 08 2d f0"), 0);
+  struct Case {
+    const char* config;
+    const char* err;
+  } cases[] = {
+      {"nak_at=3\n",
+       "i2c_transfer: No such device or address\ntda10046_init: No such device or address\n"},
+      {"short_at=3\n",
+       "i2c_transfer: 1 of 2 messages transferred\ntda10046_init: Input/output error\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.config);
+    ProbeRun r = RunProbe(c.config, {"--init"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.log.back(), c.config[0] == 'n' ? "i2c w 08 3b nak" : "i2c r 08 ff");
+    EXPECT_EQ(Count(r.log, "i2c w 08 2d f0"), 0);
+  }
 }
 
 // ---------------------------------------------------- single-frequency mode
@@ -343,19 +372,23 @@ TEST(FeprobeSingle, PllMessageCarriesTheEightMegahertzBitInsideTheGate) {
 }
 
 TEST(FeprobeSingle, TunerOptionsReachTheTunerMessage) {
+  // The simulated tuner is told the same settings, so it checks the bytes.
   struct Case {
     Lines args;
+    const char* config;
     const char* pll;
   } cases[] = {
-      {{"--cp=7", "--test=0"}, "i2c w 60 0b f5 c2 ec"},  // fixed pump, no test bits
-      {{"--test=3"}, "i2c w 60 0b f5 da 6c"},
-      {{"--step-size=62500"}, "i2c w 60 1f e3 c8 6c"},  // N 8163, ratio code 0
+      {{"--cp=7", "--test=0"},
+       "cp=7\ntest=0\n",
+       "i2c w 60 0b f5 c2 ec"},  // fixed pump, no test bits
+      {{"--test=3"}, "test=3\n", "i2c w 60 0b f5 da 6c"},
+      {{"--step-size=62500"}, "step=62500\n", "i2c w 60 1f e3 c8 6c"},  // N 8163, ratio code 0
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.pll);
     Lines args = {"--freq=474000000", "--bandwidth=8000000"};
     args.insert(args.end(), c.args.begin(), c.args.end());
-    ProbeRun r = RunProbe("", args);
+    ProbeRun r = RunProbe(c.config, args);
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(LinesStartingWith(r.log, "i2c w 60"), Lines{c.pll});
   }
@@ -497,11 +530,11 @@ TEST(FeprobeScan, ScanBands80StopsAtFortyEightMegahertzWithoutResultOrTiming) {
   EXPECT_EQ(Count(r.log, "close /dev/i2c-0"), 0);
 }
 
-TEST(FeprobeScan, ScanBandsZeroExitsOneSilentlyAfterIdentifying) {
+TEST(FeprobeScan, ScanBandsZeroExitsOneAfterIdentifyingSayingWhy) {
   ProbeRun r = RunProbe("", {"--scan", "--scan-bands=0"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, kWait1);
-  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.err, "scan-bands 0x0 selects no band\n");
   ASSERT_FALSE(r.log.empty());
   EXPECT_EQ(r.log.back(), "i2c r 08 46");
 }
@@ -566,6 +599,131 @@ TEST(FeprobeScan, ChipWhoseCounterNeverCountsEndsLockWaitWithinBound) {
   EXPECT_EQ(r.out.find("scan took"), std::string::npos);
   EXPECT_LT(r.seconds, 10.0);
   EXPECT_EQ(TunedKhz(r.log), std::vector<long>{474000});
+}
+
+// A scan or tuning that stops for a reason the tool used to keep to itself
+// names it in one line; the output and the status stay.
+TEST(FeprobeScan, SilentStopsSayWhyInOneLine) {
+  const char kPump[] = "no automatic charge pump for oscillator frequency ";
+  struct Case {
+    const char* config;
+    Lines args;
+    std::string err;
+  } cases[] = {
+      {"",
+       {"--scan", "--scan-bands=0x1", "--verbose"},  // 50.5 MHz: oscillator 86.67 MHz
+       std::string(kPump) + "86666667 Hz (87 to 895 MHz)\n"},
+      {"",
+       {"--freq=474", "--bandwidth=8000000"},  // 474 Hz
+       std::string(kPump) + "36167141 Hz (87 to 895 MHz)\n"},
+      {"cp=3\n",
+       {"--freq=870", "--cp=3"},
+       "frequency 870000000 Hz outside the tuner's bands (49 to 861 MHz)\n"},
+      {"", {"--inversion=2"}, "invalid inversion: 2\n"},
+      {"", {"--modulation=32"}, "invalid modulation: 32\n"},
+      {"", {"--bandwidth=1000000"}, "invalid bandwidth: 1000000\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    ProbeRun r = RunProbe(c.config, c.args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, kWait1);
+    EXPECT_EQ(r.err, c.err);
+  }
+}
+
+// The whole default scan against transmitters with every offset code and
+// every value of every parameter: the model checks each tuner message (for
+// the settings given), each acquisition's offset code, each write-back of a
+// locked channel's parameters and the gate after each tuner access; any
+// mismatch fails the run (status 3).
+TEST(FeprobeScan, DefaultScanBytesMatchTheModelForEverySetting) {
+  const std::string channels =
+      "channel=177500000 7000000\n"
+      "channel=191500000 7000000 offset=1 mode=8k guard=1/16 mod=qam16 hier=1 hp=2/3 lp=3/4\n"
+      "channel=212500000 7000000 offset=6 guard=1/8 mod=qam64 hier=2 hp=3/4 lp=5/6 inv=on\n"
+      "channel=474000000 8000000 offset=2 mode=8k guard=1/4 hier=4 hp=5/6 lp=7/8\n"
+      "channel=506000000 8000000 offset=3 mod=qam64 hp=7/8\n"
+      "channel=586000000 8000000 offset=4 mode=8k guard=1/8\n"
+      "channel=610000000 8000000 offset=5 mod=qam16 lp=2/3\n"
+      "channel=690000000 8000000 offset=3 lock=no\n"
+      "channel=794000000 8000000 mode=8k mod=qam16 hp=2/3\n"
+      "channel=858000000 8000000 offset=2 hier=1\n";
+  std::vector<long> tuned;
+  const std::vector<std::pair<long, long>> retunes = {
+      {191500, 191667}, {212500, 212000}, {474000, 473833}, {506000, 506333},
+      {586000, 585667}, {610000, 610500}, {690000, 690333}, {858000, 857833}};
+  for (long f : Join({Raster(177500, 226500, 7000), Raster(474000, 602000, 8000),
+                      Raster(610000, 858000, 8000)})) {
+    tuned.push_back(f);
+    for (const auto& r : retunes)
+      if (r.first == f) tuned.push_back(r.second);
+  }
+  struct Case {
+    Lines args;
+    const char* settings;
+  } cases[] = {
+      {{}, ""},
+      {{"--cp=6"}, "cp=6\n"},
+      {{"--test=0"}, "test=0\n"},
+      {{"--test=7", "--cp=1"}, "test=7\ncp=1\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.settings);
+    Lines args = {"--scan", "--verbose"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    ProbeRun r = RunProbe(channels + c.settings, args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(TunedKhz(r.log), tuned);
+    Lines out = SplitLines(r.out);
+    EXPECT_EQ(std::count_if(out.begin(), out.end(),
+                            [](const std::string& l) { return l.rfind("OK ", 0) == 0; }),
+              9);
+    EXPECT_TRUE(LinesStartingWith(r.log, "protocol error").empty());
+  }
+  // The check is live: told other test bits, the model refuses every message.
+  ProbeRun wrong = RunProbe(channels + "test=2\n", {"--scan"});
+  EXPECT_EQ(wrong.status, 3);
+  EXPECT_EQ(LinesStartingWith(wrong.log, "protocol error: tuner byte 2 ca, expected d2").size(),
+            tuned.size());
+  EXPECT_EQ(wrong.err.rfind("fesim: 65 protocol error(s), the first: tuner byte 2 ca", 0), 0u)
+      << wrong.err;
+}
+
+// A wall-clock step (NTP at boot, a user setting the date) in the middle of a
+// wait: the waits and the scan's time run on the monotonic clock.
+TEST(FeprobeClock, WallClockStepNeitherEndsAWaitNorMakesTimeNegative) {
+  const std::string lock = "lock_delay=5\nchannel=474000000 8000000\n";
+  const Lines single = {"--freq=474000000", "--bandwidth=8000000"};
+  struct Case {
+    const char* what;
+    std::string config;
+    Lines args;
+    bool front_processor;
+  } cases[] = {
+      {"forward in the lock wait", "clock_step=7200\n" + lock, single, false},
+      {"backward in the lock wait", "clock_step=-7200\n" + lock, single, false},
+      {"backward across a scan",
+       "clock_step=-7200\n" + lock,
+       {"--scan", "--scan-bands=0x20"},
+       false},
+      {"forward while the processor is busy",
+       "clock_step=7200\nfp_busy=200\n",
+       {"--hw-reset"},
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.front_processor && !FESIM_FP_TRAPS) continue;
+    ProbeRun r = RunProbe(c.config, c.args, "\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    if (c.args[0] == "--scan") {
+      EXPECT_NE(r.out.find("\nOK 474000 "), std::string::npos) << r.out;
+      EXPECT_TRUE(EndsWithScanTook(r.out)) << r.out;
+    }
+  }
 }
 
 // -------------------------------------------------------- hardware reset

@@ -75,15 +75,24 @@ struct Chip {
     return out;
   }
   uint8_t Reg(uint8_t reg) { return Read(reg, 1)[0]; }
-  // Bandwidth bytes, gated tuner message, restart: what the probe does per tuning.
-  void Tune(std::vector<uint8_t> bandwidth, std::vector<uint8_t> pll) {
+  // Bandwidth bytes, gated tuner message, acquisition with an offset code,
+  // restart: what the probe does per tuning.
+  void Tune(std::vector<uint8_t> bandwidth, std::vector<uint8_t> pll, unsigned code = 7) {
     bandwidth.insert(bandwidth.begin(), 0x31);
     ASSERT_EQ(Write(FESIM_DEMOD_ADDR, bandwidth), 0);
     ASSERT_EQ(Write(FESIM_DEMOD_ADDR, {0x07, 0x02}), 0);
     ASSERT_EQ(Write(FESIM_PLL_ADDR, pll), 0);
     ASSERT_EQ(Write(FESIM_DEMOD_ADDR, {0x07, 0x00}), 0);
+    uint8_t acq1 = static_cast<uint8_t>((code >> 2) << 7);
+    uint8_t acq2 = static_cast<uint8_t>((code << 6) & 0xff);
+    ASSERT_EQ(Write(FESIM_DEMOD_ADDR, {0x01, 0x97, acq1, acq2}), 0);
     ASSERT_EQ(Write(FESIM_DEMOD_ADDR, {0x01, 0xd7}), 0);
     ASSERT_EQ(Write(FESIM_DEMOD_ADDR, {0x10, 0x00}), 0);
+  }
+  // The protocol errors so far: none, or the count and the first one.
+  std::string Errors() const {
+    if (fe.protocol_errors == 0) return "";
+    return std::to_string(fe.protocol_errors) + ": " + fe.first_error;
   }
 
   fesim_config cfg;
@@ -96,6 +105,7 @@ const std::vector<uint8_t> kBw6 = {0x7b, 0x2e, 0x11, 0xf0, 0xd2};
 const std::vector<uint8_t> kPll474 = {0x0b, 0xf5, 0xca, 0x6c};      // N 3061
 const std::vector<uint8_t> kPll474p167 = {0x0b, 0xf6, 0xca, 0x6c};  // N 3062
 const std::vector<uint8_t> kPll474p333 = {0x0b, 0xf7, 0xca, 0x6c};  // N 3063
+const std::vector<uint8_t> kPll474m167 = {0x0b, 0xf4, 0xca, 0x6c};  // N 3060
 
 // ------------------------------------------------------------------ config
 
@@ -123,7 +133,7 @@ TEST(FesimConfig, KeysSetTheirFields) {
   fesim_config cfg = Parse(
       "bus=2 both\nbus=5 slash\nid=0x00\nasleep=1\nif=36000000\ncounter=stuck\n"
       "lock_delay=3\nnak_at=12\nnak_addr=0x60\nshort_at=7\nmem=denied\nfp_busy=always\n"
-      "fp_ready_after=never\nsysfs_timeout=300\\n\n");
+      "fp_ready_after=never\nsysfs_timeout=300\\n\ncp=5\ntest=0\nstep=62500\nclock_step=-3600\n");
   ASSERT_EQ(cfg.bus_count, 2u);  // the first bus line replaces the default bus 0
   EXPECT_EQ(cfg.buses[0].number, 2u);
   EXPECT_EQ(cfg.buses[0].nodes, unsigned{FESIM_NODE_DASH | FESIM_NODE_SLASH});
@@ -142,6 +152,10 @@ TEST(FesimConfig, KeysSetTheirFields) {
   EXPECT_EQ(cfg.fp_ready_after, -1);
   EXPECT_EQ(cfg.sysfs_present, 1);
   EXPECT_EQ(std::string(cfg.sysfs_text, cfg.sysfs_len), "300\n");
+  EXPECT_EQ(cfg.tuner.cp, 5u);
+  EXPECT_EQ(cfg.tuner.test, 0u);
+  EXPECT_EQ(cfg.tuner.step, 62500u);
+  EXPECT_EQ(cfg.clock_step, -3600);
 }
 
 TEST(FesimConfig, BadLinesAreRefusedWithTheirLineNumber) {
@@ -161,6 +175,9 @@ TEST(FesimConfig, BadLinesAreRefusedWithTheirLineNumber) {
       {"bus=1 backslash\n", "line 1:"},
       {"nak_at=12abc\n", "line 1:"},
       {"sysfs_timeout=bad\\q\n", "line 1:"},
+      {"cp=8\n", "line 1:"},
+      {"step=100000\n", "line 1:"},
+      {"clock_step=-\n", "line 1:"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
@@ -263,6 +280,155 @@ TEST(FesimRegisters, RestartBitClearsItself) {
   Chip chip("");
   ASSERT_EQ(chip.Write(FESIM_DEMOD_ADDR, {0x01, 0xd7}), 0);
   EXPECT_EQ(chip.Reg(0x01), 0x97);
+}
+
+// -------------------------------------------------------- protocol checks
+
+TEST(FesimProtocol, TunerTakesOnlyFourByteMessages) {
+  Chip chip("");
+  ASSERT_EQ(chip.Write(FESIM_DEMOD_ADDR, {0x07, 0x02}), 0);
+  EXPECT_EQ(chip.Write(FESIM_PLL_ADDR, {0x0b, 0xf5, 0xca}), -1);
+  EXPECT_EQ(chip.Write(FESIM_PLL_ADDR, {0x0b, 0xf5, 0xca, 0x6c, 0x8c}), -1);
+  EXPECT_FALSE(chip.fe.tuned);
+}
+
+// Bytes 0, 2 and 3 against the tuner's tables for the frequency the divider
+// tunes, the channel bandwidth timed and the configured settings.
+TEST(FesimProtocol, TunerControlBytesMatchTheFrequencyAndSettings) {
+  struct Case {
+    const char* what;
+    const char* config;
+    std::vector<uint8_t> bw;
+    std::vector<uint8_t> pll;
+    const char* error;
+  } cases[] = {
+      {"474 MHz, 8 MHz channel", "", kBw8, kPll474, ""},
+      {"474 MHz, 7 MHz channel", "", kBw7, {0x0b, 0xf5, 0xca, 0x64}, ""},
+      {"177.5 MHz: band 2, pump 3", "", kBw7, {0x05, 0x02, 0xca, 0x62}, ""},
+      {"160 MHz: band 1, pump 6", "", kBw7, {0x04, 0x99, 0xca, 0xc1}, ""},
+      {"8 MHz bit missing",
+       "",
+       kBw8,
+       {0x0b, 0xf5, 0xca, 0x64},
+       "1: tuner byte 3 64, expected 6c for 474000000 Hz"},
+      {"band 2 at 474 MHz",
+       "",
+       kBw8,
+       {0x0b, 0xf5, 0xca, 0x6a},
+       "1: tuner byte 3 6a, expected 6c for 474000000 Hz"},
+      {"pump 5 at 474 MHz",
+       "",
+       kBw8,
+       {0x0b, 0xf5, 0xca, 0xac},
+       "1: tuner byte 3 ac, expected 6c for 474000000 Hz"},
+      {"configured pump", "cp=5", kBw8, {0x0b, 0xf5, 0xca, 0xac}, ""},
+      {"configured pump not sent", "cp=5", kBw8, kPll474,
+       "1: tuner byte 3 6c, expected ac for 474000000 Hz"},
+      {"test bits",
+       "",
+       kBw8,
+       {0x0b, 0xf5, 0xc2, 0x6c},
+       "1: tuner byte 2 c2, expected ca (test bits 1, step 166667 Hz)"},
+      {"configured test bits", "test=0", kBw8, {0x0b, 0xf5, 0xc2, 0x6c}, ""},
+      {"ratio of another step", "step=62500", kBw8, kPll474,
+       "1: tuner byte 2 ca, expected c8 (test bits 1, step 62500 Hz)"},
+      {"divider bit 15", "", kBw8, {0x8b, 0xf5, 0xca, 0x6c}, "1: tuner byte 0 8b has bit 7 set"},
+      {"48 MHz",
+       "",
+       kBw6,
+       {0x01, 0xf9, 0xca, 0x61},
+       "1: tuner message for 48000000 Hz, outside every band"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Chip chip(c.config);
+    chip.Tune(c.bw, c.pll);
+    EXPECT_EQ(chip.Errors(), c.error);
+  }
+}
+
+TEST(FesimProtocol, AcquisitionCarriesTheOffsetCodeTheChipReported) {
+  struct Tuning {
+    std::vector<uint8_t> pll;
+    unsigned code;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Tuning> tunings;
+    const char* error;
+  } cases[] = {
+      {"nominal, then the reported code at its offset", {{kPll474, 7}, {kPll474p167, 1}}, ""},
+      {"a code on the first tuning",
+       {{kPll474, 1}},
+       "1: acquisition 97 00 40, expected 97 80 c0 (offset code 7)"},
+      {"no code on the retune",
+       {{kPll474, 7}, {kPll474p167, 7}},
+       "1: acquisition 97 80 c0, expected 97 00 40 (offset code 1)"},
+      {"retuned the wrong way",
+       {{kPll474, 7}, {kPll474m167, 1}},
+       "1: acquisition 97 00 40, expected 97 80 c0 (offset code 7)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Chip chip("channel=474000000 8000000 offset=1\n");
+    for (const Tuning& t : c.tunings) chip.Tune(kBw8, t.pll, t.code);
+    EXPECT_EQ(chip.Errors(), c.error);
+  }
+}
+
+// Also restarts: each tuning's d7 repeats the 97 in force.
+TEST(FesimProtocol, ParametersWrittenBackAreTheLockedChannels) {
+  struct Case {
+    bool lock;
+    std::vector<uint8_t> write;
+    const char* error;
+  } cases[] = {
+      {true, {0x01, 0xa0, 0x59, 0x13}, ""},
+      {true,
+       {0x01, 0xa0, 0x59, 0x12},
+       "1: parameters a0 59 12, expected a0 59 13 for 474000000 Hz"},
+      {true,
+       {0x01, 0xa0, 0x49, 0x13},
+       "1: parameters a0 49 13, expected a0 59 13 for 474000000 Hz"},
+      {false, {0x01, 0xa0, 0x59, 0x13}, "1: parameters a0 59 13 written back without a lock"},
+      {true, {0x01, 0xb0, 0x59, 0x13}, "1: control byte b0 with settings 59 13"},
+      {true, {0x02, 0x59, 0x13}, "1: settings 0x02-0x03 written without their control byte"},
+      {true, {0x01, 0xc7}, "1: restart c7 changes the control byte 97"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error);
+    Chip chip("channel=474000000 8000000 mode=8k guard=1/8 mod=qam16 hier=2 hp=3/4 lp=5/6\n");
+    chip.Tune(kBw8, c.lock ? kPll474 : kPll474p333);
+    ASSERT_EQ(chip.Write(FESIM_DEMOD_ADDR, c.write), 0);
+    EXPECT_EQ(chip.Errors(), c.error);
+  }
+}
+
+// After an acknowledged tuner access only 0x07 may be touched until the gate
+// closes; the bus closes at the end of each case.
+TEST(FesimProtocol, GateLeftOpenAfterATunerAccessIsReported) {
+  using Writes = std::vector<std::vector<uint8_t>>;
+  struct Case {
+    bool tuner;
+    Writes after;
+    const char* error;
+  } cases[] = {
+      {true, {{0x07}, {0x07, 0x00}, {0x01, 0x87}}, ""},
+      {false, {{0x01, 0x87}}, ""},
+      {true, {{0x01, 0x87}}, "1: gate left open after a tuner access (register 01 next)"},
+      {true, {{0x07}}, "1: bus closed with the gate open after a tuner access"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error);
+    Chip chip("");
+    ASSERT_EQ(chip.Write(FESIM_DEMOD_ADDR, {0x07, 0x02}), 0);
+    if (c.tuner) {
+      ASSERT_EQ(chip.Write(FESIM_PLL_ADDR, {0x0b, 0xf5, 0xca, 0x64}), 0);
+    }
+    for (const auto& w : c.after) ASSERT_EQ(chip.Write(FESIM_DEMOD_ADDR, w), 0);
+    fesim_frontend_close(&chip.fe);
+    EXPECT_EQ(chip.Errors(), c.error);
+  }
 }
 
 // -------------------------------------------------------------- reception
@@ -370,6 +536,18 @@ TEST(FesimTransfer, MessagesAreLoggedAndNaksEndTheTransfer) {
     EXPECT_EQ(fesim_i2c_transfer(&chip.fe, msgs, 2, c.index), c.result);
     EXPECT_EQ(log.Lines(), c.log);
   }
+}
+
+TEST(FesimTransfer, ProtocolErrorIsLoggedAfterItsMessage) {
+  Chip chip("");
+  ASSERT_EQ(chip.Write(FESIM_DEMOD_ADDR, {0x07, 0x02}), 0);
+  LogCapture log;
+  std::vector<uint8_t> pll = {0x0b, 0xf5, 0xca, 0x6a};
+  i2c_msg msg = {0x60, 0, 4, pll.data()};
+  EXPECT_EQ(fesim_i2c_transfer(&chip.fe, &msg, 1, 1), 1);
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{
+                             "i2c w 60 0b f5 ca 6a",
+                             "protocol error: tuner byte 3 6a, expected 64 for 474000000 Hz"}));
 }
 
 TEST(FesimTransfer, ClosedGateNakKeepsTheBytesInTheLog) {

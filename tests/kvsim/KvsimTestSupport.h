@@ -37,7 +37,9 @@ class ServerFixture : public ::testing::Test {
     std::string error;
     port_ = server_->start(0, error);
     ASSERT_GT(port_, 0) << error;
-    client_ = std::make_unique<httplib::Client>("127.0.0.1", port_);
+    // Plain or https as the server serves; https trusts only `caFile_`.
+    client_ = std::make_unique<httplib::Client>(server_->baseUrl());
+    if (!caFile_.empty()) client_->set_ca_cert_path(caFile_.c_str());
     client_->set_connection_timeout(5);
     client_->set_read_timeout(10);
     client_->set_url_encode(false);  // send queries byte for byte, as the plug-in does
@@ -62,6 +64,7 @@ class ServerFixture : public ::testing::Test {
 
   std::unique_ptr<kvsim::Server> server_;
   std::unique_ptr<httplib::Client> client_;
+  std::string caFile_;  // set before startServer() for a TLS server
   int port_ = -1;
 };
 

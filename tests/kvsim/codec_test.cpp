@@ -63,6 +63,7 @@ TEST(ParseCount, AcceptsOnlyWholeNonNegativeNumbers) {
   EXPECT_EQ(parseCount("", 10), 10);
   EXPECT_EQ(parseCount("12x", -1), -1);
   EXPECT_EQ(parseCount("-3", -1), -1);
+  EXPECT_EQ(parseCount("99999999999999999999", -1), -1);
 }
 
 TEST(XmlEscape, EscapesTheFiveSpecialCharacters) {
@@ -328,6 +329,12 @@ TEST(Flags, UnknownFlagsAndBadValuesAreUsageErrors) {
       {{"kvsim", "--fault", "kind=nothing"}, 2},
       {{"kvsim", "--app-id", ""}, 2},
       {{"kvsim", "--accounts", "/nonexistent/accounts"}, 2},
+      {{"kvsim", "--tls-cert", "c.pem"}, 2},
+      {{"kvsim", "--tls-key", "k.pem"}, 2},
+      {{"kvsim", "--tls-cert", "c.pem", "--tls-key", "k.pem"}, 0},
+      {{"kvsim", "--max-body-bytes", "0"}, 2},
+      {{"kvsim", "--max-body-bytes", "99999999999999999999"}, 2},
+      {{"kvsim", "--max-body-bytes", "1024"}, 0},
   };
   for (Row& r : rows) {
     Options options;

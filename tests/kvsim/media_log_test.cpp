@@ -87,18 +87,18 @@ TEST_F(LogTest, OneLinePerRequestWithCredentialsBodyAndCode) {
   const std::string expected =
       "GET /openapi/service/kinvale/me/group.list query=search_index=0&search_count=1&"
       "option_sort=alphabetical&&option_include=creator,member,usage,new app_id=kvdemo-app "
-      "duid=kvdemo-tv-0001 sig=ok appToken=no body=0 code=200 fault=-\n"
+      "duid=kvdemo-tv-0001 sig=ok appToken=no body=0 code=200 fault=- scheme=http\n"
       "POST /openapi/service/kinvale/me/group.create query=- app_id=kvdemo-app "
-      "duid=kvdemo-tv-0001 sig=bad appToken=no body=20 code=401 fault=-\n"
+      "duid=kvdemo-tv-0001 sig=bad appToken=no body=20 code=401 fault=- scheme=http\n"
       // An empty header value does not survive the HTTP library: appToken=no.
       "POST /openapi/service/kinvale/c1001/comment query=- app_id=- duid=- sig=none appToken=no "
-      "body=14 code=200 fault=-\n"
+      "body=14 code=200 fault=- scheme=http\n"
       "POST /openapi/service/kinvale/c1001/comment query=- app_id=- duid=- sig=none appToken=yes "
-      "body=14 code=401 fault=-\n"
+      "body=14 code=401 fault=- scheme=http\n"
       "GET /openapi/service/kinvale/g1/feeds query=&search_before=0 app_id=kvdemo-app "
-      "duid=kvdemo-tv-0001 sig=ok appToken=no body=0 code=drop fault=drop\n"
+      "duid=kvdemo-tv-0001 sig=ok appToken=no body=0 code=drop fault=drop scheme=http\n"
       "GET /media/users/u1/picture_72X72.png query=- app_id=- duid=- sig=none appToken=no body=0 "
-      "code=200 fault=-\n";
+      "code=200 fault=- scheme=http\n";
   EXPECT_EQ(fileText(), expected);
   EXPECT_EQ(client_->Get("/admin/log")->body, expected);  // admin requests are not logged
 }
@@ -112,7 +112,7 @@ TEST(LogLine, EmptyValuesAndSpacesStayOnOneLine) {
   e.code = "404";
   EXPECT_EQ(kvsim::formatLogLine(e),
             "GET /media/a%20b query=x=1%0A app_id=- duid=- sig=none appToken=no body=0 code=404 "
-            "fault=-");
+            "fault=- scheme=-");
 }
 
 }  // namespace

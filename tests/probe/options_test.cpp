@@ -4,6 +4,7 @@
 
 #include <getopt.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -102,7 +103,7 @@ TEST_F(Options, UsageTextExactly) {
 }
 
 TEST_F(Options, UsageShowsTableDefaultsNotParsedValues) {
-  ASSERT_EQ(OPTIONS_RUN, Parse({"--al=9", "--if=1"}));
+  ASSERT_EQ(OPTIONS_RUN, Parse({"--al=6", "--if=1"}));
   EXPECT_EQ(kUsage, Capture([&](FILE* f) { usage(f, table, "feprobe"); }));
 }
 
@@ -139,6 +140,53 @@ TEST_F(Options, ValuesWithStrtolBaseZero) {
     EXPECT_EQ(c.value, *c.var) << c.args[0];
     EXPECT_EQ("", out);
   }
+}
+
+// Each value lands in a field (3-bit tuner fields, unsigned 32-bit Hz, int);
+// one that does not fit is refused, naming the range, and nothing is stored.
+TEST_F(Options, ValuesThatDoNotFitTheirFieldAreRefusedWithTheRange) {
+  const struct {
+    std::vector<std::string> args;
+    const char* err;
+  } cases[] = {
+      {{"--cp=8"}, "option --cp: 8 is out of range (0 to 7)\n"},
+      {{"--test=-1"}, "option --test: -1 is out of range (0 to 7)\n"},
+      {{"--atc=16"}, "option --atc: 16 is out of range (0 to 15)\n"},
+      {{"--al", "0x8"}, "option --al: 0x8 is out of range (0 to 7)\n"},
+      {{"--freq=4294967296"}, "option --freq: 4294967296 is out of range (0 to 4294967295)\n"},
+      {{"--bus=-1"}, "option --bus: -1 is out of range (0 to 2147483647)\n"},
+      {{"--inversion=2147483648"},
+       "option --inversion: 2147483648 is out of range (-2147483648 to 2147483647)\n"},
+      {{"--scan-bands=99999999999999999999"},
+       "option --scan-bands: 99999999999999999999 is out of range (0 to 4294967295)\n"},
+      {{"--cp=9", "--test=9"}, "option --cp: 9 is out of range (0 to 7)\n"},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    EXPECT_EQ(OPTIONS_BAD, Parse(c.args)) << c.args[0];
+    EXPECT_EQ(c.err, err);
+    EXPECT_EQ("", out) << c.args[0];
+    EXPECT_EQ(0, values.cp);
+    EXPECT_EQ(0, values.freq);
+  }
+  SetUp();
+  EXPECT_EQ(OPTIONS_HELP, Parse({"--cp=9", "--help"}));
+}
+
+// The edges fit; an unsigned 32-bit value keeps its 32 bits on every target.
+TEST_F(Options, ValuesAtTheEdgesOfTheirFieldsAreKept) {
+  ASSERT_EQ(OPTIONS_RUN,
+            Parse({"--cp=7", "--test=0", "--atc=15", "--al=7", "--freq=4294967295",
+                   "--scan-bands=0xffffffff", "--inversion=-2147483648", "--bus=2147483647"}))
+      << err;
+  EXPECT_EQ(7, values.cp);
+  EXPECT_EQ(0, values.test);
+  EXPECT_EQ(15, values.atc);
+  EXPECT_EQ(7, values.al);
+  EXPECT_EQ(4294967295u, static_cast<uint32_t>(values.freq));
+  EXPECT_EQ(0xffffffffu, static_cast<uint32_t>(values.scan_bands));
+  EXPECT_EQ(INT32_MIN, values.inversion);
+  EXPECT_EQ(INT32_MAX, values.bus);
 }
 
 TEST_F(Options, SwitchesBecomeOne) {

@@ -127,27 +127,34 @@ TEST(PllBand, EachThresholdPlusMinusOneHertz) {
   for (const auto& c : cases) EXPECT_EQ(c.band, pll_band(c.f)) << c.f;
 }
 
-TEST(PllMessage, OutOfRangeFrequenciesFailSilently) {
+TEST(PllMessage, OutOfRangeFrequenciesSayWhyInOneLine) {
   frontend_state fe = ToolDefaults();
+  const char kPump[] = "no automatic charge pump for oscillator frequency ";
+  const char kBand[] = "outside the tuner's bands (49 to 861 MHz)\n";
   const struct {
     const char* what;
     uint8_t cp;
     uint32_t f;
     int result;
+    std::string err;
   } cases[] = {
-      {"48 MHz: oscillator 84.17 MHz below the charge-pump table", 0, 48000000, -1},
-      {"48 MHz with a fixed charge pump: below band 1", 3, 48000000, -1},
-      {"861 MHz with a fixed charge pump: above band 4", 3, 861000000, -EINVAL},
-      {"861 MHz automatic: the charge pump fails first", 0, 861000000, -1},
-      {"870 MHz with a fixed charge pump: above band 4", 3, 870000000, -EINVAL},
-      {"860 MHz: oscillator 896 MHz above the table", 0, 860000000, -1},
+      {"48 MHz: oscillator 84.17 MHz below the charge-pump table", 0, 48000000, -1,
+       std::string(kPump) + "84166667 Hz (87 to 895 MHz)\n"},
+      {"48 MHz with a fixed charge pump: below band 1", 3, 48000000, -1,
+       std::string("frequency 48000000 Hz ") + kBand},
+      {"861 MHz with a fixed charge pump: above band 4", 3, 861000000, -EINVAL,
+       std::string("frequency 861000000 Hz ") + kBand},
+      {"861 MHz automatic: the charge pump fails first", 0, 861000000, -1,
+       std::string(kPump) + "897166667 Hz (87 to 895 MHz)\n"},
+      {"860 MHz: oscillator 896 MHz above the table", 0, 860000000, -1,
+       std::string(kPump) + "896166667 Hz (87 to 895 MHz)\n"},
   };
   for (const auto& c : cases) {
     fe.cp = c.cp;
     Message out{0xEE, 0xEE, 0xEE, 0xEE};
     testing::internal::CaptureStderr();
     EXPECT_EQ(c.result, pll_build_message(&fe, c.f, 8000000, out.data())) << c.what;
-    EXPECT_EQ("", testing::internal::GetCapturedStderr()) << c.what;
+    EXPECT_EQ(c.err, testing::internal::GetCapturedStderr()) << c.what;
     EXPECT_EQ((Message{0xEE, 0xEE, 0xEE, 0xEE}), out) << c.what;
   }
 }

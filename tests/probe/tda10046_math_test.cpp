@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
 #include <cstdlib>
 
 #include "frontend.h"
@@ -65,8 +66,27 @@ TEST(Tda10046Bandwidth, TimingBytesFor6To8MHzAt53MHz) {
   };
   for (const auto& c : cases) {
     Bytes out{};
-    tda10046_bandwidth_bytes(53000000, c.bw, out.data());
+    EXPECT_EQ(0, tda10046_bandwidth_bytes(53000000, c.bw, out.data())) << c.bw;
     EXPECT_EQ(c.bytes, out) << c.bw;
+  }
+}
+
+// 0 would divide by zero; past the edges a timing word (12 and 26 bits) would
+// be cut short on its way into the registers.
+TEST(Tda10046Bandwidth, RefusesZeroAndWhatTheTimingWordsCannotHold) {
+  const struct {
+    uint32_t bw;
+    int result;
+  } cases[] = {
+      {0, -EINVAL},  {2898791, -EINVAL},  {2898792, 0},
+      {11593749, 0}, {11593750, -EINVAL}, {4294967295u, -EINVAL},
+  };
+  for (const auto& c : cases) {
+    std::array<uint8_t, 5> out{0xEE, 0xEE, 0xEE, 0xEE, 0xEE};
+    EXPECT_EQ(c.result, tda10046_bandwidth_bytes(53000000, c.bw, out.data())) << c.bw;
+    if (c.result != 0) {
+      EXPECT_EQ(0xEE, out[0]) << c.bw;
+    }
   }
 }
 

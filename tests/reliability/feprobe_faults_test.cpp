@@ -158,9 +158,7 @@ TEST(FeprobeFaults, NakAtEveryTransferOfInitialisationEndsWithMessageAndStatusOn
     if (n == 1) {
       err += "could not read revision\n";
     } else if (n <= last_init) {
-      // perror's text depends on errno, which perror itself may change.
-      EXPECT_TRUE(StartsWith(r.err, err + "tda10046_init: ")) << r.err;
-      err = r.err;
+      err += "tda10046_init: No such device or address\n";  // the transfer's own errno
     }
     ExpectFaultedRun(r, clean, n, err);
     EXPECT_EQ(r.out, kWait1);
@@ -197,11 +195,9 @@ TEST(FeprobeFaults, ShortTransferAtEveryPositionOfInitialisationEndsWithStatusOn
     EXPECT_EQ(r.status, 1);
     if (n == 1)
       err += "could not read revision\n";
-    if (n > 1 && n <= last_init) {
-      EXPECT_TRUE(StartsWith(r.err, err + "tda10046_init: ")) << r.err;
-    } else {
-      EXPECT_EQ(r.err, err);
-    }
+    if (n > 1 && n <= last_init)
+      err += "tda10046_init: Input/output error\n";  // a short transfer is EIO
+    EXPECT_EQ(r.err, err);
     EXPECT_EQ(r.out, kWait1);
     // Nothing goes on the bus after the short transfer.
     EXPECT_EQ(TransferCount(r.log), n);
