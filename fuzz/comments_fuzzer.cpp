@@ -2,6 +2,6 @@
 #include "FuzzProvider.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  kvfuzz::parseList<W::WComment>(data, size);
+  kvfuzz::parseList<W::WComment>(data, size, /*emptyUidAllowed=*/false);
   return 0;
 }

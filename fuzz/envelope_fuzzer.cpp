@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   W::KVXmlAnswer parser;
   std::list<xmlpp::Node*> children;
   int status = W::KVService::openEnvelope(kvfuzz::payload(data, size), parser, children);
-  kvfuzz::require(status == 0 || status == -16);
-  kvfuzz::require(status != 0 || !children.empty());
+  kvfuzz::require(status == 0 || status == -16, "envelope status is 0 or -16");
+  kvfuzz::require(status != 0 || !children.empty(), "an opened envelope has children");
   int budget = kMaxElements;
   for (const xmlpp::Node* child : children)
     readNode(child, 0, budget);

@@ -22,7 +22,10 @@ class RecordingReporter : public benchmark::ConsoleReporter {
   void ReportRuns(const std::vector<Run>& reports) override {
     ConsoleReporter::ReportRuns(reports);
     for (const Run& run : reports) {
-      if (run.error_occurred) continue;
+      if (run.error_occurred) {
+        failed_ = true;
+        continue;
+      }
       const double unit = benchmark::GetTimeUnitMultiplier(run.time_unit);
       const Times times{run.GetAdjustedRealTime() / unit, run.GetAdjustedCPUTime() / unit};
       const std::string name = run.run_name.str();
@@ -33,6 +36,9 @@ class RecordingReporter : public benchmark::ConsoleReporter {
       }
     }
   }
+
+  // True when a benchmark stopped with an error (SkipWithError).
+  bool failed() const { return failed_; }
 
   // Seconds per iteration of `name` (real or CPU), or a negative value when
   // it did not run.
@@ -51,6 +57,7 @@ class RecordingReporter : public benchmark::ConsoleReporter {
   };
   std::map<std::string, Times> medians_;
   std::map<std::string, Times> singles_;
+  bool failed_ = false;
 };
 
 }  // namespace
@@ -99,6 +106,7 @@ int runWithRatios(int argc, char** argv, const std::vector<RatioCheck>& checks,
     if (extra.pass == 0) allPass = false;
   }
   std::fflush(stdout);
+  if (reporter.failed()) return 2;
   return allPass ? 0 : 1;
 }
 

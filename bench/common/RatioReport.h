@@ -42,7 +42,7 @@ struct ExtraFigure {
 //   RATIO <label> <value> target <op><limit> PASS|MISS
 // With repetitions the median is used. A check whose benchmarks did not run
 // (filtered out) is skipped. Returns 0 when every printed check passed, 1
-// when one missed, 2 on bad flags.
+// when one missed, 2 on bad flags or when a benchmark stopped with an error.
 int runWithRatios(int argc, char** argv, const std::vector<RatioCheck>& checks,
                   const std::vector<ExtraFigure>& extras = {});
 

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 
 namespace kvbench {
 
@@ -12,17 +13,36 @@ constexpr size_t kPatternBytes = 1 << 20;
 
 }  // namespace
 
-BlobServer::BlobServer(size_t size) : m_size(size) {
-  m_pattern.resize(kPatternBytes);
-  for (size_t i = 0; i < kPatternBytes; ++i) m_pattern[i] = static_cast<char>(i * 131 + 7);
+const std::string& blobPattern() {
+  static const std::string pattern = [] {
+    std::string bytes(kPatternBytes, '\0');
+    for (size_t i = 0; i < kPatternBytes; ++i) bytes[i] = static_cast<char>(i * 131 + 7);
+    return bytes;
+  }();
+  return pattern;
+}
 
+bool matchesPattern(size_t offset, const char* data, size_t length) {
+  const std::string& pattern = blobPattern();
+  while (length > 0) {
+    const size_t start = offset % kPatternBytes;
+    const size_t n = std::min(length, kPatternBytes - start);
+    if (std::memcmp(pattern.data() + start, data, n) != 0) return false;
+    offset += n;
+    data += n;
+    length -= n;
+  }
+  return true;
+}
+
+BlobServer::BlobServer(size_t size) : m_size(size) {
   m_http.Get("/blob", [this](const httplib::Request&, httplib::Response& res) {
     res.set_content_provider(
         m_size, "application/octet-stream",
-        [this](size_t offset, size_t length, httplib::DataSink& sink) {
+        [](size_t offset, size_t length, httplib::DataSink& sink) {
           const size_t start = offset % kPatternBytes;
           const size_t n = std::min(length, kPatternBytes - start);
-          return sink.write(m_pattern.data() + start, n);
+          return sink.write(blobPattern().data() + start, n);
         });
   });
   m_http.Post("/upload", [](const httplib::Request& req, httplib::Response& res,
@@ -30,6 +50,7 @@ BlobServer::BlobServer(size_t size) : m_size(size) {
     size_t received = 0;
     bool inFile = false;
     bool sawFile = false;
+    bool same = true;
     if (req.is_multipart_form_data()) {
       reader(
           [&](const httplib::MultipartFormData& part) {
@@ -37,14 +58,18 @@ BlobServer::BlobServer(size_t size) : m_size(size) {
             sawFile = sawFile || inFile;
             return true;
           },
-          [&](const char*, size_t length) {
-            if (inFile) received += length;
+          [&](const char* data, size_t length) {
+            if (!inFile) return true;
+            same = same && matchesPattern(received, data, length);
+            received += length;
             return true;
           });
     }
-    if (!sawFile) {
+    if (!sawFile || !same) {
       res.status = 400;
-      res.set_content("expected a multipart part named \"filename\"\n", "text/plain");
+      res.set_content(sawFile ? "the uploaded bytes differ from the source\n"
+                              : "expected a multipart part named \"filename\"\n",
+                      "text/plain");
       return;
     }
     res.set_content("received " + std::to_string(received) + "\n", "text/plain");

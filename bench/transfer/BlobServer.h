@@ -11,11 +11,17 @@
 
 namespace kvbench {
 
+// The 1 MiB that every blob and upload source repeats.
+const std::string& blobPattern();
+// True when `data` holds the repeated pattern's bytes from `offset` on.
+bool matchesPattern(size_t offset, const char* data, size_t length);
+
 class BlobServer {
  public:
-  // Serves `GET /blob` (`size` bytes, application/octet-stream) and
-  // `POST /upload` (a multipart form whose part "filename" is counted; the
-  // answer is 200 "received N", or 400 without such a part).
+  // Serves `GET /blob` (`size` bytes of the pattern, application/octet-stream)
+  // and `POST /upload` (a multipart form whose part "filename" is counted and
+  // compared with the pattern; the answer is 200 "received N", or 400
+  // without such a part or when its bytes differ).
   explicit BlobServer(size_t size);
   // Stops listening and joins the thread.
   ~BlobServer();
@@ -28,7 +34,6 @@ class BlobServer {
 
  private:
   httplib::Server m_http;
-  std::string m_pattern;  // 1 MiB the blob repeats
   size_t m_size;
   std::string m_baseUrl;
   std::thread m_thread;

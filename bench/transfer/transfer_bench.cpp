@@ -3,7 +3,6 @@
 // in-process server on loopback.
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <W/HttpDelegator.h>
@@ -34,9 +33,19 @@ size_t g_bytes = 0;
 std::string g_baseUrl;
 const kvbench::ScratchDir* g_dir = nullptr;
 
-long long fileSize(const std::string& path) {
-  struct stat st;
-  return stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+// "" when the file at `path` holds exactly the blob's bytes, else what differs.
+std::string blobMismatch(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return "no downloaded file";
+  std::string chunk(1 << 20, '\0');
+  size_t total = 0;
+  bool same = true;
+  for (size_t n; same && (n = std::fread(&chunk[0], 1, chunk.size(), file)) > 0; total += n)
+    same = kvbench::matchesPattern(total, chunk.data(), n);
+  std::fclose(file);
+  if (!same) return "downloaded bytes differ from the blob near byte " + std::to_string(total);
+  if (total != g_bytes) return "downloaded file has " + std::to_string(total) + " bytes";
+  return "";
 }
 
 // What a finished executor request reported.
@@ -66,15 +75,15 @@ bool runOnExecutor(W::HttpRequest* request, std::promise<Outcome>& done, Outcome
   return true;
 }
 
-// Checks the downloaded file, then removes it untimed so that every
-// iteration writes a new file.
+// Checks the downloaded file's bytes, then removes it, untimed, so that
+// every iteration writes a new file.
 bool settleDownload(benchmark::State& state, const std::string& path) {
   state.PauseTiming();
-  const long long size = fileSize(path);
+  const std::string mismatch = blobMismatch(path);
   unlink(path.c_str());
   state.ResumeTiming();
-  if (size == static_cast<long long>(g_bytes)) return true;
-  state.SkipWithError(("downloaded file has " + std::to_string(size) + " bytes").c_str());
+  if (mismatch.empty()) return true;
+  state.SkipWithError(mismatch.c_str());
   return false;
 }
 
@@ -200,12 +209,11 @@ void BM_CurlUpload(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * g_bytes));
 }
 
-// The upload source: `bytes` of a repeating pattern.
+// The upload source: `bytes` of the blob's pattern, which the server checks.
 bool writeSource(const std::string& path, size_t bytes) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
   if (file == nullptr) return false;
-  std::string chunk(1 << 20, '\0');
-  for (size_t i = 0; i < chunk.size(); ++i) chunk[i] = static_cast<char>(i * 17 + 3);
+  const std::string& chunk = kvbench::blobPattern();
   bool ok = true;
   for (size_t done = 0; ok && done < bytes; done += chunk.size()) {
     const size_t n = std::min(chunk.size(), bytes - done);

@@ -14,11 +14,12 @@ const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
-bool inList(const std::string& word, const char* const* list, int size) {
+// The index of `word` in `list`, or -1.
+int indexIn(const std::string& word, const char* const* list, int size) {
   for (int i = 0; i < size; ++i) {
-    if (word == list[i]) return true;
+    if (word == list[i]) return i;
   }
-  return false;
+  return -1;
 }
 
 // Reads a run of 1..max digits as a number within [low, high].
@@ -47,10 +48,16 @@ bool isValidDateHeader(const std::string& text) {
   // "Mon," "7" "Dec" "2026" "9:5:3" "GMT"
   if (words.size() != 6) return false;
   const std::string& day = words[0];
-  if (day.size() != 4 || day[3] != ',' || !inList(day.substr(0, 3), kDays, 7)) return false;
-  if (!readNumber(words[1], 1, 31, 2)) return false;
-  if (!inList(words[2], kMonths, 12)) return false;
+  const int weekday = day.size() == 4 && day[3] == ',' ? indexIn(day.substr(0, 3), kDays, 7) : -1;
+  const int month = indexIn(words[2], kMonths, 12);
+  if (weekday < 0 || month < 0 || !readNumber(words[1], 1, 31, 2)) return false;
   if (!readNumber(words[3], 1970, 9999, 4) || words[3].size() != 4) return false;
+  // The names must be those of the date the numbers give, and the day one
+  // that month has.
+  std::tm tm{};
+  const std::time_t midnight = utcTime(std::stoi(words[3]), month + 1, std::stoi(words[1]), 0, 0, 0);
+  gmtime_r(&midnight, &tm);
+  if (tm.tm_mon != month || tm.tm_wday != weekday) return false;
   std::vector<std::string> clock = splitOn(words[4], ':');
   if (clock.size() != 3) return false;
   if (!readNumber(clock[0], 0, 23, 2) || !readNumber(clock[1], 0, 59, 2) ||

@@ -7,9 +7,10 @@
 
 namespace kvsim {
 
-// True when `text` reads like "Mon, 7 Dec 2026 9:5:3 GMT": a weekday and a
-// month name from the English short names, numbers with or without leading
-// zeros, and ranges that a clock can show. The weekday is not cross-checked.
+// True when `text` reads like "Mon, 7 Dec 2026 9:5:3 GMT": English short
+// names of the weekday and month that the day, month and year name (a day
+// the month has), numbers with or without leading zeros, and ranges that a
+// clock can show.
 bool isValidDateHeader(const std::string& text);
 
 // Formats a time as the plug-in does for "DATE" (used by tests and examples).

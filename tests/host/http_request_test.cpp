@@ -1,13 +1,17 @@
 // HttpRequest and HttpDelegator without the network: header wire form,
-// header refusal, the once-only completion and the test seam.
+// header refusal, the once-only completion, the test seam and the status
+// each libcurl result ends a transfer with.
 #include <W/HttpDelegator.h>
 #include <W/HttpRequest.h>
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
+
+#include "HttpStatusMap.h"
 
 namespace {
 
@@ -169,6 +173,41 @@ TEST(HttpDelegatorTest, DefaultTimeoutsAreKeptAsSet) {
   executor->setDefaultTimeouts(2500, 7000);
   EXPECT_EQ(2500, executor->defaultConnectTimeout());
   EXPECT_EQ(7000, executor->defaultStallTimeout());
+}
+
+// Every libcurl result: resolve, connect and TLS failures are 41, timeouts
+// 42, requests that could not start 5, file and size limits 61 and 47,
+// anything else a broken transfer (43). A cancel, then a file failure, win.
+TEST(SessionStatusMap, MapsEveryCurlResult) {
+  const std::map<int, unsigned> listed = {
+      {CURLE_OK, 0},
+      {CURLE_COULDNT_RESOLVE_PROXY, 41},
+      {CURLE_COULDNT_RESOLVE_HOST, 41},
+      {CURLE_COULDNT_CONNECT, 41},
+      {CURLE_SSL_CONNECT_ERROR, 41},
+      {CURLE_PEER_FAILED_VERIFICATION, 41},
+      {CURLE_SSL_CACERT_BADFILE, 41},
+      {CURLE_SSL_CERTPROBLEM, 41},
+      {CURLE_SSL_CIPHER, 41},
+      {CURLE_OPERATION_TIMEDOUT, 42},
+      {CURLE_UNSUPPORTED_PROTOCOL, 5},
+      {CURLE_FAILED_INIT, 5},
+      {CURLE_URL_MALFORMAT, 5},
+      {CURLE_NOT_BUILT_IN, 5},
+      {CURLE_OUT_OF_MEMORY, 5},
+      {CURLE_BAD_FUNCTION_ARGUMENT, 5},
+      {CURLE_WRITE_ERROR, 61},
+      {CURLE_FILESIZE_EXCEEDED, 47},
+  };
+  for (int code = CURLE_OK; code < CURL_LAST; ++code) {
+    const auto row = listed.find(code);
+    const CURLcode curl = static_cast<CURLcode>(code);
+    EXPECT_EQ(W::detail::sessionStatusOf(curl, false, false),
+              row != listed.end() ? row->second : 43u)
+        << curl_easy_strerror(curl);
+    EXPECT_EQ(W::detail::sessionStatusOf(curl, true, true), 81u) << curl_easy_strerror(curl);
+    EXPECT_EQ(W::detail::sessionStatusOf(curl, false, true), 61u) << curl_easy_strerror(curl);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Host records of every form, filled the way the plug-in fills them, and
-// reports of them, for the tests of kvhost's two writers.
+// reports of them, for the tests of kvhost's two writers. Fields that an
+// output could confuse (format and ext, the four dates, the counts) differ.
 #pragma once
 
 #include <W/WContent.h>
@@ -58,11 +59,15 @@ inline W::WContent feedPhoto() {
   c.setType("photo");
   c.setDescription("Beach day");
   c.setRegisterTime(at("2026-11-01 08:00:00"));
+  c.setCreateDate(at("2026-11-01 07:45:00"));
   c.setCreateTime(at("2026-11-01 07:30:00"));
   c.setUser(creator("u1", "Alex Kim"));
   c.setCommentCount(2);
   c.setResourceURL("http://kv/c1.jpg");
-  c.setThumbnails({media("contentThumbnail_116X87", "http://kv/c1_116.jpg")});
+  c.setMIMEType("image/jpeg");
+  W::WMediaResource thumbnail = media("contentThumbnail_116X87", "http://kv/c1_116.jpg");
+  thumbnail.setMIMEType("image/png");
+  c.setThumbnails({thumbnail});
   c.setSize("8290");
   c.setFormat("jpg");
   c.setResolution(W::WSize(1920, 1080));
@@ -105,12 +110,13 @@ inline W::WContent galleryVideo() {
   c.setGalleryID("gal1");
   c.setDescription("Swimming lesson");
   c.setFormat("mp4");
-  c.setExt("mp4");
+  c.setExt("m4v");
   c.setSize("24576");
   c.setResolution(W::WSize(1280, 720));
   c.setDuration("00:00:12");
   c.setCreateDate(at("2026-11-02 16:30:00"));
   c.setRegisterDate(at("2026-11-02 17:00:00"));
+  c.setRegisterTime(at("2026-11-02 17:05:00"));
   c.setResourceURL("http://kv/c3.mp4");
   c.setUser(member("u2"));
   c.setCommentCount(1);
@@ -129,11 +135,23 @@ inline W::WContent messageEntry() {
   c.setMsgBoardID("mb1");
   c.setSize("21");
   c.setCreateDate(at("2026-11-02 19:59:00"));
+  c.setRegisterDate(at("2026-11-02 20:01:00"));
   W::WKVMessage m;
   m.setText("Dinner at 7 on Sunday");
   m.setRegisterDate(at("2026-11-02 20:00:00"));
   m.setUser(creator("u2", "Sam Kim"));
   c.setMessages({m});
+  return c;
+}
+
+// A feed item dated only by its creation.
+inline W::WContent createdClip() {
+  W::WContent c;
+  c.setUID("c6");
+  c.setType("video");
+  c.setDescription("Clip");
+  c.setCreateDate(at("2026-11-03 10:00:00"));
+  c.setCreateTime(at("2026-11-03 09:59:00"));
   return c;
 }
 
@@ -156,7 +174,7 @@ inline W::WGroup family() {
   g.setMaster(creator("u1", "Alex Kim"));
   g.setTotalCount(38);
   g.setPhotoCount(34);
-  g.setVideoCount(1);
+  g.setVideoCount(3);
   g.setAudioCount(1);
   g.setCommentCount(4);
   return g;

@@ -93,6 +93,7 @@ TEST(CommandLine, EnumeratedOptionsTakeNamesOrNumbers) {
       {{"feed", "g1", "--after", "0", "--include", "new"}, "include", 4},
       {{"feed", "g1", "--after", "0", "--include", "all"}, "include", 5},
       {{"feed", "g1", "--after", "0", "--base", "created"}, "base", 0},
+      {{"feed", "g1", "--after", "0", "--base", "created_time"}, "base", 0},
       {{"feed", "g1", "--after", "0", "--base", "upload_time"}, "base", 1},
       {{"feed", "g1", "--after", "0", "--base", "upload"}, "base", 1},
       {{"feed", "g1", "--after", "0", "--base", "content_id"}, "base", 2},

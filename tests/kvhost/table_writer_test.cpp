@@ -27,11 +27,11 @@ TEST(TableWriter, PrintsEveryFormReadably) {
     Report report;
     const char* expected;
   } cases[] = {
-      {report("feed", 0, Json{{"count", 5}}, "contents",
+      {report("feed", 0, Json{{"count", 6}}, "contents",
               {itemOf(feedPhoto()), itemOf(bareItem()), itemOf(galleryVideo()),
-               itemOf(messageEntry()), itemOf(calendarEntry())}),
+               itemOf(messageEntry()), itemOf(calendarEntry()), itemOf(createdClip())}),
        "feed: WSTATUS_SUCCESS (0)\n"
-       "  count: 5\n"
+       "  count: 6\n"
        "  UID  FORM     USER      DATE                 COMMENTS  TEXT\n"
        "  c1   photo    Alex Kim  2026-11-01 08:00:00  2         Beach day\n"
        "  c2   feed                                    0         Line1 Line2\n"
@@ -39,7 +39,8 @@ TEST(TableWriter, PrintsEveryFormReadably) {
        "00:00:12)\n"
        "  c4   message  Sam Kim   2026-11-02 20:00:00  0         Dinner at 7 on Sunday\n"
        "  c5   event    Alex Kim  2026-11-02 21:00:00  0         Grandma's birthday, 2026-12-20 "
-       "17:00 to 2026-12-21 01:00, Rose's house\n"},
+       "17:00 to 2026-12-21 01:00, Rose's house\n"
+       "  c6   video              2026-11-03 10:00:00  0         Clip\n"},
       {report("groups", 100, Json{{"person", "me"}, {"count", 12}}, "groups",
               {itemOf(family()), itemOf(bare)}),
        "groups: WSTATUS_MORE_ITEMS (100)\n"

@@ -157,16 +157,39 @@ TEST(AccountCheck, RefusesOtherSchemesAndMissingFields) {
   EXPECT_EQ(accounts.check("", false).reason, "missing Authorization");
 }
 
-TEST(DateHeader, AcceptsThePluginsUnpaddedFormOnly) {
+// One date in every month, every weekday among them: each is accepted, and
+// refused under any other weekday's name.
+TEST(DateHeader, AcceptsTheWeekdayAndMonthOfTheDateOnly) {
+  const char* const kWeekdays[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+  const std::string valid[] = {
+      "Sat, 31 Jan 2026 0:0:0 GMT",   "Thu, 29 Feb 2024 23:59:59 GMT", "Wed, 31 Mar 2027 9:5:3 GMT",
+      "Fri, 30 Apr 2027 12:0:7 GMT",  "Mon, 31 May 2027 1:2:3 GMT",    "Sun, 30 Jun 2024 18:30:0 GMT",
+      "Wed, 31 Jul 2024 6:45:59 GMT", "Tue, 31 Aug 2027 0:1:0 GMT",    "Wed, 30 Sep 2026 13:13:13 GMT",
+      "Thu, 31 Oct 2024 20:0:1 GMT",  "Tue, 30 Nov 2027 7:7:7 GMT",    "Thu, 31 Dec 2026 23:0:0 GMT",
+  };
+  for (const std::string& text : valid) {
+    EXPECT_TRUE(isValidDateHeader(text)) << text;
+    for (const char* weekday : kWeekdays) {
+      const std::string renamed = weekday + text.substr(3);
+      if (renamed != text) {
+        EXPECT_FALSE(isValidDateHeader(renamed)) << renamed;
+      }
+    }
+  }
+}
+
+TEST(DateHeader, AcceptsThePluginsFormAndLeadingZerosOnly) {
   struct Row {
     const char* text;
     bool valid;
   } rows[] = {
-      {"Mon, 7 Dec 2026 9:5:3 GMT", true},   {"Sun, 1 Jan 2027 0:0:0 GMT", true},
+      {"Mon, 7 Dec 2026 9:5:3 GMT", true},    {"Fri, 1 Jan 2027 0:0:0 GMT", true},
       {"Tue, 08 Dec 2026 00:10:31 GMT", true}, {"Mon, 7 Dec 2026 9:5:3 UTC", false},
       {"Mon 7 Dec 2026 9:5:3 GMT", false},    {"Mon, 32 Dec 2026 9:5:3 GMT", false},
       {"Mon, 7 Dez 2026 9:5:3 GMT", false},   {"Mon, 7 Dec 2026 24:5:3 GMT", false},
       {"Mon, 7 Dec 26 9:5:3 GMT", false},     {"Mon, 7 Dec 2026 9:5 GMT", false},
+      {"Mon, 1 Mar 2027 0:0:0 GMT", true},    {"Mon, 29 Feb 2027 0:0:0 GMT", false},
+      {"Sat, 31 Apr 2027 0:0:0 GMT", false},  {"Wed, 31 Feb 2027 9:5:3 GMT", false},
       {"", false},
   };
   for (const Row& r : rows) EXPECT_EQ(isValidDateHeader(r.text), r.valid) << r.text;

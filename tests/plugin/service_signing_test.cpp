@@ -34,7 +34,8 @@ TEST(Signature, AppendsToTheOutput) {
   EXPECT_EQ(out, "x3bed69f1c6abb4c8a2dcb7207b0e9458196f59ae");
 }
 
-TEST(DateText, HasNoZeroPadding) {
+// No zero padding; one date in every month, and every weekday.
+TEST(DateText, NamesEveryMonthAndWeekdayWithoutZeroPadding) {
   struct Row {
     std::time_t when;
     const char* expected;
@@ -45,6 +46,18 @@ TEST(DateText, HasNoZeroPadding) {
       {1798847999, "Fri, 1 Jan 2027 23:59:59 GMT"},
       {1709209800, "Thu, 29 Feb 2024 12:30:0 GMT"},
       {0, "Thu, 1 Jan 1970 0:0:0 GMT"},
+      {1798956243, "Sun, 3 Jan 2027 6:4:3 GMT"},
+      {1801897686, "Sat, 6 Feb 2027 7:8:6 GMT"},
+      {1804579929, "Tue, 9 Mar 2027 8:12:9 GMT"},
+      {1807521372, "Mon, 12 Apr 2027 9:16:12 GMT"},
+      {1810376415, "Sat, 15 May 2027 10:20:15 GMT"},
+      {1813317858, "Fri, 18 Jun 2027 11:24:18 GMT"},
+      {1816172901, "Wed, 21 Jul 2027 12:28:21 GMT"},
+      {1819114344, "Tue, 24 Aug 2027 13:32:24 GMT"},
+      {1820586987, "Fri, 10 Sep 2027 14:36:27 GMT"},
+      {1823442030, "Wed, 13 Oct 2027 15:40:30 GMT"},
+      {1826383473, "Tue, 16 Nov 2027 16:44:33 GMT"},
+      {1829238516, "Sun, 19 Dec 2027 17:48:36 GMT"},
   };
   for (const Row& row : rows) EXPECT_EQ(KVService::getGMTTime(row.when), row.expected);
 }

@@ -1,8 +1,11 @@
 // The three status tables and their end-to-end results.
 #include <gtest/gtest.h>
 
-#include <set>
+#include <cstdio>
+#include <limits>
+#include <map>
 
+#include "HttpRequestImpl.h"
 #include "service/KVLimits.h"
 #include "service/KVService.h"
 
@@ -10,43 +13,63 @@ namespace {
 
 using W::KVService;
 
-TEST(HttpCodeTable, MapsEveryListedCode) {
-  const std::pair<int, unsigned> rows[] = {
-      {200, 0},   {201, 0},   {304, 0},   {400, 141}, {403, 141}, {401, 142}, {404, 45},
-      {410, 45},  {409, 44},  {412, 44},  {500, 43},  {202, 255}, {0, 255},   {301, 255},
-      {502, 255}, {503, 255}, {-1, 255},
+// Every HTTP code from 0 to 999 (and a few beyond): the listed ones and 255.
+TEST(HttpCodeTable, MapsEveryCode) {
+  const std::map<int, unsigned> listed = {
+      {200, 0},  {201, 0},  {304, 0},  {400, 141}, {403, 141}, {401, 142},
+      {404, 45}, {410, 45}, {409, 44}, {412, 44},  {500, 43},
   };
-  for (const auto& row : rows) EXPECT_EQ(KVService::getKVSTATUS(row.first), row.second) << row.first;
+  for (int code = -1; code <= 1000; ++code) {
+    const auto row = listed.find(code);
+    EXPECT_EQ(KVService::getKVSTATUS(code), row != listed.end() ? row->second : 255u) << code;
+  }
+  EXPECT_EQ(KVService::getKVSTATUS(std::numeric_limits<int>::max()), 255u);
 }
 
-TEST(ServiceCodeTable, MapsEveryListedCode) {
-  const std::pair<const char*, unsigned> rows[] = {
-      {"206", 142}, {"207", 142}, {"100", 1},   {"105", 1},   {"109", 1},   {"209", 1},
-      {"210", 1},   {"300", 1},   {"203", 101}, {"204", 101}, {"205", 101}, {"208", 101},
-      {"500", 101}, {"501", 101}, {"502", 101}, {"200", 21},  {"201", 21},  {"202", 21},
-      {"", 255},    {"110", 255}, {"099", 255}, {"2060", 255}, {" 206", 255}, {"abc", 255},
+// Every three-digit code text, and texts that only look like one.
+TEST(ServiceCodeTable, MapsEveryCode) {
+  const std::map<std::string, unsigned> listed = {
+      {"206", 142}, {"207", 142}, {"100", 1},   {"101", 1},   {"102", 1},   {"103", 1},
+      {"104", 1},   {"105", 1},   {"106", 1},   {"107", 1},   {"108", 1},   {"109", 1},
+      {"209", 1},   {"210", 1},   {"300", 1},   {"203", 101}, {"204", 101}, {"205", 101},
+      {"208", 101}, {"500", 101}, {"501", 101}, {"502", 101}, {"200", 21},  {"201", 21},
+      {"202", 21},
   };
-  for (const auto& row : rows) {
-    EXPECT_EQ(KVService::getKVSTATUS(std::string(row.first)), row.second) << row.first;
+  char text[4];
+  for (int code = 0; code <= 999; ++code) {
+    std::snprintf(text, sizeof text, "%03d", code);
+    const auto row = listed.find(text);
+    EXPECT_EQ(KVService::getKVSTATUS(std::string(text)), row != listed.end() ? row->second : 255u)
+        << text;
+  }
+  for (const char* text : {"", "1", "10", "0100", "2060", " 206", "206 ", "abc", "+100"}) {
+    EXPECT_EQ(KVService::getKVSTATUS(std::string(text)), 255u) << '"' << text << '"';
   }
 }
 
-TEST(WlibTable, MapsListedCodesAndEverythingElseToMinus16) {
-  const std::pair<unsigned, int> listed[] = {
-      {0, 0},      {1, -1},     {5, -3},     {21, -200},  {25, -200},  {22, -13},  {23, -13},
-      {26, -13},   {27, -13},   {28, -13},   {24, -500},  {29, -107},  {43, -107}, {30, -202},
-      {142, -202}, {41, -100},  {42, -105},  {44, -203},  {45, -205},  {141, -205}, {61, -5},
-      {64, -5},    {67, -5},    {81, -108},  {102, -9},
+// Internal codes 0 to 142, one entry each; above 142 everything is -16.
+TEST(WlibTable, MapsEveryInternalCode) {
+  const int expected[143] = {
+      /*   0 */ 0, -1, -16, -16, -16, -3, -16, -16, -16, -16,
+      /*  10 */ -16, -16, -16, -16, -16, -16, -16, -16, -16, -16,
+      /*  20 */ -16, -200, -13, -13, -500, -200, -13, -13, -13, -107,
+      /*  30 */ -202, -16, -16, -16, -16, -16, -16, -16, -16, -16,
+      /*  40 */ -16, -100, -105, -107, -203, -205, -16, -16, -16, -16,
+      /*  50 */ -16, -16, -16, -16, -16, -16, -16, -16, -16, -16,
+      /*  60 */ -16, -5, -5, -5, -5, -5, -5, -5, -16, -16,
+      /*  70 */ -16, -16, -16, -16, -16, -16, -16, -16, -16, -16,
+      /*  80 */ -16, -108, -16, -16, -16, -16, -16, -16, -16, -16,
+      /*  90 */ -16, -16, -16, -16, -16, -16, -16, -16, -16, -16,
+      /* 100 */ -16, -16, -9, -16, -16, -16, -16, -16, -16, -16,
+      /* 110 */ -16, -16, -16, -16, -16, -16, -16, -16, -16, -16,
+      /* 120 */ -16, -16, -16, -16, -16, -16, -16, -16, -16, -16,
+      /* 130 */ -16, -16, -16, -16, -16, -16, -16, -16, -16, -16,
+      /* 140 */ -16, -205, -202,
   };
-  std::set<unsigned> seen;
-  for (const auto& row : listed) {
-    EXPECT_EQ(KVService::getWlibSTATUS(row.first), row.second) << row.first;
-    seen.insert(row.first);
+  for (unsigned code = 0; code <= 142; ++code) {
+    EXPECT_EQ(KVService::getWlibSTATUS(code), expected[code]) << code;
   }
-  for (unsigned code = 1; code <= 300; ++code) {
-    if (seen.count(code) || (code >= 61 && code <= 67)) continue;
-    EXPECT_EQ(KVService::getWlibSTATUS(code), -16) << code;
-  }
+  for (unsigned code = 143; code <= 1000; ++code) EXPECT_EQ(KVService::getWlibSTATUS(code), -16) << code;
   EXPECT_EQ(KVService::getWlibSTATUS(4294967295u), -16);
 }
 
@@ -96,6 +119,49 @@ TEST(LimitOptions, OnlyWholeNumbersReplaceTheDefault) {
   EXPECT_NE(testing::internal::GetCapturedStdout().find("#WARNING option key=\"-1\""),
             std::string::npos)
       << "the first bad value is reported";
+}
+
+// What each kind of request is limited by: service calls and MIME probes end
+// after the request timeout, answers kept in memory are capped, probes read
+// headers only, media alone follows redirects, and all trust the CA file.
+TEST(LimitOptions, EachKindOfRequestGetsItsLimits) {
+  using Kind = W::KVRequestKind;
+  // The largest timeout option (2^53 s) in milliseconds, or the most a
+  // 32-bit long holds.
+  const long most = sizeof(long) == 8 ? 9007199254740992000L : 2147483000L;
+  struct Row {
+    const char* name;
+    Kind kind;
+    W::KVLimits limits;
+    long totalMs;
+    long long maxBody;
+    bool headersOnly;
+    bool follow;
+    const char* caFile;
+  } rows[] = {
+      {"service call", Kind::ServiceCall, {1234, 7, "/kv/ca.pem"}, 7000, 1234, false, false,
+       "/kv/ca.pem"},
+      {"MIME probe", Kind::MediaProbe, {1234, 7, "/kv/ca.pem"}, 7000, 1234, true, true,
+       "/kv/ca.pem"},
+      {"media download", Kind::MediaDownload, {1234, 7, "/kv/ca.pem"}, 0, 0, false, true,
+       "/kv/ca.pem"},
+      {"upload", Kind::Upload, {1234, 7, "/kv/ca.pem"}, 0, 1234, false, false, "/kv/ca.pem"},
+      {"no limits", Kind::ServiceCall, {0, 0, ""}, 0, 0, false, false, ""},
+      {"largest timeout", Kind::ServiceCall, {1, 1LL << 53, ""}, most, 1,
+       false, false, ""},
+  };
+  for (const Row& row : rows) {
+    W::HttpRequest request(W::HTTP_GET, "http://kv.test/", W::HttpHeader(), "", nullptr, nullptr);
+    W::applyLimits(request, row.kind, row.limits);
+    const W::HttpRequest::Impl& set = request.impl();
+    EXPECT_EQ(set.totalTimeoutMs, row.totalMs) << row.name;
+    EXPECT_EQ(set.maxBodyBytes, row.maxBody) << row.name;
+    EXPECT_EQ(set.headersOnly, row.headersOnly) << row.name;
+    EXPECT_EQ(set.followRedirects, row.follow) << row.name;
+    EXPECT_EQ(set.caFile, row.caFile) << row.name;
+    EXPECT_EQ(set.connectTimeoutMs, 0) << row.name << ": the host's default";
+    EXPECT_EQ(set.stallTimeoutMs, 0) << row.name << ": the host's default";
+  }
 }
 
 }  // namespace
