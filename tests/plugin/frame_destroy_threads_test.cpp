@@ -19,13 +19,6 @@
 extern "C" W::WPlugin* createPlugin();
 extern "C" void destroyPlugin(W::WPlugin* plugin);
 
-// The loopback server's library is not built with ThreadSanitizer, so the
-// tool cannot see its internal locking between its worker threads; its
-// reports are about the test server, not about the plug-in.
-extern "C" const char* __tsan_default_suppressions() {
-  return "race:libcpp-httplib.so\n";
-}
-
 namespace {
 
 constexpr int kOpsPerRound = 4;

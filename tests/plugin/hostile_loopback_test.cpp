@@ -17,10 +17,6 @@
 #include "OperationTestSupport.h"
 #include "http_test_support.h"
 
-extern "C" const char* __tsan_default_suppressions() {
-  return "race:libcpp-httplib.so\n";  // the test server's library is not instrumented
-}
-
 namespace {
 
 const char kGroupList[] = "/openapi/service/kinvale/me/group.list";
