@@ -35,7 +35,7 @@ TEST(ServiceCodeTable, MapsEveryCode) {
       {"208", 101}, {"500", 101}, {"501", 101}, {"502", 101}, {"200", 21},  {"201", 21},
       {"202", 21},
   };
-  char text[4];
+  char text[12];  // room for any int: the compiler cannot see the loop's range
   for (int code = 0; code <= 999; ++code) {
     std::snprintf(text, sizeof text, "%03d", code);
     const auto row = listed.find(text);
