@@ -22,7 +22,7 @@
 
 namespace httptest {
 
-constexpr std::chrono::milliseconds kWait(10000);
+constexpr std::chrono::milliseconds kWait(30000);
 
 // A one-way latch a server handler waits on; the wait is bounded so that a
 // failing test cannot keep a server thread forever.
@@ -98,12 +98,22 @@ inline int listenLoopback(int* port, int backlog = 16) {
   return fd;
 }
 
-// A port nothing listens on: bound once, then closed.
+// A loopback port that refuses connections for the rest of the process: a
+// socket bound to it never listens and stays open, so no other process can
+// take the port meanwhile (as it could after a bind and close).
 inline int closedPort() {
-  int port = 0;
-  const int fd = listenLoopback(&port);
-  if (fd >= 0) close(fd);
-  return port;
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return 0;
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof(addr);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+    close(fd);
+    return 0;
+  }
+  return ntohs(addr.sin_port);  // fd is kept open on purpose
 }
 
 inline bool readable(int fd, std::chrono::milliseconds timeout) {

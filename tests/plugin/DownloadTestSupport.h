@@ -1,9 +1,8 @@
 // Fixtures of the download tests: recorders for the two download callbacks
-// (safe on the executor's thread), a temporary directory, and unique file
-// names under "/tmp/" that the test removes again.
+// (safe on the executor's thread) and unique file names under "/tmp/" (the
+// plug-in's directory when none is given) that the test removes again.
 #pragma once
 
-#include <dirent.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +19,7 @@
 #include <vector>
 
 #include "PluginTestSupport.h"
+#include "TestFiles.h"
 
 namespace kvtest {
 
@@ -35,7 +35,7 @@ struct Downloads {
   bool streamOpen = false;
   bool streamFailed = false;
 
-  bool wait(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+  bool wait(std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
     std::unique_lock<std::mutex> lock(mutex);
     return cv.wait_for(lock, timeout, [&] { return calls > 0; });
   }
@@ -90,41 +90,10 @@ struct Cancels {
     self->userData = userData;
     self->cv.notify_all();
   }
-  bool wait(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+  bool wait(std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
     std::unique_lock<std::mutex> lock(mutex);
     return cv.wait_for(lock, timeout, [&] { return calls > 0; });
   }
-};
-
-// A directory of its own under the system's temporary directory, removed
-// with what it holds (one level) at the end.
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/kvdl-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (made != nullptr) m_path = made;
-  }
-  ~TempDir() {
-    for (const std::string& name : entries()) std::remove((m_path + "/" + name).c_str());
-    if (!m_path.empty()) rmdir(m_path.c_str());
-  }
-  const std::string& path() const { return m_path; }
-  // The names in the directory, without "." and "..".
-  std::vector<std::string> entries() const {
-    std::vector<std::string> names;
-    DIR* dir = opendir(m_path.c_str());
-    if (dir == nullptr) return names;
-    while (dirent* e = readdir(dir)) {
-      const std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(dir);
-    return names;
-  }
-
- private:
-  std::string m_path;
 };
 
 // A file name no other test run uses; the file under "/tmp/" is removed
@@ -149,16 +118,9 @@ inline bool exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
-inline std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
 // Polls `done()` for a bounded time.
 template <class Done>
-bool eventually(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+bool eventually(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (!done()) {
     if (std::chrono::steady_clock::now() >= deadline) return false;

@@ -6,7 +6,6 @@
 #include <W/WKVComment.h>
 
 #include <gtest/gtest.h>
-#include <libxml++/libxml++.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -16,6 +15,8 @@
 #include <vector>
 
 #include "PluginTestSupport.h"
+#include "ServiceAnswers.h"
+#include "XmlTestDoc.h"
 
 namespace kvtest {
 
@@ -36,7 +37,7 @@ struct Seen {
   std::string text;
 
   // Waits (bounded) until the callback ran `n` times in total.
-  bool waitCalls(int n, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+  bool waitCalls(int n, std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
     std::unique_lock<std::mutex> lock(mutex);
     return cv.wait_for(lock, timeout, [&] { return calls >= n; });
   }
@@ -182,25 +183,6 @@ inline W::WComment commentWith(const std::string& uid, const std::string& text =
   c.setUID(uid);
   c.setComment(text);
   return c;
-}
-
-// An element tree for calling a record reader directly; the parser keeps
-// the nodes alive.
-class ParsedElement {
- public:
-  explicit ParsedElement(const std::string& xml) { m_parser.parse_memory(xml); }
-  const xmlpp::Element* root() { return m_parser.get_document()->get_root_node(); }
-
- private:
-  xmlpp::DomParser m_parser;
-};
-
-// An "ok" envelope around `data` (the inner XML of "data").
-inline std::string okAnswer(const std::string& data) {
-  return "<rsp><result><stat>ok</stat><desc>done</desc></result><data>" + data + "</data></rsp>";
-}
-inline std::string failAnswer() {
-  return "<rsp><result><stat>fail</stat><desc>refused</desc></result></rsp>";
 }
 
 }  // namespace kvtest
