@@ -18,16 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "CallLog.h"
 #include "PluginTestSupport.h"
 #include "TestFiles.h"
 
 namespace kvtest {
 
 // What the download callbacks delivered. Pass its address as user data.
-struct Downloads {
-  std::mutex mutex;
-  std::condition_variable cv;
-  int calls = 0;
+struct Downloads : CallLog {
   W::WSTATUS status = 12345;
   std::string name;
   std::string resourceUID;
@@ -35,23 +33,13 @@ struct Downloads {
   bool streamOpen = false;
   bool streamFailed = false;
 
-  bool wait(std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
-    std::unique_lock<std::mutex> lock(mutex);
-    return cv.wait_for(lock, timeout, [&] { return calls > 0; });
-  }
-  int callCount() {
-    std::lock_guard<std::mutex> lock(mutex);
-    return calls;
-  }
-
   static void onDirect(W::WSTATUS status, const W::WContentProvider&, const std::string& name,
                        void* userData) {
     Downloads* self = static_cast<Downloads*>(userData);
-    std::lock_guard<std::mutex> lock(self->mutex);
-    ++self->calls;
-    self->status = status;
-    self->name = name;
-    self->cv.notify_all();
+    self->record([&] {
+      self->status = status;
+      self->name = name;
+    });
   }
 
   static void onContent(int status, const W::WContentProvider&, const W::WMediaResource& resource,
@@ -62,37 +50,28 @@ struct Downloads {
     const bool failed = stream.fail();
     std::string bytes;
     if (open) bytes.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-    std::lock_guard<std::mutex> lock(self->mutex);
-    ++self->calls;
-    self->status = status;
-    self->resourceUID = resource.getUID();
-    self->bytes = bytes;
-    self->streamOpen = open;
-    self->streamFailed = failed;
-    self->cv.notify_all();
+    self->record([&] {
+      self->status = status;
+      self->resourceUID = resource.getUID();
+      self->bytes = bytes;
+      self->streamOpen = open;
+      self->streamFailed = failed;
+    });
   }
 };
 
 // The cancel callback's record.
-struct Cancels {
-  std::mutex mutex;
-  std::condition_variable cv;
-  int calls = 0;
+struct Cancels : CallLog {
   W::WSTATUS status = 12345;
   void* userData = nullptr;
 
   static inline Cancels* current = nullptr;
   static void onCancel(W::WSTATUS status, const W::WContentProvider&, void* userData) {
     Cancels* self = current;
-    std::lock_guard<std::mutex> lock(self->mutex);
-    ++self->calls;
-    self->status = status;
-    self->userData = userData;
-    self->cv.notify_all();
-  }
-  bool wait(std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
-    std::unique_lock<std::mutex> lock(mutex);
-    return cv.wait_for(lock, timeout, [&] { return calls > 0; });
+    self->record([&] {
+      self->status = status;
+      self->userData = userData;
+    });
   }
 };
 
@@ -120,7 +99,7 @@ inline bool exists(const std::string& path) {
 
 // Polls `done()` for a bounded time.
 template <class Done>
-bool eventually(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
+bool eventually(Done done, std::chrono::milliseconds timeout = kWatchdog) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (!done()) {
     if (std::chrono::steady_clock::now() >= deadline) return false;

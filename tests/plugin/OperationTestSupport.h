@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "CallLog.h"
 #include "PluginTestSupport.h"
 #include "ServiceAnswers.h"
 #include "XmlTestDoc.h"
@@ -21,10 +22,7 @@
 namespace kvtest {
 
 // What one operation's callback delivered. Pass its address as user data.
-struct Seen {
-  std::mutex mutex;
-  std::condition_variable cv;
-  int calls = 0;
+struct Seen : CallLog {
   W::WSTATUS status = 12345;
   std::vector<W::WGroup> groups;
   std::vector<W::WContent> contents;
@@ -36,24 +34,13 @@ struct Seen {
   W::WPerson person;
   std::string text;
 
-  // Waits (bounded) until the callback ran `n` times in total.
-  bool waitCalls(int n, std::chrono::milliseconds timeout = std::chrono::seconds(30)) {
-    std::unique_lock<std::mutex> lock(mutex);
-    return cv.wait_for(lock, timeout, [&] { return calls >= n; });
-  }
-  int callCount() {
-    std::lock_guard<std::mutex> lock(mutex);
-    return calls;
-  }
-
   template <class Fill>
   static void record(void* userData, W::WSTATUS status, Fill fill) {
     Seen* self = static_cast<Seen*>(userData);
-    std::lock_guard<std::mutex> lock(self->mutex);
-    ++self->calls;
-    self->status = status;
-    fill(*self);
-    self->cv.notify_all();
+    self->CallLog::record([&] {
+      self->status = status;
+      fill(*self);
+    });
   }
 };
 
