@@ -17,24 +17,16 @@ namespace {
 using kvtest::CountingCMD;
 
 // Records the completions a standalone session dispatches.
-struct Completions {
-  std::mutex mutex;
-  std::condition_variable cv;
+struct Completions : kvtest::CallLog {
   std::vector<std::pair<W::SESSION_STATUS, W::HttpResponse>> seen;
-
-  bool waitFor(size_t n) {
-    std::unique_lock<std::mutex> lock(mutex);
-    return cv.wait_for(lock, httptest::kWait, [&] { return seen.size() >= n; });
-  }
+  bool waitFor(int n) { return waitCalls(n); }
 };
 
 Completions* g_completions = nullptr;
 
 void recordCompletion(W::SESSION_STATUS status, const W::HttpResponse& response,
                       W::KVServiceCMD*) {
-  std::lock_guard<std::mutex> lock(g_completions->mutex);
-  g_completions->seen.emplace_back(status, response);
-  g_completions->cv.notify_all();
+  g_completions->record([&] { g_completions->seen.emplace_back(status, response); });
 }
 
 class Transport : public testing::Test {
