@@ -26,7 +26,8 @@ function(kv_add_test_suite target)
   endif()
 
   add_executable(${target} ${arg_SOURCES} ${PROJECT_SOURCE_DIR}/tests/common/TsanSuppressions.cpp)
-  target_link_libraries(${target} PRIVATE ${arg_LIBS} GTest::gtest_main Threads::Threads)
+  target_link_libraries(${target} PRIVATE ${arg_LIBS} kv_test_common GTest::gtest_main
+    Threads::Threads)
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${arg_INCLUDES})
   target_compile_definitions(${target} PRIVATE ${arg_DEFINES})
   # GoogleTest (and, where asked, cpp-httplib) parsed once per executable

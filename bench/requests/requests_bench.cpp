@@ -6,15 +6,26 @@
 
 #include <W/HttpDelegator.h>
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "KvsimChild.h"
+#include "KvsimProcess.h"
 #include "PluginSession.h"
 #include "RatioReport.h"
 
 namespace {
+
+// kvsim is installed next to the benchmark.
+std::string siblingPath(const char* name) {
+  char exe[4096];
+  const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+  if (n <= 0) return std::string();
+  const std::string path(exe, static_cast<size_t>(n));
+  return path.substr(0, path.rfind('/') + 1) + name;
+}
 
 // Operations per benchmark run; KV_BENCH_REQUESTS makes the smoke run short.
 long operationCount() {
@@ -138,8 +149,10 @@ int main(int argc, char** argv) {
   const long ops = operationCount();
 
   // Stops by itself after ten minutes should this process die first.
-  kvbench::KvsimChild kvsim(600);
-  if (kvsim.baseUrl().empty()) {
+  kvtest::KvsimProcess::Options options;
+  options.flags = {"--exit-after", "600"};
+  kvtest::KvsimProcess kvsim(siblingPath("kvsim"), options);
+  if (!kvsim.running()) {
     std::fprintf(stderr, "kv_bench_requests: %s\n", kvsim.error().c_str());
     return 2;
   }

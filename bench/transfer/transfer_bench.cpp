@@ -15,7 +15,7 @@
 
 #include "BlobServer.h"
 #include "RatioReport.h"
-#include "ScratchDir.h"
+#include "TestFiles.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ const char* const kUploadType = "video/mp4";
 
 size_t g_bytes = 0;
 std::string g_baseUrl;
-const kvbench::ScratchDir* g_dir = nullptr;
+const kvtest::TempDir* g_dir = nullptr;
 
 // "" when the file at `path` holds exactly the blob's bytes, else what differs.
 std::string blobMismatch(const std::string& path) {
@@ -227,7 +227,7 @@ bool writeSource(const std::string& path, size_t bytes) {
 int main(int argc, char** argv) {
   curl_global_init(CURL_GLOBAL_DEFAULT);
   g_bytes = transferBytes();
-  kvbench::ScratchDir dir;
+  kvtest::TempDir dir("kv-bench-transfer");
   if (dir.path().empty() || !writeSource(dir.file("source.bin"), g_bytes)) {
     std::fprintf(stderr, "kv_bench_transfer: cannot prepare the temporary files\n");
     return 2;

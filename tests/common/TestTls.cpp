@@ -11,7 +11,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -111,13 +110,10 @@ bool writeKey(const std::string& path, EVP_PKEY* key) {
 }  // namespace
 
 TestPki::TestPki() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/kv-tls-XXXXXX";
-  if (mkdtemp(&pattern[0]) == nullptr) {
+  if (m_dir.path().empty()) {
     m_error = "cannot create a directory for the certificates";
     return;
   }
-  m_dir = pattern;
 
   Key caKey = newKey();
   Key loopbackKey = newKey();
@@ -142,13 +138,8 @@ TestPki::TestPki() {
   if (!writeCert(caFile(), ca.get()) || !writeCert(certFile(), loopback.get()) ||
       !writeKey(keyFile(), loopbackKey.get()) || !writeCert(otherCertFile(), other.get()) ||
       !writeKey(otherKeyFile(), otherKey.get())) {
-    m_error = "cannot write the PEM files in " + m_dir;
+    m_error = "cannot write the PEM files in " + m_dir.path();
   }
-}
-
-TestPki::~TestPki() {
-  std::error_code ignored;
-  if (!m_dir.empty()) std::filesystem::remove_all(m_dir, ignored);
 }
 
 }  // namespace kvtls

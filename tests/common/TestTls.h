@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "TestFiles.h"
+
 namespace kvtls {
 
 // Makes the CA, the certificates and their keys (EC P-256, valid from an
@@ -13,7 +15,6 @@ namespace kvtls {
 class TestPki {
  public:
   TestPki();
-  ~TestPki();
   TestPki(const TestPki&) = delete;
   TestPki& operator=(const TestPki&) = delete;
 
@@ -21,18 +22,18 @@ class TestPki {
   bool ok() const { return m_error.empty(); }
   const std::string& error() const { return m_error; }
 
-  const std::string& dir() const { return m_dir; }
+  const std::string& dir() const { return m_dir.path(); }
   // The CA certificate: the bundle a client passes as its trust store.
-  std::string caFile() const { return m_dir + "/ca.pem"; }
+  std::string caFile() const { return m_dir.file("ca.pem"); }
   // Server certificate for IP 127.0.0.1 and DNS localhost, and its key.
-  std::string certFile() const { return m_dir + "/loopback.pem"; }
-  std::string keyFile() const { return m_dir + "/loopback.key"; }
+  std::string certFile() const { return m_dir.file("loopback.pem"); }
+  std::string keyFile() const { return m_dir.file("loopback.key"); }
   // Server certificate for DNS other.invalid only: a name mismatch on loopback.
-  std::string otherCertFile() const { return m_dir + "/other.pem"; }
-  std::string otherKeyFile() const { return m_dir + "/other.key"; }
+  std::string otherCertFile() const { return m_dir.file("other.pem"); }
+  std::string otherKeyFile() const { return m_dir.file("other.key"); }
 
  private:
-  std::string m_dir;
+  kvtest::TempDir m_dir{"kv-tls"};
   std::string m_error;
 };
 

@@ -132,81 +132,20 @@ ProcessResult runProcess(const std::vector<std::string>& args, int timeoutMs) {
   return result;
 }
 
-TempDir::TempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/kv-e2e-XXXXXX";
-  if (mkdtemp(&pattern[0]) != nullptr) m_path = pattern;
-}
-
-TempDir::~TempDir() {
-  std::error_code ignored;
-  if (!m_path.empty()) std::filesystem::remove_all(m_path, ignored);
-}
-
-std::string TempDir::write(const std::string& name, const std::string& bytes) const {
-  const std::string path = m_path + "/" + name;
-  std::ofstream(path, std::ios::binary) << bytes;
-  return path;
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 Kvsim::Kvsim(const std::vector<std::string>& flags) {
-  std::vector<std::string> args = {
-      KV_KVSIM_PATH, "--port", "0", "--log", m_dir.path() + "/requests.log", "--exit-after", "300"};
-  args.insert(args.end(), flags.begin(), flags.end());
-  int outPipe[2];
-  if (pipe2(outPipe, O_CLOEXEC) != 0) {
-    m_error = "pipe failed";
-    return;
-  }
-  const int errFd =
-      open((m_dir.path() + "/kvsim.err").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-  m_pid = spawn(args, outPipe[1], errFd);
-  close(outPipe[1]);
-  if (errFd >= 0) close(errFd);
-  if (m_pid < 0) {
-    close(outPipe[0]);
-    m_error = "cannot start kvsim";
-    return;
-  }
-  // The first line announces the URL; the rest of stdout is not needed.
-  const Clock::time_point deadline = Clock::now() + std::chrono::seconds(20);
-  std::string line;
-  pollfd fd = {outPipe[0], POLLIN, 0};
-  while (line.find('\n') == std::string::npos && remainingMs(deadline) > 0) {
-    if (poll(&fd, 1, remainingMs(deadline)) <= 0) break;
-    char buffer[256];
-    const ssize_t n = read(outPipe[0], buffer, sizeof buffer);
-    if (n <= 0) break;
-    line.append(buffer, static_cast<size_t>(n));
-  }
-  close(outPipe[0]);
-  const std::string prefix = "listening on ";
-  if (line.compare(0, prefix.size(), prefix) == 0 && line.find('\n') != std::string::npos) {
-    m_baseUrl = line.substr(prefix.size(), line.find('\n') - prefix.size());
-  } else {
-    m_error =
-        "kvsim did not announce its URL: '" + line + "' " + readFile(m_dir.path() + "/kvsim.err");
-  }
+  kvtest::KvsimProcess::Options options;
+  options.flags = {"--log", m_dir.file("requests.log"), "--exit-after", "300"};
+  options.flags.insert(options.flags.end(), flags.begin(), flags.end());
+  options.errPath = m_dir.file("kvsim.err");
+  m_process = std::make_unique<kvtest::KvsimProcess>(KV_KVSIM_PATH, options);
+  if (!m_process->running()) m_error = m_process->error() + " " + readFile(m_dir.file("kvsim.err"));
 }
 
 Kvsim::~Kvsim() {
-  if (m_pid <= 0) return;
-  int status = 0;
-  kill(m_pid, SIGTERM);
-  if (!waitUntil(m_pid, Clock::now() + std::chrono::seconds(10), status)) {
-    kill(m_pid, SIGKILL);
-    waitpid(m_pid, &status, 0);
+  if (m_process->running() && m_process->stop() == -1)
     ADD_FAILURE() << "kvsim did not stop on SIGTERM";
-  }
   // kvsim's own sanitizer findings count too.
-  const std::string err = readFile(m_dir.path() + "/kvsim.err");
+  const std::string err = readFile(m_dir.file("kvsim.err"));
   if (err.find("Sanitizer") != std::string::npos || err.find("runtime error:") != std::string::npos)
     ADD_FAILURE() << "kvsim reported:\n" << err;
 }
@@ -229,7 +168,7 @@ std::vector<std::string> Kvsim::logLinesWith(const std::vector<std::string>& par
 }
 
 std::vector<std::string> Kvsim::awaitLogLinesWith(const std::vector<std::string>& parts) const {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
   std::vector<std::string> found = logLinesWith(parts);
   while (found.empty() && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -7,8 +7,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "KvsimProcess.h"
+#include "TestFiles.h"
 
 namespace e2e {
 
@@ -24,22 +28,9 @@ struct ProcessResult {
 // `timeoutMs`; a process still running then is killed (timedOut set).
 ProcessResult runProcess(const std::vector<std::string>& argv, int timeoutMs);
 
-// A fresh directory under $TMPDIR (or /tmp), removed with its files by the
-// destructor.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::string& path() const { return m_path; }
-  // Writes `bytes` to path()/name and returns the full path.
-  std::string write(const std::string& name, const std::string& bytes) const;
-
- private:
-  std::string m_path;
-};
-
-// The whole file, or empty when it cannot be read.
-std::string readFile(const std::string& path);
+// The shared temporary directory and file helpers.
+using kvtest::readFile;
+using kvtest::TempDir;
 
 // A kvsim of its own on a free port, with a request log; stopped (SIGTERM,
 // then SIGKILL) by the destructor. It also stops by itself after 5 minutes.
@@ -53,23 +44,22 @@ class Kvsim {
   Kvsim& operator=(const Kvsim&) = delete;
 
   // True once kvsim announced its URL.
-  bool running() const { return !m_baseUrl.empty(); }
+  bool running() const { return m_process->running(); }
   // "http://127.0.0.1:PORT".
-  const std::string& baseUrl() const { return m_baseUrl; }
+  const std::string& baseUrl() const { return m_process->baseUrl(); }
   // What went wrong while starting, for test messages.
   const std::string& startError() const { return m_error; }
   // The request log lines so far.
   std::vector<std::string> logLines() const;
   // Log lines that contain every one of `parts`.
   std::vector<std::string> logLinesWith(const std::vector<std::string>& parts) const;
-  // The same, waiting up to five seconds for a first match: kvsim writes a
+  // The same, waiting up to 30 s for a first match: kvsim writes a
   // dropped connection's line after the client has already seen the drop.
   std::vector<std::string> awaitLogLinesWith(const std::vector<std::string>& parts) const;
 
  private:
-  TempDir m_dir;
-  pid_t m_pid = -1;
-  std::string m_baseUrl;
+  TempDir m_dir{"kv-e2e"};
+  std::unique_ptr<kvtest::KvsimProcess> m_process;
   std::string m_error;
 };
 

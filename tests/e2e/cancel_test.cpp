@@ -43,7 +43,7 @@ TEST(Cancel, SlowDownloadEndsThroughTheCancelCallbackWithoutAFile) {
   HostRun run = runKvhost(sim, {"--cancel-after", "400", "download",
                                 sim.baseUrl() + "/media/contents/c1001/photo.jpg", dir.path()});
   expectCancelled(run, "download");
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(15));
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(30));
   EXPECT_EQ(filesIn(dir.path()), 0u) << "no partial file is left behind";
 }
 
@@ -59,20 +59,22 @@ TEST(Cancel, SlowFetchEndsThroughTheCancelCallback) {
 }
 
 TEST(Cancel, UploadWaitingForItsAnswerEndsThroughTheCancelCallback) {
-  Kvsim sim({"--fault", "kind=latency&path=^/upload/&ms=20000"});
+  Kvsim sim({"--fault", "kind=latency&path=^/upload/&ms=120000"});
   ASSERT_TRUE(sim.running()) << sim.startError();
   TempDir dir;
   const std::string photo = dir.write("big.jpg", "\xff\xd8\xff\xe0" + std::string(256 * 1024, 'x'));
   const auto start = Clock::now();
   HostRun run = runKvhost(sim, {"--cancel-after", "500", "upload", "g1", photo});
   expectCancelled(run, "upload");
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(15)) << "the late answer is not awaited";
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(30)) << "the late answer is not awaited";
   EXPECT_EQ(sim.logLinesWith({"POST /openapi/service/kinvale/g1/upload ", "code=200"}).size(), 1u)
       << "the upload slot was granted before the cancel";
 }
 
 TEST(Cancel, PlainRequestIsCancelledByTheFlag) {
-  Kvsim sim({"--fault", "kind=latency&path=feeds&ms=1500"});
+  // A plain request's cancel is reported when its answer comes: late enough
+  // (fifteen times the cancel delay) to follow the cancel, well within --timeout.
+  Kvsim sim({"--fault", "kind=latency&path=feeds&ms=3000"});
   ASSERT_TRUE(sim.running()) << sim.startError();
   HostRun run = runKvhost(sim, {"--cancel-after", "200", "feed", "g1", "--before", "latest"});
   expectCancelled(run, "feed");
@@ -82,11 +84,11 @@ TEST(Cancel, OperationThatEndsFirstIsNotCancelled) {
   Kvsim sim;
   ASSERT_TRUE(sim.running()) << sim.startError();
   const auto start = Clock::now();
-  HostRun run = runKvhost(sim, {"--cancel-after", "30000", "groups"});
+  HostRun run = runKvhost(sim, {"--cancel-after", "120000", "groups"});
   EXPECT_EQ(run.process.exitCode, 0) << run.describe();
   EXPECT_EQ(number(run.last("groups"), "/status"), 0);
   EXPECT_TRUE(run.last("cancel").is_null());
-  EXPECT_LT(Clock::now() - start, std::chrono::seconds(20)) << "kvhost does not sit out the timer";
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(30)) << "kvhost does not sit out the timer";
 }
 
 }  // namespace

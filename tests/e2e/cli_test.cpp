@@ -118,7 +118,8 @@ TEST(Cli, DefaultOutputIsAReadableTable) {
 }
 
 TEST(Cli, ProgressBarFollowsAnUpload) {
-  Kvsim sim({"--fault", "kind=latency&path=^/upload/&ms=600"});
+  // Twenty times the bar's 100 ms polling period: it draws while the answer waits.
+  Kvsim sim({"--fault", "kind=latency&path=^/upload/&ms=2000"});
   ASSERT_TRUE(sim.running()) << sim.startError();
   TempDir dir;
   const std::string photo = dir.write("p.jpg", "\xff\xd8\xff\xe0" + std::string(100000, 'p'));

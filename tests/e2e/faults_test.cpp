@@ -122,7 +122,7 @@ TEST(Faults, FailedDownloadLeavesNoFile) {
 }
 
 TEST(Faults, NoAnswerWithinTheTimeoutEndsKvhost) {
-  Kvsim sim({"--fault", "kind=latency&path=group.list&ms=15000"});
+  Kvsim sim({"--fault", "kind=latency&path=group.list&ms=120000"});
   ASSERT_TRUE(sim.running()) << sim.startError();
   const auto start = std::chrono::steady_clock::now();
   HostRun run = runKvhost(sim, {"groups", "--timeout", "1"});
@@ -131,7 +131,8 @@ TEST(Faults, NoAnswerWithinTheTimeoutEndsKvhost) {
   EXPECT_TRUE(run.last("groups").is_null());
   EXPECT_NE(run.process.err.find("groups: no answer within 1 s"), std::string::npos)
       << run.describe();
-  EXPECT_LT(took, std::chrono::seconds(12)) << "kvhost must not wait for the late answer";
+  // The answer would come after two minutes; kvhost ends after about one second.
+  EXPECT_LT(took, std::chrono::seconds(30)) << "kvhost must not wait for the late answer";
 }
 
 TEST(Faults, UnreachableServiceFailsTheLogin) {

@@ -3,6 +3,8 @@
 // for the collected files.
 #include "probe_runner.h"
 
+#include "TestFiles.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -12,33 +14,10 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
 namespace {
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteFile(const std::string& path, const std::string& text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-}
-
-std::string MakeTempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string templ =
-      std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/fesim-e2e-XXXXXX";
-  std::vector<char> buf(templ.begin(), templ.end());
-  buf.push_back('\0');
-  if (mkdtemp(buf.data()) == nullptr) return "";
-  return buf.data();
-}
 
 // Child side: wire the files to the standard descriptors and exec.
 [[noreturn]] void ExecChild(const std::string& dir, const std::vector<std::string>& argv) {
@@ -70,10 +49,11 @@ std::vector<std::string> SplitLines(const std::string& text) {
 ProbeRun RunUnderFesim(const std::string& config_text, const std::vector<std::string>& command,
                        const std::string& stdin_text, int watchdog_seconds) {
   ProbeRun run;
-  std::string dir = MakeTempDir();
+  const kvtest::TempDir temp("fesim-e2e");
+  const std::string& dir = temp.path();
   if (dir.empty()) return run;
-  WriteFile(dir + "/config", config_text);
-  WriteFile(dir + "/stdin", stdin_text);
+  temp.write("config", config_text);
+  temp.write("stdin", stdin_text);
 
   std::vector<std::string> argv = {FESIM_RUN, "--config",   dir + "/config",
                                    "--log",   dir + "/log", "--"};
@@ -98,12 +78,9 @@ ProbeRun RunUnderFesim(const std::string& config_text, const std::vector<std::st
     if (WIFEXITED(wstatus)) run.status = WEXITSTATUS(wstatus);
   }
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.out = ReadFile(dir + "/stdout");
-  run.err = ReadFile(dir + "/stderr");
-  run.log = SplitLines(ReadFile(dir + "/log"));
-  for (const char* name : {"config", "stdin", "stdout", "stderr", "log"})
-    unlink((dir + "/" + name).c_str());
-  rmdir(dir.c_str());
+  run.out = kvtest::readFile(dir + "/stdout");
+  run.err = kvtest::readFile(dir + "/stderr");
+  run.log = SplitLines(kvtest::readFile(dir + "/log"));
   return run;
 }
 

@@ -21,7 +21,7 @@ struct ProbeRun {
 // standard input. The program is killed after watchdog_seconds. fesim-run and
 // the library come from the FESIM_RUN and FESIM_LIB compile definitions.
 ProbeRun RunUnderFesim(const std::string& config_text, const std::vector<std::string>& command,
-                       const std::string& stdin_text = "", int watchdog_seconds = 20);
+                       const std::string& stdin_text = "", int watchdog_seconds = 40);
 
 // The lines of log that start with prefix, in order.
 std::vector<std::string> LinesStartingWith(const std::vector<std::string>& log,

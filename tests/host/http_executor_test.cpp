@@ -3,14 +3,14 @@
 #include <W/HttpDelegator.h>
 #include <W/HttpRequest.h>
 
+#include "TestFiles.h"
+#include "ThreadWait.h"
 #include "http_test_support.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <filesystem>
-#include <fstream>
 #include <set>
 #include <sstream>
 
@@ -44,17 +44,6 @@ std::vector<std::string> linesNamed(const std::vector<std::string>& lines,
   return picked;
 }
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
-void writeFile(const std::string& path, const std::string& data) {
-  std::ofstream(path, std::ios::binary) << data;
-}
-
 std::string okResponse(const std::string& contentType, const std::string& body) {
   return "HTTP/1.1 200 OK\r\nContent-Type: " + contentType +
          "\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" +
@@ -76,25 +65,17 @@ bool waitForProgress(HttpRequest* request, double atLeast, double* total) {
 
 class HttpExecutorTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/whttp-test-XXXXXX";
-    ASSERT_NE(nullptr, mkdtemp(pattern));
-    m_dir = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(m_dir); }
+  void SetUp() override { ASSERT_FALSE(m_dir.path().empty()); }
 
-  std::string path(const std::string& name) const { return m_dir + "/" + name; }
+  std::string path(const std::string& name) const { return m_dir.file(name); }
 
   std::set<std::string> dirEntries() const {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_dir)) {
-      names.insert(entry.path().filename().string());
-    }
-    return names;
+    const std::vector<std::string> names = m_dir.entries();
+    return std::set<std::string>(names.begin(), names.end());
   }
 
   HttpDelegator* executor = HttpDelegator::getInstance();
-  std::string m_dir;
+  const kvtest::TempDir m_dir{"whttp-test"};
 };
 
 TEST_F(HttpExecutorTest, QueuedGetSendsHeadersInOrderAndDeliversResponseOnWorker) {
@@ -183,7 +164,7 @@ TEST_F(HttpExecutorTest, FileTargetReceivesBodyAndNothingElseIsLeft) {
   EXPECT_EQ(200, done.response.getHttpResponseCode());
   EXPECT_EQ("video/mp4", done.response.getContentType());
   EXPECT_EQ("", done.response.getPayload());
-  EXPECT_EQ(media, readFile(path("clip.mp4")));
+  EXPECT_EQ(media, kvtest::readFile(path("clip.mp4")));
   EXPECT_EQ(5000, done.progressDone);
   EXPECT_EQ((std::set<std::string>{"clip.mp4"}), dirEntries());
 }
@@ -212,7 +193,7 @@ TEST_F(HttpExecutorTest, FailedTransferLeavesExistingTargetAndNoTempFile) {
   for (const Case& c :
        {Case{"/missing", W::SESSION_OK, 404}, Case{"/dropped", W::SESSION_BROKEN, 200}}) {
     SCOPED_TRACE(c.route);
-    writeFile(path("photo.jpg"), "old picture");
+    kvtest::writeFile(path("photo.jpg"), "old picture");
     Completion done;
     auto* request = new HttpRequest(W::HTTP_GET, server.url(c.route), HttpHeader(),
                                     &Completion::callback, &done, path("photo.jpg"));
@@ -220,7 +201,7 @@ TEST_F(HttpExecutorTest, FailedTransferLeavesExistingTargetAndNoTempFile) {
     ASSERT_TRUE(done.wait());
     EXPECT_EQ(c.status, done.status);
     EXPECT_EQ(c.code, done.response.getHttpResponseCode());
-    EXPECT_EQ("old picture", readFile(path("photo.jpg")));
+    EXPECT_EQ("old picture", kvtest::readFile(path("photo.jpg")));
     EXPECT_EQ((std::set<std::string>{"photo.jpg"}), dirEntries());
   }
 }
@@ -231,7 +212,7 @@ TEST_F(HttpExecutorTest, LinkPlantedAtTargetIsReplacedNotFollowed) {
     res.set_content("new bytes", "image/jpeg");
   });
   ASSERT_TRUE(server.start());
-  writeFile(path("victim"), "precious");
+  kvtest::writeFile(path("victim"), "precious");
   ASSERT_EQ(0, symlink(path("victim").c_str(), path("a.jpg").c_str()));
   Completion done;
   auto* request = new HttpRequest(W::HTTP_GET, server.url("/p/a.jpg"), HttpHeader(),
@@ -239,11 +220,11 @@ TEST_F(HttpExecutorTest, LinkPlantedAtTargetIsReplacedNotFollowed) {
   ASSERT_EQ(0, executor->addRequest(request));
   ASSERT_TRUE(done.wait());
   EXPECT_EQ(W::SESSION_OK, done.status);
-  EXPECT_EQ("precious", readFile(path("victim")));
+  EXPECT_EQ("precious", kvtest::readFile(path("victim")));
   struct stat st;
   ASSERT_EQ(0, lstat(path("a.jpg").c_str(), &st));
   EXPECT_TRUE(S_ISREG(st.st_mode));
-  EXPECT_EQ("new bytes", readFile(path("a.jpg")));
+  EXPECT_EQ("new bytes", kvtest::readFile(path("a.jpg")));
 }
 
 TEST_F(HttpExecutorTest, TargetInMissingDirectoryGivesFileError) {
@@ -261,7 +242,7 @@ TEST_F(HttpExecutorTest, TargetInMissingDirectoryGivesFileError) {
 TEST_F(HttpExecutorTest, MultipartUploadFromFormaddSendsFilePart) {
   std::string photo(3000, '\0');
   for (size_t i = 0; i < photo.size(); ++i) photo[i] = static_cast<char>(255 - i % 251);
-  writeFile(path("holiday.jpg"), photo);
+  kvtest::writeFile(path("holiday.jpg"), photo);
 
   LoopbackServer server;
   httplib::MultipartFormData seen;
@@ -350,7 +331,7 @@ TEST_F(HttpExecutorTest, CancelMidTransferCompletesWith81AndLeavesNoFile) {
   ASSERT_TRUE(waitForProgress(request, 100, &total));
   request->setCancel();
   // Well before the server would send more: the cancel itself ends the transfer.
-  ASSERT_TRUE(done.wait(std::chrono::milliseconds(5000)));
+  ASSERT_TRUE(done.wait());
   EXPECT_EQ(W::SESSION_CANCELLED, done.status);
   EXPECT_TRUE(dirEntries().empty());
 }
@@ -453,13 +434,16 @@ TEST_F(HttpExecutorTest, FlushFromAnotherThreadWaitsForRunningCompletionOfThatId
   ASSERT_TRUE(blocking.entered.wait());
 
   std::atomic<bool> finishedWhenFlushReturned{false};
+  std::atomic<pid_t> flusherId{0};
   std::thread flusher([&] {
+    flusherId.store(kvtest::threadId());
     executor->flushHttpRequests(11);
     finishedWhenFlushReturned.store(blocking.finished.load());
   });
-  // Give the flush time to reach its wait; a flush that did not wait would
-  // return now and record an unfinished completion.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  // Lets the completion go only once the flush is blocked in its wait; a
+  // flush that did not wait would already have recorded an unfinished one.
+  while (flusherId.load() == 0) std::this_thread::yield();
+  kvtest::waitUntilBlocked(flusherId.load());
   blocking.leave.open();
   flusher.join();
   EXPECT_TRUE(finishedWhenFlushReturned.load());
@@ -486,13 +470,24 @@ TEST_F(HttpExecutorTest, ConnectTimeoutGives42) {
   EXPECT_EQ(42, sync.execute());
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 
-  Completion done;
-  auto* request = new HttpRequest(W::HTTP_GET, server.url("/queued"), HttpHeader(), "",
-                                  &Completion::callback, &done);
-  request->setConnectTimeout(200);
-  ASSERT_EQ(0, executor->addRequest(request));
-  ASSERT_TRUE(done.wait());
-  EXPECT_EQ(W::SESSION_TIMED_OUT, done.status);
+  // Queued: its own timeout, then none but the executor's default (a
+  // default left unused would wait for the whole connect watchdog).
+  const long connectMs = executor->defaultConnectTimeout();
+  const long stallMs = executor->defaultStallTimeout();
+  for (const bool perRequest : {true, false}) {
+    SCOPED_TRACE(perRequest ? "per request" : "executor default");
+    if (!perRequest) executor->setDefaultTimeouts(200, stallMs);
+    Completion done;
+    auto* request = new HttpRequest(W::HTTP_GET, server.url("/queued"), HttpHeader(), "",
+                                    &Completion::callback, &done);
+    if (perRequest) request->setConnectTimeout(200);
+    const auto queued = std::chrono::steady_clock::now();
+    ASSERT_EQ(0, executor->addRequest(request));
+    ASSERT_TRUE(done.wait());
+    EXPECT_EQ(W::SESSION_TIMED_OUT, done.status);
+    EXPECT_LT(std::chrono::steady_clock::now() - queued, std::chrono::seconds(5));
+    executor->setDefaultTimeouts(connectMs, stallMs);
+  }
 }
 
 TEST_F(HttpExecutorTest, StalledTransferTimesOutWith42) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "TestFiles.h"
 #include "http_test_support.h"
 
 namespace {
@@ -147,7 +148,8 @@ TEST_F(HttpLimits, DownloadedFileGetsTheAskedPermissionsAndNoSizeLimit) {
     unsigned mode;
   } rows[] = {{false, 0644}, {true, 0600}};
   for (const auto& row : rows) {
-    const std::string path = "/tmp/kv-limits-" + std::to_string(getpid()) + ".bin";
+    const kvtest::TempDir dir("kv-limits");
+    const std::string path = dir.file("big.bin");
     HttpRequest request(W::HTTP_GET, server.url("/big"), W::HttpHeader(), nullptr, nullptr, path);
     request.setMaxBodyBytes(1024);  // answers kept in memory only
     if (row.setMode) request.setFileMode(row.mode);
@@ -156,7 +158,6 @@ TEST_F(HttpLimits, DownloadedFileGetsTheAskedPermissionsAndNoSizeLimit) {
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, row.mode);
     EXPECT_EQ(st.st_size, 256 * 1024);
-    std::remove(path.c_str());
   }
 }
 

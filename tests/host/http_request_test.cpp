@@ -168,13 +168,6 @@ TEST_F(HttpDelegatorHookTest, RefusalsComeBeforeHookAndLeaveRequestWithCaller) {
   EXPECT_EQ(1, hookCalls);
 }
 
-TEST(HttpDelegatorTest, DefaultTimeoutsAreKeptAsSet) {
-  HttpDelegator* executor = HttpDelegator::getInstance();
-  executor->setDefaultTimeouts(2500, 7000);
-  EXPECT_EQ(2500, executor->defaultConnectTimeout());
-  EXPECT_EQ(7000, executor->defaultStallTimeout());
-}
-
 // Every libcurl result: resolve, connect and TLS failures are 41, timeouts
 // 42, requests that could not start 5, file and size limits 61 and 47,
 // anything else a broken transfer (43). A cancel, then a file failure, win.

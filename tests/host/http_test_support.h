@@ -20,9 +20,11 @@
 #include <thread>
 #include <vector>
 
+#include "CallLog.h"
+
 namespace httptest {
 
-constexpr std::chrono::milliseconds kWait(10000);
+constexpr std::chrono::milliseconds kWait = kvtest::kWatchdog;
 
 // A one-way latch a server handler waits on; the wait is bounded so that a
 // failing test cannot keep a server thread forever.
@@ -98,12 +100,22 @@ inline int listenLoopback(int* port, int backlog = 16) {
   return fd;
 }
 
-// A port nothing listens on: bound once, then closed.
+// A loopback port that refuses connections for the rest of the process: a
+// socket bound to it never listens and stays open, so no other process can
+// take the port meanwhile (as it could after a bind and close).
 inline int closedPort() {
-  int port = 0;
-  const int fd = listenLoopback(&port);
-  if (fd >= 0) close(fd);
-  return port;
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return 0;
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof(addr);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0 ||
+      getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+    close(fd);
+    return 0;
+  }
+  return ntohs(addr.sin_port);  // fd is kept open on purpose
 }
 
 inline bool readable(int fd, std::chrono::milliseconds timeout) {
@@ -235,10 +247,7 @@ class SilentServer {
 
 // Records the one completion of a queued request; the callback deletes the
 // request as the executor's contract requires.
-struct Completion {
-  std::mutex mutex;
-  std::condition_variable cv;
-  int calls = 0;
+struct Completion : kvtest::CallLog {
   W::SESSION_STATUS status = 9999;
   W::HttpResponse response;
   double progressDone = -1;
@@ -252,51 +261,30 @@ struct Completion {
     double total = 0;
     request->getProgressStatus(done, total);
     delete request;
-    std::lock_guard<std::mutex> lock(self->mutex);
-    ++self->calls;
-    self->status = status;
-    self->response = response;
-    self->progressDone = done;
-    self->progressTotal = total;
-    self->thread = std::this_thread::get_id();
-    self->cv.notify_all();  // under the lock: the waiter may free `self` right after
-  }
-
-  bool wait(std::chrono::milliseconds timeout = kWait) {
-    std::unique_lock<std::mutex> lock(mutex);
-    return cv.wait_for(lock, timeout, [this] { return calls > 0; });
-  }
-  int callCount() {
-    std::lock_guard<std::mutex> lock(mutex);
-    return calls;
+    self->record([&] {
+      self->status = status;
+      self->response = response;
+      self->progressDone = done;
+      self->progressTotal = total;
+      self->thread = std::this_thread::get_id();
+    });
   }
 };
 
 // A request that counts its destruction, to see what the executor destroys.
 class CountedRequest : public W::HttpRequest {
  public:
-  struct Counter {
-    std::mutex mutex;
-    std::condition_variable cv;
-    int destroyed = 0;
-
-    bool waitFor(int count, std::chrono::milliseconds timeout = kWait) {
-      std::unique_lock<std::mutex> lock(mutex);
-      return cv.wait_for(lock, timeout, [&] { return destroyed >= count; });
-    }
-    int value() {
-      std::lock_guard<std::mutex> lock(mutex);
-      return destroyed;
-    }
+  // The calls it counts are destructions.
+  struct Counter : kvtest::CallLog {
+    bool waitFor(int count) { return waitCalls(count); }
+    int value() { return callCount(); }
   };
 
   CountedRequest(Counter* counter, const std::string& url, W::HttpCallback callback, void* arg)
       : W::HttpRequest(W::HTTP_GET, url, W::HttpHeader(), std::string(), callback, arg),
         m_counter(counter) {}
   ~CountedRequest() override {
-    std::lock_guard<std::mutex> lock(m_counter->mutex);
-    ++m_counter->destroyed;
-    m_counter->cv.notify_all();
+    m_counter->record([] {});
   }
 
  private:

@@ -13,6 +13,8 @@
 #include <thread>
 #include <vector>
 
+#include "TestFiles.h"
+
 namespace {
 
 // Each test uses its own provider, so the process-wide manager starts empty
@@ -25,17 +27,10 @@ class ConfigOptions : public ::testing::Test {
             12),
         m_config(W::WConfigManager::getInstance()) {}
 
-  ~ConfigOptions() override {
-    m_config.clearCPOptions(m_provider);
-    for (const std::string& path : m_files) std::remove(path.c_str());
-  }
+  ~ConfigOptions() override { m_config.clearCPOptions(m_provider); }
 
   std::string writeFile(const std::string& content) {
-    const std::string path = ::testing::TempDir() + "kv_config_" + std::to_string(::getpid()) +
-                             "_" + std::to_string(m_files.size()) + ".conf";
-    std::ofstream(path, std::ios::binary) << content;
-    m_files.push_back(path);
-    return path;
+    return m_dir.write("options" + std::to_string(m_written++) + ".conf", content);
   }
 
   std::string option(const std::string& key) const {
@@ -44,12 +39,9 @@ class ConfigOptions : public ::testing::Test {
 
   const W::WContentProvider m_provider;
   W::WConfigManager& m_config;
-  std::vector<std::string> m_files;
+  kvtest::TempDir m_dir{"kv-config"};
+  int m_written = 0;
 };
-
-TEST_F(ConfigOptions, InstanceIsOneObject) {
-  EXPECT_EQ(&W::WConfigManager::getInstance(), &m_config);
-}
 
 TEST_F(ConfigOptions, MissingKeyGivesNullEmptyVariant) {
   const W::WVariant value = m_config.getCPOption(m_provider, "app_id");
@@ -65,6 +57,8 @@ TEST_F(ConfigOptions, SetValueIsReadBackAndEmptyValueIsNotNull) {
   m_config.setCPOption(m_provider, "app_id", "xyz");
   EXPECT_EQ(option("app_id"), "xyz");
   EXPECT_TRUE(m_config.getCPOption(m_provider, "APP_ID").isNull());  // keys are case-sensitive
+  // One manager for the process: a second getInstance() sees the same options.
+  EXPECT_EQ(W::WConfigManager::getInstance().getCPOption(m_provider, "app_id").toString(), "xyz");
 }
 
 TEST_F(ConfigOptions, ProvidersDoNotSeeEachOthersOptions) {
@@ -134,9 +128,9 @@ TEST_F(ConfigOptions, MalformedFileChangesNothing) {
 
 TEST_F(ConfigOptions, UnreadablePathReturnsMinusOne) {
   m_config.setCPOption(m_provider, "app_id", "old");
-  EXPECT_EQ(m_config.loadCPOptions(m_provider, ::testing::TempDir() + "kv-no-such-file.conf"), -1);
+  EXPECT_EQ(m_config.loadCPOptions(m_provider, m_dir.file("no-such-file.conf")), -1);
   EXPECT_EQ(m_config.loadCPOptions(m_provider, ""), -1);
-  EXPECT_EQ(m_config.loadCPOptions(m_provider, ::testing::TempDir()), -1);  // a directory
+  EXPECT_EQ(m_config.loadCPOptions(m_provider, m_dir.path()), -1);  // a directory
   EXPECT_EQ(option("app_id"), "old");
 }
 

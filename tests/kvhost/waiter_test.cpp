@@ -1,15 +1,20 @@
 // Hand-over of callback reports from the executor's thread to the main one.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
+#include "ThreadWait.h"
 #include "Waiter.h"
 
 namespace kvhost {
 namespace {
 
 using std::chrono::milliseconds;
+
+// Watchdog of the waits that must end: only a hang reaches it.
+constexpr milliseconds kWatchdog(30000);
 
 Report reportOf(const std::string& op, int status) {
   Report r;
@@ -21,12 +26,14 @@ Report reportOf(const std::string& op, int status) {
 TEST(Waiter, ReportFromAnotherThreadWakesTheWait) {
   Waiter waiter;
   waiter.begin("feed");
+  const pid_t mainThread = kvtest::threadId();
   std::thread executor([&] {
-    std::this_thread::sleep_for(milliseconds(20));
+    // Reports only once the main thread is blocked in wait().
+    kvtest::waitUntilBlocked(mainThread);
     EXPECT_TRUE(waiter.finish(reportOf(waiter.op(), 100)));
   });
   Report got;
-  ASSERT_TRUE(waiter.wait(milliseconds(5000), got));
+  ASSERT_TRUE(waiter.wait(kWatchdog, got));
   executor.join();
   EXPECT_EQ(got.op, "feed");
   EXPECT_EQ(got.status, 100);
@@ -54,8 +61,13 @@ TEST(Waiter, KeepsTheFirstReportAndRefusesASecond) {
 TEST(Waiter, AbandonReleasesWaitEndedButNotWait) {
   Waiter waiter;
   waiter.begin("upload");
-  std::thread canceller([&] { EXPECT_TRUE(waiter.waitEnded(milliseconds(5000))); });
-  std::this_thread::sleep_for(milliseconds(10));
+  std::atomic<pid_t> cancellerId{0};
+  std::thread canceller([&] {
+    cancellerId.store(kvtest::threadId());
+    EXPECT_TRUE(waiter.waitEnded(kWatchdog));
+  });
+  while (cancellerId.load() == 0) std::this_thread::yield();
+  kvtest::waitUntilBlocked(cancellerId.load());  // abandons a wait in progress
   waiter.abandon();
   canceller.join();
   Report got;

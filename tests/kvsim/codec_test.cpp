@@ -13,6 +13,7 @@
 #include "HttpDate.h"
 #include "MediaBytes.h"
 #include "Options.h"
+#include "TestFiles.h"
 #include "XmlWriter.h"
 
 namespace kvsim {
@@ -364,13 +365,12 @@ TEST(Flags, SingleAccountFlagsReplaceTheDefaults) {
 }
 
 TEST(Flags, AccountsFileGivesSeveralAccounts) {
-  std::string path = ::testing::TempDir() + "kvsim_accounts.txt";
-  {
-    std::ofstream out(path);
-    out << "# family TVs\n\n"
-        << "app_id=app1 AuthToken=tok1 duid=tv1\n"
-        << "app_id=app2 AuthToken=tok2 duid=tv2 appToken=at2 userId=u2 userName=Sam Kim\n";
-  }
+  const kvtest::TempDir dir("kvsim-accounts");
+  const std::string path = dir.write("accounts.txt",
+                                     "# family TVs\n\n"
+                                     "app_id=app1 AuthToken=tok1 duid=tv1\n"
+                                     "app_id=app2 AuthToken=tok2 duid=tv2 appToken=at2 userId=u2 "
+                                     "userName=Sam Kim\n");
   const char* args[] = {"kvsim", "--accounts", path.c_str()};
   Options options;
   std::string error;
@@ -385,10 +385,9 @@ TEST(Flags, AccountsFileGivesSeveralAccounts) {
   EXPECT_EQ(options.config.accounts.byAppToken(""), &all[0]);
   EXPECT_EQ(options.config.accounts.byAppToken("nope"), nullptr);
 
-  std::ofstream(path) << "app_id=app1 duid=tv1\n";
+  kvtest::writeFile(path, "app_id=app1 duid=tv1\n");
   Options bad;
   EXPECT_EQ(parseOptions(3, const_cast<char**>(args), bad, error), 2);
-  std::remove(path.c_str());
 }
 
 }  // namespace

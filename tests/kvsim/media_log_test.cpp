@@ -1,9 +1,9 @@
 // Media URLs with their Content-Type and bytes, and the request log lines in
 // memory, in the --log file and from GET /admin/log.
-#include <fstream>
 #include <sstream>
 
 #include "KvsimTestSupport.h"
+#include "TestFiles.h"
 
 namespace kvsim_test {
 namespace {
@@ -52,22 +52,13 @@ TEST_F(MediaTest, ViewedUrlsAndSizesMatchTheServedFiles) {
 class LogTest : public ServerFixture {
  protected:
   void SetUp() override {
-    path_ = ::testing::TempDir() + "kvsim_log_test.log";
-    std::remove(path_.c_str());
+    path_ = dir_.file("requests.log");
     kvsim::ServerConfig config;
     config.logPath = path_;
     startServer(std::move(config));
   }
-  void TearDown() override {
-    ServerFixture::TearDown();
-    std::remove(path_.c_str());
-  }
-  std::string fileText() const {
-    std::ifstream in(path_);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
+  std::string fileText() const { return kvtest::readFile(path_); }
+  kvtest::TempDir dir_{"kvsim-log"};
   std::string path_;
 };
 

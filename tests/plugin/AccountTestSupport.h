@@ -1,5 +1,5 @@
 // Fixture of the account tests: a provider with its options configured
-// behind the capturing executor, and canned service answers.
+// behind the capturing executor; the canned answers are the shared ones.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,16 +7,10 @@
 #include <string>
 
 #include "PluginTestSupport.h"
+#include "ServiceAnswers.h"
 #include "account/AccountCommands.h"
 
 namespace kvtest {
-
-inline const char* okAnswer() {
-  return "<rsp><result><stat>ok</stat><desc>done</desc></result><data/></rsp>";
-}
-inline const char* failAnswer() {
-  return "<rsp><result><stat>fail</stat><desc>refused</desc></result></rsp>";
-}
 
 class AccountTest : public ::testing::Test {
  protected:

@@ -1,9 +1,8 @@
 // Fixtures of the download tests: recorders for the two download callbacks
-// (safe on the executor's thread), a temporary directory, and unique file
-// names under "/tmp/" that the test removes again.
+// (safe on the executor's thread) and unique file names under "/tmp/" (the
+// plug-in's directory when none is given) that the test removes again.
 #pragma once
 
-#include <dirent.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,15 +18,14 @@
 #include <string>
 #include <vector>
 
+#include "CallLog.h"
 #include "PluginTestSupport.h"
+#include "TestFiles.h"
 
 namespace kvtest {
 
 // What the download callbacks delivered. Pass its address as user data.
-struct Downloads {
-  std::mutex mutex;
-  std::condition_variable cv;
-  int calls = 0;
+struct Downloads : CallLog {
   W::WSTATUS status = 12345;
   std::string name;
   std::string resourceUID;
@@ -35,23 +33,13 @@ struct Downloads {
   bool streamOpen = false;
   bool streamFailed = false;
 
-  bool wait(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-    std::unique_lock<std::mutex> lock(mutex);
-    return cv.wait_for(lock, timeout, [&] { return calls > 0; });
-  }
-  int callCount() {
-    std::lock_guard<std::mutex> lock(mutex);
-    return calls;
-  }
-
   static void onDirect(W::WSTATUS status, const W::WContentProvider&, const std::string& name,
                        void* userData) {
     Downloads* self = static_cast<Downloads*>(userData);
-    std::lock_guard<std::mutex> lock(self->mutex);
-    ++self->calls;
-    self->status = status;
-    self->name = name;
-    self->cv.notify_all();
+    self->record([&] {
+      self->status = status;
+      self->name = name;
+    });
   }
 
   static void onContent(int status, const W::WContentProvider&, const W::WMediaResource& resource,
@@ -62,69 +50,29 @@ struct Downloads {
     const bool failed = stream.fail();
     std::string bytes;
     if (open) bytes.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-    std::lock_guard<std::mutex> lock(self->mutex);
-    ++self->calls;
-    self->status = status;
-    self->resourceUID = resource.getUID();
-    self->bytes = bytes;
-    self->streamOpen = open;
-    self->streamFailed = failed;
-    self->cv.notify_all();
+    self->record([&] {
+      self->status = status;
+      self->resourceUID = resource.getUID();
+      self->bytes = bytes;
+      self->streamOpen = open;
+      self->streamFailed = failed;
+    });
   }
 };
 
 // The cancel callback's record.
-struct Cancels {
-  std::mutex mutex;
-  std::condition_variable cv;
-  int calls = 0;
+struct Cancels : CallLog {
   W::WSTATUS status = 12345;
   void* userData = nullptr;
 
   static inline Cancels* current = nullptr;
   static void onCancel(W::WSTATUS status, const W::WContentProvider&, void* userData) {
     Cancels* self = current;
-    std::lock_guard<std::mutex> lock(self->mutex);
-    ++self->calls;
-    self->status = status;
-    self->userData = userData;
-    self->cv.notify_all();
+    self->record([&] {
+      self->status = status;
+      self->userData = userData;
+    });
   }
-  bool wait(std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-    std::unique_lock<std::mutex> lock(mutex);
-    return cv.wait_for(lock, timeout, [&] { return calls > 0; });
-  }
-};
-
-// A directory of its own under the system's temporary directory, removed
-// with what it holds (one level) at the end.
-class TempDir {
- public:
-  TempDir() {
-    char pattern[] = "/tmp/kvdl-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (made != nullptr) m_path = made;
-  }
-  ~TempDir() {
-    for (const std::string& name : entries()) std::remove((m_path + "/" + name).c_str());
-    if (!m_path.empty()) rmdir(m_path.c_str());
-  }
-  const std::string& path() const { return m_path; }
-  // The names in the directory, without "." and "..".
-  std::vector<std::string> entries() const {
-    std::vector<std::string> names;
-    DIR* dir = opendir(m_path.c_str());
-    if (dir == nullptr) return names;
-    while (dirent* e = readdir(dir)) {
-      const std::string name = e->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    closedir(dir);
-    return names;
-  }
-
- private:
-  std::string m_path;
 };
 
 // A file name no other test run uses; the file under "/tmp/" is removed
@@ -149,16 +97,9 @@ inline bool exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
-inline std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream out;
-  out << in.rdbuf();
-  return out.str();
-}
-
 // Polls `done()` for a bounded time.
 template <class Done>
-bool eventually(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+bool eventually(Done done, std::chrono::milliseconds timeout = kWatchdog) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   while (!done()) {
     if (std::chrono::steady_clock::now() >= deadline) return false;

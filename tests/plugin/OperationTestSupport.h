@@ -6,7 +6,6 @@
 #include <W/WKVComment.h>
 
 #include <gtest/gtest.h>
-#include <libxml++/libxml++.h>
 
 #include <chrono>
 #include <condition_variable>
@@ -15,15 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "CallLog.h"
 #include "PluginTestSupport.h"
+#include "ServiceAnswers.h"
+#include "XmlTestDoc.h"
 
 namespace kvtest {
 
 // What one operation's callback delivered. Pass its address as user data.
-struct Seen {
-  std::mutex mutex;
-  std::condition_variable cv;
-  int calls = 0;
+struct Seen : CallLog {
   W::WSTATUS status = 12345;
   std::vector<W::WGroup> groups;
   std::vector<W::WContent> contents;
@@ -35,24 +34,13 @@ struct Seen {
   W::WPerson person;
   std::string text;
 
-  // Waits (bounded) until the callback ran `n` times in total.
-  bool waitCalls(int n, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-    std::unique_lock<std::mutex> lock(mutex);
-    return cv.wait_for(lock, timeout, [&] { return calls >= n; });
-  }
-  int callCount() {
-    std::lock_guard<std::mutex> lock(mutex);
-    return calls;
-  }
-
   template <class Fill>
   static void record(void* userData, W::WSTATUS status, Fill fill) {
     Seen* self = static_cast<Seen*>(userData);
-    std::lock_guard<std::mutex> lock(self->mutex);
-    ++self->calls;
-    self->status = status;
-    fill(*self);
-    self->cv.notify_all();
+    self->CallLog::record([&] {
+      self->status = status;
+      fill(*self);
+    });
   }
 };
 
@@ -182,25 +170,6 @@ inline W::WComment commentWith(const std::string& uid, const std::string& text =
   c.setUID(uid);
   c.setComment(text);
   return c;
-}
-
-// An element tree for calling a record reader directly; the parser keeps
-// the nodes alive.
-class ParsedElement {
- public:
-  explicit ParsedElement(const std::string& xml) { m_parser.parse_memory(xml); }
-  const xmlpp::Element* root() { return m_parser.get_document()->get_root_node(); }
-
- private:
-  xmlpp::DomParser m_parser;
-};
-
-// An "ok" envelope around `data` (the inner XML of "data").
-inline std::string okAnswer(const std::string& data) {
-  return "<rsp><result><stat>ok</stat><desc>done</desc></result><data>" + data + "</data></rsp>";
-}
-inline std::string failAnswer() {
-  return "<rsp><result><stat>fail</stat><desc>refused</desc></result></rsp>";
 }
 
 }  // namespace kvtest

@@ -1,7 +1,7 @@
 // Shared fixtures of the plug-in tests.
 #include "PluginTestSupport.h"
 
-#include <libxml++/libxml++.h>
+#include "XmlTestDoc.h"
 
 namespace kvtest {
 
@@ -100,10 +100,8 @@ void configure(const std::string& appId, const std::string& token, const std::st
 void clearConfiguration() { W::WConfigManager::getInstance().clearCPOptions(provider()); }
 
 void logIn(W::WKVOAI& oai) {
-  xmlpp::Document doc;
-  xmlpp::Element* result = doc.create_root_node("result");
-  result->add_child("stat")->add_child_text("ok");
-  oai.getService()->setUserCredential(result, provider());
+  XmlDoc doc("<result><stat>ok</stat></result>");
+  oai.getService()->setUserCredential(doc.root(), provider());
 }
 
 std::string headerOf(const W::HttpRequest* request, const std::string& name) {

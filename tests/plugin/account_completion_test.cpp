@@ -1,6 +1,6 @@
 // Completions of registration and authentication: every branch of the
 // status decision, who is told, and the session's credentials afterwards.
-#include <libxml++/libxml++.h>
+#include "XmlTestDoc.h"
 
 #include "AccountTestSupport.h"
 
@@ -109,8 +109,8 @@ TEST_F(AccountTest, FailedAuthenticationLeavesAnEarlierSessionAlone) {
 TEST_F(AccountTest, CredentialsClearOnlyWithoutNodeAndStayForAChildlessNode) {
   W::KVService* service = oai.getService();
   kvtest::logIn(oai);
-  xmlpp::Document doc;
-  xmlpp::Element* bare = doc.create_root_node("result");
+  kvtest::XmlDoc doc("<result/>");
+  xmlpp::Element* bare = doc.root();
   service->setUserCredential(bare, kvtest::provider());
   EXPECT_TRUE(service->isLoggedIn());
   service->setUserCredential(nullptr, kvtest::provider());

@@ -77,7 +77,7 @@ TEST_F(SessionAccount, LoginPostsWhatItIsGivenAndBothOverloadsAgree) {
 TEST_F(SessionAccount, LoginCompletionReportsOkFailAndServerErrors) {
   struct Row {
     int code;
-    const char* payload;
+    std::string payload;
     W::WSTATUS status;
     bool loggedIn;
   };

@@ -146,7 +146,7 @@ TEST_F(ContentParser, GalleryFormWinsOverMessageBoardForm) {
 }
 
 TEST_F(ContentParser, GalleryItemWithoutHeightTakesTheVideoResolution) {
-  kvtest::ParsedElement doc(
+  kvtest::XmlDoc doc(
       "<content><width>800</width><contentResolutionX>1280</contentResolutionX>"
       "<contentResolutionY>720</contentResolutionY></content>");
   W::WContent c;
@@ -202,7 +202,7 @@ TEST_F(ContentParser, DataDescribingOneContentIsReadInTheFeedForm) {
 }
 
 TEST_F(ContentParser, NoIdentifierReadsNothing) {
-  kvtest::ParsedElement doc("<content><contentDesc>x</contentDesc><size>5</size></content>");
+  kvtest::XmlDoc doc("<content><contentDesc>x</contentDesc><size>5</size></content>");
   W::WContent c;
   ASSERT_EQ(oai->parseContent(doc.root(), c), 0);
   EXPECT_EQ(c.getDescription(), "");

@@ -11,6 +11,7 @@
 
 #include "../../host/src/HttpRequestImpl.h"
 #include "OperationTestSupport.h"
+#include "TestFiles.h"
 #include "http_test_support.h"
 
 namespace {
@@ -89,7 +90,6 @@ class ContentUpload : public ::testing::Test {
   void TearDown() override {
     oai.reset();
     kvtest::clearConfiguration();
-    std::remove(file.c_str());
   }
 
   W::WSTATUS create(const std::string& path, const std::string& description = "") {
@@ -101,7 +101,8 @@ class ContentUpload : public ::testing::Test {
   SlotServer slots;
   kvtest::CapturingExecutor executor;
   std::unique_ptr<W::WKVOAI> oai;
-  std::string file = "/tmp/kv-upload-" + std::to_string(::getpid()) + ".jpg";
+  const kvtest::TempDir dir{"kv-upload"};
+  const std::string file = dir.file("photo.jpg");
   W::WContent photo;
   kvtest::Seen seen;
 };
@@ -119,7 +120,7 @@ TEST_F(ContentUpload, SlotFormCarriesTypeDescriptionAndSize) {
       {false, "", "type=photo&"},
   };
   for (const Row& row : rows) {
-    ASSERT_EQ(create(row.realFile ? file : "/tmp/kv-no-such-file.jpg", row.description), 0)
+    ASSERT_EQ(create(row.realFile ? file : dir.file("no-such-file.jpg"), row.description), 0)
         << row.form;
     std::lock_guard<std::mutex> lock(slots.mutex);
     EXPECT_EQ(slots.form, row.form);

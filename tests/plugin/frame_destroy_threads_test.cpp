@@ -12,6 +12,7 @@
 #include <random>
 #include <thread>
 
+#include "ExecutorTurn.h"
 #include "PluginTestSupport.h"
 #include "frame/WPlugin.h"
 #include "http_test_support.h"
@@ -194,11 +195,13 @@ TEST(DestroyThreads, NoCallbackAfterDestroyAndEveryOperationReportsAtMostOnce) {
     }
     started += expected;
 
+    // A random moment of the transfers, to vary the interleavings; no
+    // outcome depends on its length.
     if (ending == Ending::DestroyInFlight)
       std::this_thread::sleep_for(std::chrono::microseconds(rng() % 3000));
     const bool waits = ending == Ending::WaitThenDestroy || ending == Ending::CancelRaceThenWait;
     if (waits) {
-      EXPECT_TRUE(waitForReports(round, expected, std::chrono::seconds(10)))
+      EXPECT_TRUE(waitForReports(round, expected, std::chrono::seconds(30)))
           << "round " << rounds << ": " << round.total() << " of " << expected << " reported";
     }
     stopHost.store(true);
@@ -208,8 +211,10 @@ TEST(DestroyThreads, NoCallbackAfterDestroyAndEveryOperationReportsAtMostOnce) {
     destroyPlugin(plugin);
     round.destroyed.store(true);
 
-    // Anything still in the executor's hands would call back now.
-    if (rounds % 50 == 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // Anything still in the executor's hands would call back by its next turn.
+    if (rounds % 50 == 0) {
+      EXPECT_TRUE(kvtest::awaitExecutorTurn(server.url("/turn")));
+    }
     for (int i = 0; i < kOpsPerRound; ++i) {
       EXPECT_LE(round.reports[i].load(), 1) << "round " << rounds << " op " << i;
       if (!accepted[i]) {
@@ -223,9 +228,9 @@ TEST(DestroyThreads, NoCallbackAfterDestroyAndEveryOperationReportsAtMostOnce) {
     ASSERT_EQ(round.lateCallbacks.load(), 0) << "callback after destroyPlugin, round " << rounds;
     if (HasFailure()) break;
   }
-  // A last pause with no provider alive: a stray completion of any round
-  // would land in its record now.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  // A last executor turn with no provider alive: a stray completion of any
+  // round would land in its record by then.
+  EXPECT_TRUE(kvtest::awaitExecutorTurn(server.url("/turn")));
   echoWithoutLogLines(testing::internal::GetCapturedStdout());
   int late = 0;
   for (const Round& r : allRounds) late += r.lateCallbacks.load();

@@ -10,6 +10,8 @@
 #include <fstream>
 #include <memory>
 
+#include "TestFiles.h"
+#include "XmlTestDoc.h"
 #include "service/KVService.h"
 #include "service/KVXmlAnswer.h"
 
@@ -17,18 +19,8 @@ namespace {
 
 using W::KVService;
 
-// Parses `xml` and returns its root element (owned by the parser).
-class Doc {
- public:
-  explicit Doc(const std::string& xml) { m_parser.parse_memory(xml); }
-  xmlpp::Element* root() { return m_parser.get_document()->get_root_node(); }
-
- private:
-  xmlpp::DomParser m_parser;
-};
-
 TEST(EntryContent, AttributeWinsOverChildElement) {
-  Doc doc("<g groupId='attr'><groupId>child</groupId><name>n</name><empty/></g>");
+  kvtest::XmlDoc doc("<g groupId='attr'><groupId>child</groupId><name>n</name><empty/></g>");
   EXPECT_EQ(KVService::getEntryContent("groupId", doc.root()), "attr");
   EXPECT_EQ(KVService::getEntryContent("name", doc.root()), "n");
   EXPECT_EQ(KVService::getEntryContent("empty", doc.root()), "");
@@ -37,7 +29,7 @@ TEST(EntryContent, AttributeWinsOverChildElement) {
 }
 
 TEST(EntryContent, TakesTheFirstChildOfThatName) {
-  Doc doc("<g><a>first</a><a>second</a><b><![CDATA[x&y]]></b></g>");
+  kvtest::XmlDoc doc("<g><a>first</a><a>second</a><b><![CDATA[x&y]]></b></g>");
   EXPECT_EQ(KVService::getEntryContent("a", doc.root()), "first");
   EXPECT_EQ(KVService::getEntryContent("b", doc.root()), "x&y");
 }
@@ -55,14 +47,14 @@ TEST(ResponseStatus, ReadsStatOrNothing) {
       {"<result stat='ok'/>", ""},
   };
   for (const Row& row : rows) {
-    Doc doc(row.xml);
+    kvtest::XmlDoc doc(row.xml);
     EXPECT_EQ(KVService::getReponseStatus(doc.root()), row.stat) << row.xml;
   }
   EXPECT_EQ(KVService::getReponseStatus(nullptr), "");
 }
 
 TEST(ResponseInfo, GivesDescriptionAndStatusWord) {
-  Doc doc("<result><stat>fail</stat><desc>bad token</desc></result>");
+  kvtest::XmlDoc doc("<result><stat>fail</stat><desc>bad token</desc></result>");
   std::string stat = "stale";
   EXPECT_EQ(KVService::extractRespInfo(doc.root(), stat), "bad token");
   EXPECT_EQ(stat, "fail");
@@ -85,7 +77,7 @@ TEST(ErrorString, AttributesWinOverChildren) {
       {"<error/>", "", ""},
   };
   for (const Row& row : rows) {
-    Doc doc(row.xml);
+    kvtest::XmlDoc doc(row.xml);
     std::string code = "stale";
     EXPECT_EQ(KVService::extractErrorString(doc.root(), code), row.desc) << row.xml;
     EXPECT_EQ(code, row.code) << row.xml;
@@ -159,8 +151,8 @@ class HostileXmlDefaults {
 // expanded or loaded, whatever the process's libxml2 defaults, and the
 // documents that are answers parse the same under any defaults.
 TEST(Envelope, ParsesUnderItsOwnOptionsWhateverTheProcessDefaults) {
-  const std::string secret = "/tmp/kv-xxe-" + std::to_string(getpid());
-  std::ofstream(secret) << "ok";
+  const kvtest::TempDir dir("kv-xxe");
+  const std::string secret = dir.write("secret", "ok");
   const std::string refused[] = {
       "<!DOCTYPE rsp [<!ENTITY x SYSTEM 'file://" + secret +
           "'>]><rsp><result><stat>&x;</stat></result></rsp>",
@@ -191,7 +183,6 @@ TEST(Envelope, ParsesUnderItsOwnOptionsWhateverTheProcessDefaults) {
     ASSERT_EQ(KVService::openEnvelope(answer, parser, children), 0) << hostile;
     EXPECT_EQ(children.size(), 5u) << "blank text between elements stays, hostile=" << hostile;
   }
-  std::remove(secret.c_str());
 }
 
 }  // namespace

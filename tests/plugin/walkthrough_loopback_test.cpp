@@ -11,6 +11,7 @@
 #include <map>
 
 #include "OperationTestSupport.h"
+#include "TestFiles.h"
 #include "http_test_support.h"
 
 namespace {
@@ -119,12 +120,12 @@ class Walkthrough : public ::testing::Test {
   void TearDown() override {
     oai.reset();
     kvtest::clearConfiguration();
-    std::remove(photoPath.c_str());
   }
 
   ScriptedService service;
   std::unique_ptr<W::WKVOAI> oai;
-  const std::string photoPath = "/tmp/kv-walk-" + std::to_string(::getpid()) + ".jpg";
+  const kvtest::TempDir dir{"kv-walk"};
+  const std::string photoPath = dir.file("photo.jpg");
   const std::string photoBytes =
       std::string("\xFF\xD8\xFF\xE0 walk photo \0 bytes", 23) + "\xFF\xD9";
 };

@@ -1,5 +1,5 @@
-// A parsed XML document for the record reader tests: keeps the parser alive
-// while the test reads nodes of it.
+// A parsed XML document for tests that call record readers and envelope
+// checks directly: keeps the parser alive while the test reads its nodes.
 #pragma once
 
 #include <libxml++/libxml++.h>
@@ -13,7 +13,7 @@ namespace kvtest {
 class XmlDoc {
  public:
   explicit XmlDoc(const std::string& text) { m_parser.parse_memory(text); }
-  const xmlpp::Element* root() { return m_parser.get_document()->get_root_node(); }
+  xmlpp::Element* root() { return m_parser.get_document()->get_root_node(); }
   // The first child element of the root named `name` (fails the test when
   // there is none).
   const xmlpp::Element* child(const std::string& name) {
