@@ -30,6 +30,10 @@ function(kv_add_test_suite target)
     Threads::Threads)
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${arg_INCLUDES})
   target_compile_definitions(${target} PRIVATE ${arg_DEFINES})
+  # Test code itself is compiled unoptimised with line tables in every tree:
+  # GoogleTest's macros made most of the build's time at -O2 -g, and the code
+  # under test keeps its tree's flags.
+  target_compile_options(${target} PRIVATE -O0 -g1)
   # GoogleTest (and, where asked, cpp-httplib) parsed once per executable
   # instead of once per file: most of a test file's compile time.
   target_precompile_headers(${target} PRIVATE <gtest/gtest.h> ${arg_PCH})
