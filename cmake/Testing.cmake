@@ -76,7 +76,9 @@ function(kv_test_pch_owner owner)
   if(ARGN MATCHES "httplib")
     target_link_libraries(${owner} PRIVATE kv_test_httplib)
   endif()
-  target_compile_options(${owner} PRIVATE -O0 -g1)
+  # Compiled as the executables are (-fPIE, not a library's -fPIC).
+  set_target_properties(${owner} PROPERTIES POSITION_INDEPENDENT_CODE OFF)
+  target_compile_options(${owner} PRIVATE -O0 -g1 -fPIE)
   target_precompile_headers(${owner} PRIVATE <gtest/gtest.h> ${ARGN})
 endfunction()
 
