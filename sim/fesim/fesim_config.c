@@ -37,17 +37,22 @@ static int fail(char* err, size_t errlen, const char* fmt, ...) {
 
 /* Whole-string unsigned number, base 0. Returns 0 or -1. */
 static int parse_ulong(const char* s, unsigned long* out) {
+  unsigned long v;
   char* end = NULL;
-  if (*s == '\0' || *s == '-') return -1;
+  if (*s == '\0' || *s == '-') {
+    return -1;
+  }
   errno = 0;
-  unsigned long v = strtoul(s, &end, 0);
-  if (errno != 0 || *end != '\0') return -1;
+  v = strtoul(s, &end, 0);
+  if (errno != 0 || *end != '\0') {
+    return -1;
+  }
   *out = v;
   return 0;
 }
 
 static int lookup(const struct name_code* table, const char* name, unsigned* code) {
-  for (size_t i = 0; table[i].name != NULL; i++) {
+  for (size_t i = 0; table[i].name; i++) {
     if (strcmp(table[i].name, name) == 0) {
       *code = table[i].code;
       return 0;
@@ -81,39 +86,45 @@ int fesim_channel_parse(struct fesim_channel* ch, const char* value, char* err, 
   int field = 0;
 
   memset(ch, 0, sizeof(*ch));
-  if (strlen(value) >= sizeof(buf)) return fail(err, errlen, "channel too long");
+  if (strlen(value) >= sizeof(buf)) {
+    return fail(err, errlen, "channel too long");
+  }
   strcpy(buf, value);
-  for (char* tok = strtok_r(buf, " \t", &save); tok != NULL; tok = strtok_r(NULL, " \t", &save)) {
+  for (char* tok = strtok_r(buf, " \t", &save); tok; tok = strtok_r(NULL, " \t", &save)) {
+    int bad = 0;
+    const char* val;
+    const char* key;
     char* eq = strchr(tok, '=');
-    if (eq == NULL) {
-      if (field >= 2 || parse_ulong(tok, &num) != 0 || num > UINT32_MAX)
+    if (!eq) {
+      if (field >= 2 || parse_ulong(tok, &num) != 0 || num > UINT32_MAX) {
         return fail(err, errlen, "bad channel field '%s'", tok);
-      if (field == 0)
+      }
+      if (field == 0) {
         ch->frequency = (uint32_t)num;
-      else
+      } else {
         ch->bandwidth = (uint32_t)num;
+      }
       field++;
       continue;
     }
     *eq = '\0';
-    const char* key = tok;
-    const char* val = eq + 1;
-    int bad = 0;
-    if (strcmp(key, "mode") == 0)
+    key = tok;
+    val = eq + 1;
+    if (strcmp(key, "mode") == 0) {
       bad = lookup(mode_names, val, &ch->mode);
-    else if (strcmp(key, "guard") == 0)
+    } else if (strcmp(key, "guard") == 0) {
       bad = lookup(guard_names, val, &ch->guard);
-    else if (strcmp(key, "mod") == 0)
+    } else if (strcmp(key, "mod") == 0) {
       bad = lookup(modulation_names, val, &ch->modulation);
-    else if (strcmp(key, "hier") == 0)
+    } else if (strcmp(key, "hier") == 0) {
       bad = lookup(hierarchy_names, val, &ch->hierarchy);
-    else if (strcmp(key, "hp") == 0)
+    } else if (strcmp(key, "hp") == 0) {
       bad = lookup(rate_names, val, &ch->hp);
-    else if (strcmp(key, "lp") == 0)
+    } else if (strcmp(key, "lp") == 0) {
       bad = lookup(rate_names, val, &ch->lp);
-    else if (strcmp(key, "inv") == 0)
+    } else if (strcmp(key, "inv") == 0) {
       bad = lookup(inversion_names, val, &ch->inversion);
-    else if (strcmp(key, "offset") == 0) {
+    } else if (strcmp(key, "offset") == 0) {
       bad = parse_ulong(val, &num) != 0 || num > 6;
       ch->offset = (unsigned)num;
     } else if (strcmp(key, "lock") == 0) {
@@ -121,12 +132,16 @@ int fesim_channel_parse(struct fesim_channel* ch, const char* value, char* err, 
       static const struct name_code yes_no[] = {{"yes", 1}, {"no", 0}, {NULL, 0}};
       bad = lookup(yes_no, val, &yes);
       ch->never_locks = !yes;
-    } else
+    } else {
       return fail(err, errlen, "unknown channel key '%s'", key);
-    if (bad) return fail(err, errlen, "bad value '%s' for channel key '%s'", val, key);
+    }
+    if (bad) {
+      return fail(err, errlen, "bad value '%s' for channel key '%s'", val, key);
+    }
   }
-  if (field != 2 || ch->frequency == 0 || ch->bandwidth == 0)
+  if (field != 2 || ch->frequency == 0 || ch->bandwidth == 0) {
     return fail(err, errlen, "channel needs a frequency and a bandwidth in Hz");
+  }
   return 0;
 }
 
@@ -137,18 +152,21 @@ static int parse_text(const char* val, char* out, size_t cap, size_t* len) {
     char c = *p;
     if (c == '\\') {
       p++;
-      if (*p == 'n')
+      if (*p == 'n') {
         c = '\n';
-      else if (*p == 't')
+      } else if (*p == 't') {
         c = '\t';
-      else if (*p == '\\')
+      } else if (*p == '\\') {
         c = '\\';
-      else if (*p == '0')
+      } else if (*p == '0') {
         c = '\0';
-      else
+      } else {
         return -1;
+      }
     }
-    if (n + 1 >= cap) return -1;
+    if (n + 1 >= cap) {
+      return -1;
+    }
     out[n++] = c;
   }
   out[n] = '\0';
@@ -157,27 +175,35 @@ static int parse_text(const char* val, char* out, size_t cap, size_t* len) {
 }
 
 static int parse_bus(struct fesim_config* cfg, const char* val, char* err, size_t errlen) {
+  char* nodes;
+  char* number;
+  struct fesim_bus* bus;
   char buf[64];
   char* save = NULL;
   unsigned long num;
-  if (strlen(val) >= sizeof(buf)) return fail(err, errlen, "bad bus '%s'", val);
-  strcpy(buf, val);
-  char* number = strtok_r(buf, " \t", &save);
-  char* nodes = strtok_r(NULL, " \t", &save);
-  if (number == NULL || parse_ulong(number, &num) != 0 || num > 255 ||
-      strtok_r(NULL, " \t", &save) != NULL)
+  if (strlen(val) >= sizeof(buf)) {
     return fail(err, errlen, "bad bus '%s'", val);
-  if (cfg->bus_count >= FESIM_MAX_BUSES) return fail(err, errlen, "too many buses");
-  struct fesim_bus* bus = &cfg->buses[cfg->bus_count];
+  }
+  strcpy(buf, val);
+  number = strtok_r(buf, " \t", &save);
+  nodes = strtok_r(NULL, " \t", &save);
+  if (!number || parse_ulong(number, &num) != 0 || num > 255 || strtok_r(NULL, " \t", &save)) {
+    return fail(err, errlen, "bad bus '%s'", val);
+  }
+  if (cfg->bus_count >= FESIM_MAX_BUSES) {
+    return fail(err, errlen, "too many buses");
+  }
+  bus = &cfg->buses[cfg->bus_count];
   bus->number = (unsigned)num;
-  if (nodes == NULL || strcmp(nodes, "dash") == 0)
+  if (!nodes || strcmp(nodes, "dash") == 0) {
     bus->nodes = FESIM_NODE_DASH;
-  else if (strcmp(nodes, "slash") == 0)
+  } else if (strcmp(nodes, "slash") == 0) {
     bus->nodes = FESIM_NODE_SLASH;
-  else if (strcmp(nodes, "both") == 0)
+  } else if (strcmp(nodes, "both") == 0) {
     bus->nodes = FESIM_NODE_DASH | FESIM_NODE_SLASH;
-  else
+  } else {
     return fail(err, errlen, "bad bus node form '%s'", nodes);
+  }
   cfg->bus_count++;
   return 0;
 }
@@ -189,7 +215,9 @@ static int parse_count(const char* val, const char* forever, long* out) {
     *out = -1;
     return 0;
   }
-  if (parse_ulong(val, &num) != 0 || num > 0x7fffffffUL) return -1;
+  if (parse_ulong(val, &num) != 0 || num > 0x7fffffffUL) {
+    return -1;
+  }
   *out = (long)num;
   return 0;
 }
@@ -400,7 +428,7 @@ static int parse_number_line(struct line_ctx* ctx, const char* key, const char* 
 
 static int parse_line(struct line_ctx* ctx, char* line) {
   char* eq = strchr(line, '=');
-  if (eq == NULL) {
+  if (!eq) {
     return fail(ctx->err, ctx->errlen, "expected key=value");
   }
   *eq = '\0';
@@ -413,9 +441,14 @@ static int parse_line(struct line_ctx* ctx, char* line) {
 }
 
 static char* trim(char* s) {
-  while (*s == ' ' || *s == '\t' || *s == '\r') s++;
-  size_t n = strlen(s);
-  while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\t' || s[n - 1] == '\r')) s[--n] = '\0';
+  size_t n;
+  while (*s == ' ' || *s == '\t' || *s == '\r') {
+    s++;
+  }
+  n = strlen(s);
+  while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\t' || s[n - 1] == '\r')) {
+    s[--n] = '\0';
+  }
   return s;
 }
 
@@ -427,24 +460,35 @@ int fesim_config_parse(struct fesim_config* cfg, const char* text, char* err, si
   const char* p = text;
 
   while (*p != '\0') {
+    char* s;
     const char* nl = strchr(p, '\n');
-    size_t n = nl != NULL ? (size_t)(nl - p) : strlen(p);
+    size_t n = nl ? (size_t)(nl - p) : strlen(p);
     lineno++;
-    if (n >= sizeof(line)) return fail(err, errlen, "line %d: too long", lineno);
+    if (n >= sizeof(line)) {
+      return fail(err, errlen, "line %d: too long", lineno);
+    }
     memcpy(line, p, n);
     line[n] = '\0';
     p += n;
-    if (*p == '\n') p++;
-    char* s = trim(line);
-    if (*s == '\0' || *s == '#') continue;
-    if (parse_line(&ctx, s) != 0) return fail(err, errlen, "line %d: %s", lineno, msg);
+    if (*p == '\n') {
+      p++;
+    }
+    s = trim(line);
+    if (*s == '\0' || *s == '#') {
+      continue;
+    }
+    if (parse_line(&ctx, s) != 0) {
+      return fail(err, errlen, "line %d: %s", lineno, msg);
+    }
   }
   return 0;
 }
 
 const struct fesim_bus* fesim_config_bus(const struct fesim_config* cfg, unsigned number) {
   for (size_t i = 0; i < cfg->bus_count; i++) {
-    if (cfg->buses[i].number == number) return &cfg->buses[i];
+    if (cfg->buses[i].number == number) {
+      return &cfg->buses[i];
+    }
   }
   return NULL;
 }
