@@ -2,14 +2,14 @@
 find_package(PkgConfig REQUIRED)
 find_package(Threads REQUIRED)
 
-if(NOT KV_PROBE_ONLY)
+if(KV_PART_PLUGIN)
   pkg_check_modules(LIBXMLXX REQUIRED IMPORTED_TARGET libxml++-2.6)
   pkg_check_modules(LIBCURL REQUIRED IMPORTED_TARGET libcurl)
   find_package(OpenSSL REQUIRED COMPONENTS Crypto)
 endif()
 
 if(KV_BUILD_TESTS)
-  if(KV_CROSS)
+  if(CMAKE_CROSSCOMPILING)
     find_package(GTest QUIET)
   else()
     find_package(GTest REQUIRED)

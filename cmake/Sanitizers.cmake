@@ -13,8 +13,8 @@ if(KV_SAN_FLAGS)
   add_compile_options(${KV_SAN_FLAGS})
   add_link_options(${KV_SAN_FLAGS})
   # -O1 with line tables, as the sanitizers' authors advise: reports keep
-  # their file:line frames, and the tree compiles in under half the time of
-  # -O2 -g (ASan instruments far less inlined code at -O1).
+  # their file:line frames, and -O1 compiles in under half the time of
+  # -O2 -g (ASan instruments far less inlined code).
   foreach(lang C CXX)
     set(CMAKE_${lang}_FLAGS_RELWITHDEBINFO "-O1 -g1 -DNDEBUG")
   endforeach()

@@ -1,6 +1,6 @@
 # kv_add_test_suite(<target> AREA <area> [LABEL <label>] [TIMEOUT <seconds>]
 #                   SOURCES <files...> [LIBS <targets...>] [DEFINES <defs...>]
-#                   [DEPENDS <targets...>] [INCLUDES <dirs...>])
+#                   [DEPENDS <targets...>] [INCLUDES <dirs...>] [HTTPLIB])
 #
 # One GoogleTest executable for an area's test files. Each test case becomes
 # a CTest test named <area>.<Suite>.<Case>, so `ctest -R '^plugin\.'` selects
@@ -12,9 +12,12 @@
 # only: discovery flattens a list into separate property words, so a test
 # that belongs to two groups gets one label matched by both (`ctest -L` takes
 # a regex), as "kvsim_threads" is by -L kvsim and -L threads.
+#
+# HTTPLIB: the suite's files use cpp-httplib, which is then precompiled with
+# GoogleTest and linked.
 function(kv_add_test_suite target)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "AREA;LABEL;TIMEOUT"
-    "SOURCES;LIBS;DEFINES;DEPENDS;INCLUDES;PCH")
+  cmake_parse_arguments(PARSE_ARGV 1 arg "HTTPLIB" "AREA;LABEL;TIMEOUT"
+    "SOURCES;LIBS;DEFINES;DEPENDS;INCLUDES")
   if(NOT arg_LABEL)
     set(arg_LABEL ${arg_AREA})
   endif()
@@ -30,13 +33,24 @@ function(kv_add_test_suite target)
     Threads::Threads)
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${arg_INCLUDES})
   target_compile_definitions(${target} PRIVATE ${arg_DEFINES})
-  # Test code itself is compiled unoptimised with line tables in every tree:
-  # GoogleTest's macros made most of the build's time at -O2 -g, and the code
-  # under test keeps its tree's flags.
+  # Test code is compiled unoptimised with line tables in every tree: its
+  # GoogleTest macros compile several times faster than at -O2 -g, and the
+  # code under test keeps its tree's flags.
   target_compile_options(${target} PRIVATE -O0 -g1)
-  # GoogleTest (and, where asked, cpp-httplib) parsed once per executable
-  # instead of once per file: most of a test file's compile time.
-  target_precompile_headers(${target} PRIVATE <gtest/gtest.h> ${arg_PCH})
+  # GoogleTest (and, where asked, cpp-httplib) is parsed once per tree, not
+  # once per file: it is most of a test file's compile time.
+  if(arg_HTTPLIB)
+    kv_test_httplib_target()
+    kv_test_pch_owner(kv_test_pch_httplib <httplib.h>)
+    target_link_libraries(${target} PRIVATE kv_test_httplib)
+    target_precompile_headers(${target} REUSE_FROM kv_test_pch_httplib)
+  else()
+    kv_test_pch_owner(kv_test_pch)
+    target_precompile_headers(${target} REUSE_FROM kv_test_pch)
+  endif()
+  # Test files compiled in batches: each batch parses the project's headers
+  # (libxml++, glibmm, curl) once instead of once per file.
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
   if(arg_DEPENDS)
     add_dependencies(${target} ${arg_DEPENDS})
   endif()
@@ -45,4 +59,32 @@ function(kv_add_test_suite target)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS ${arg_LABEL} TIMEOUT ${arg_TIMEOUT})
+endfunction()
+
+# kv_test_pch_owner(<owner> [<headers...>]): an object library that only
+# compiles GoogleTest and the given headers into a precompiled header, for
+# the suites to reuse. It has the suites' flags and usage requirements, as a
+# precompiled header is only used by compiles that match it.
+function(kv_test_pch_owner owner)
+  if(TARGET ${owner})
+    return()
+  endif()
+  set(anchor ${CMAKE_BINARY_DIR}/${owner}.cpp)
+  file(CONFIGURE OUTPUT ${anchor} CONTENT "// Compiles the tests' precompiled header.\n")
+  add_library(${owner} OBJECT ${anchor})
+  target_link_libraries(${owner} PRIVATE GTest::gtest_main Threads::Threads)
+  if(ARGN MATCHES "httplib")
+    target_link_libraries(${owner} PRIVATE kv_test_httplib)
+  endif()
+  target_compile_options(${owner} PRIVATE -O0 -g1)
+  target_precompile_headers(${owner} PRIVATE <gtest/gtest.h> ${ARGN})
+endfunction()
+
+# cpp-httplib's compile definitions (TLS, compression) for the test suites.
+function(kv_test_httplib_target)
+  if(NOT TARGET kv_test_httplib)
+    pkg_check_modules(KV_TEST_HTTPLIB REQUIRED IMPORTED_TARGET GLOBAL cpp-httplib)
+    add_library(kv_test_httplib INTERFACE IMPORTED GLOBAL)
+    target_link_libraries(kv_test_httplib INTERFACE PkgConfig::KV_TEST_HTTPLIB)
+  endif()
 endfunction()

@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "HttpTestHook.h"
 #include "frame/WKVOAI.h"
 #include "frame/WPlugin.h"
 
@@ -87,7 +88,7 @@ int PluginSession::listGroups(size_t& groups) {
 
 bool PluginSession::captureGroupList(CapturedRequest& out) {
   bool captured = false;
-  W::HttpDelegator::TestHook hook;
+  W::HttpTestHook hook;
   hook.onAdd = [&](W::HttpRequest* request) {
     out.url = request->getURL();
     out.header = request->getHeader();
@@ -96,10 +97,10 @@ bool PluginSession::captureGroupList(CapturedRequest& out) {
   };
   hook.onFlush = [](unsigned long long) {};
   W::HttpDelegator* executor = W::HttpDelegator::getInstance();
-  executor->setTestHook(hook);
+  W::setHttpTestHook(hook);
   size_t groups = 0;
   listGroups(groups);
-  executor->setTestHook(W::HttpDelegator::TestHook());
+  W::setHttpTestHook(W::HttpTestHook());
   return captured;
 }
 

@@ -1,5 +1,5 @@
 # 32-bit ARM Linux, hard-float EABI: the television that loads the plug-in.
-#   cmake -S . -B build-armhf -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/arm-linux-gnueabihf.cmake -DKV_CROSS=ON
+#   cmake --preset armhf   (CMakePresets.json)
 set(CMAKE_SYSTEM_PROCESSOR arm)
 set(KV_TRIPLET arm-linux-gnueabihf)
 set(KV_QEMU_NAME qemu-arm)

@@ -1,5 +1,5 @@
 # 32-bit big-endian MIPS Linux: the set-top box that runs feprobe.
-#   cmake -S . -B build-mips -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mips-linux-gnu.cmake -DKV_CROSS=ON -DKV_PROBE_ONLY=ON
+#   cmake --preset mips   (CMakePresets.json)
 set(CMAKE_SYSTEM_PROCESSOR mips)
 set(KV_TRIPLET mips-linux-gnu)
 set(KV_QEMU_NAME qemu-mips)

@@ -129,9 +129,14 @@ long HttpDelegator::defaultStallTimeout() const {
   return m_impl->stallMs.load();
 }
 
-void HttpDelegator::setTestHook(const TestHook& hook) {
-  std::lock_guard<std::mutex> lock(m_impl->mutex);
-  m_impl->hook = hook;
+void HttpDelegator::Impl::setTestHook(const HttpTestHook& hook) {
+  Impl* self = getInstance()->m_impl;
+  std::lock_guard<std::mutex> lock(self->mutex);
+  self->hook = hook;
+}
+
+void setHttpTestHook(const HttpTestHook& hook) {
+  HttpDelegator::Impl::setTestHook(hook);
 }
 
 void HttpDelegator::Impl::wakeWorker() {

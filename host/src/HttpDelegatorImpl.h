@@ -4,6 +4,8 @@
 
 #include <W/HttpDelegator.h>
 
+#include "HttpTestHook.h"
+
 #include <curl/curl.h>
 
 #include <atomic>
@@ -18,6 +20,7 @@ namespace W {
 struct HttpDelegator::Impl {
   // Wakes the worker of the process's executor (after a cancel) if it runs.
   static void wakeWorker();
+  static void setTestHook(const HttpTestHook& hook);
 
   // Starts the worker unless it runs; call with `mutex` held. Returns false
   // when libcurl or the thread could not be started.
@@ -52,7 +55,7 @@ struct HttpDelegator::Impl {
   bool completing = false;  // a completion runs on the worker now
   unsigned long long completingId = 0;
 
-  TestHook hook;
+  HttpTestHook hook;  // tests only (HttpTestHook.h)
   std::atomic<long> connectMs{15000};  // defaults; atomic, not under `mutex`
   std::atomic<long> stallMs{60000};
 

@@ -16,6 +16,9 @@
 
 namespace e2e {
 
+// The service's path, as kvsim logs each request.
+inline const std::string kService = "/openapi/service/kinvale/";
+
 struct ProcessResult {
   int exitCode = -1;  // -1 when killed by a signal
   int signal = 0;

@@ -10,8 +10,6 @@
 namespace e2e {
 namespace {
 
-const std::string kService = "/openapi/service/kinvale/";
-
 TEST(Faults, WrongTokenIsRefusedByTheServiceAsNotLoggedIn) {
   Kvsim sim;
   ASSERT_TRUE(sim.running()) << sim.startError();

@@ -14,7 +14,6 @@
 namespace e2e {
 namespace {
 
-const std::string kService = "/openapi/service/kinvale/";
 const size_t kPhotoBytes = 8285;  // c1001's photo.jpg in kvsim's family
 
 // A kvhost --config file for the demo account; an empty `caFile` leaves the

@@ -7,8 +7,6 @@
 namespace e2e {
 namespace {
 
-const std::string kService = "/openapi/service/kinvale/";
-
 // Bytes that start and end like a JPEG; content varies with `size`.
 std::string jpegLike(size_t size) {
   std::string bytes = "\xff\xd8\xff\xe0";

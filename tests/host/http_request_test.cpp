@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "HttpStatusMap.h"
+#include "HttpTestHook.h"
 
 namespace {
 
@@ -108,20 +109,20 @@ TEST(HttpRequestTest, CompleteWithoutCallbackLeavesRequestWithCaller) {
 
 class HttpDelegatorHookTest : public ::testing::Test {
  protected:
-  void TearDown() override { executor->setTestHook(HttpDelegator::TestHook()); }
+  void TearDown() override { W::setHttpTestHook(W::HttpTestHook()); }
   HttpDelegator* executor = HttpDelegator::getInstance();
 };
 
 TEST_F(HttpDelegatorHookTest, HookReceivesRequestsAndFlushes) {
   std::vector<HttpRequest*> added;
   std::vector<unsigned long long> flushed;
-  HttpDelegator::TestHook hook;
+  W::HttpTestHook hook;
   hook.onAdd = [&](HttpRequest* request) {
     added.push_back(request);
     return 0;
   };
   hook.onFlush = [&](unsigned long long id) { flushed.push_back(id); };
-  executor->setTestHook(hook);
+  W::setHttpTestHook(hook);
 
   Calls calls;
   auto* request =
@@ -147,12 +148,12 @@ TEST_F(HttpDelegatorHookTest, HookReceivesRequestsAndFlushes) {
 
 TEST_F(HttpDelegatorHookTest, RefusalsComeBeforeHookAndLeaveRequestWithCaller) {
   int hookCalls = 0;
-  HttpDelegator::TestHook hook;
+  W::HttpTestHook hook;
   hook.onAdd = [&](HttpRequest*) {
     ++hookCalls;
     return static_cast<int>(HttpDelegator::REFUSED_SHUTDOWN);
   };
-  executor->setTestHook(hook);
+  W::setHttpTestHook(hook);
 
   EXPECT_EQ(HttpDelegator::REFUSED_INVALID, executor->addRequest(nullptr));
   for (const char* value : {"a\rb", "a\nb"}) {

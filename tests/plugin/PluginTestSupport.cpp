@@ -1,12 +1,13 @@
 // Shared fixtures of the plug-in tests.
 #include "PluginTestSupport.h"
 
+#include "HttpTestHook.h"
 #include "XmlTestDoc.h"
 
 namespace kvtest {
 
 CapturingExecutor::CapturingExecutor() {
-  W::HttpDelegator::TestHook hook;
+  W::HttpTestHook hook;
   hook.onAdd = [this](W::HttpRequest* request) {
     std::lock_guard<std::mutex> lock(m_mutex);
     if (m_refuse < 0) {
@@ -21,11 +22,11 @@ CapturingExecutor::CapturingExecutor() {
     std::lock_guard<std::mutex> lock(m_mutex);
     ++m_flushes;
   };
-  W::HttpDelegator::getInstance()->setTestHook(hook);
+  W::setHttpTestHook(hook);
 }
 
 CapturingExecutor::~CapturingExecutor() {
-  W::HttpDelegator::getInstance()->setTestHook(W::HttpDelegator::TestHook());
+  W::setHttpTestHook(W::HttpTestHook());
   dropAll();
 }
 

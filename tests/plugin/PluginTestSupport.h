@@ -18,6 +18,9 @@
 
 namespace kvtest {
 
+// The headers of a signed request.
+inline const std::vector<std::string> kSigned = {"Authorization", "DATE"};
+
 // Installs the executor's test hook for its lifetime: queued requests are
 // captured instead of sent, and flushes are counted.
 class CapturingExecutor {

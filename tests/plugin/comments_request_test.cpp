@@ -9,7 +9,7 @@ namespace {
 using W::HTTP_GET;
 using W::HTTP_POST;
 
-const std::vector<std::string> kSigned = {"Authorization", "DATE"};
+using kvtest::kSigned;
 
 class CommentRequests : public kvtest::CapturedProvider {};
 

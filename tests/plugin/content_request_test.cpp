@@ -11,7 +11,7 @@ namespace {
 using W::HTTP_GET;
 using W::HTTP_POST;
 
-const std::vector<std::string> kSigned = {"Authorization", "DATE"};
+using kvtest::kSigned;
 
 class ContentRequests : public kvtest::CapturedProvider {};
 

@@ -10,7 +10,7 @@ using kvtest::CapturedProvider;
 using W::HTTP_GET;
 using W::HTTP_POST;
 
-const std::vector<std::string> kSigned = {"Authorization", "DATE"};
+using kvtest::kSigned;
 
 class GroupRequests : public CapturedProvider {};
 

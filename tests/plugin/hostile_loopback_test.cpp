@@ -19,7 +19,7 @@
 
 namespace {
 
-const char kGroupList[] = "/openapi/service/kinvale/me/group.list";
+const char kGroupListPath[] = "/openapi/service/kinvale/me/group.list";
 const char kEnvelopeStart[] = "<rsp><result><stat>ok</stat></result><data>";
 
 // Sends `chunk` until the client goes away, after `pause` each time.
@@ -60,7 +60,7 @@ std::string nested(int depth) {
 class Hostile : public ::testing::Test {
  protected:
   void SetUp() override {
-    server.http().Get(kGroupList, [this](const httplib::Request&, httplib::Response& res) {
+    server.http().Get(kGroupListPath, [this](const httplib::Request&, httplib::Response& res) {
       std::function<void(httplib::Response&)> answer;
       {
         std::lock_guard<std::mutex> lock(answerLock);

@@ -6,8 +6,6 @@
 
 #include <W/HttpRequest.h>
 
-#include <functional>
-
 namespace W {
 
 class HttpDelegator {
@@ -39,16 +37,6 @@ class HttpDelegator {
   void setDefaultTimeouts(long connectMs, long stallMs);
   long defaultConnectTimeout() const;
   long defaultStallTimeout() const;
-
-  // Test seam: while set, addRequest() hands requests to `onAdd` instead of
-  // the network (its result is returned; >= 0 means the hook owns the
-  // request and completes it with HttpRequest::complete), and
-  // flushHttpRequests() calls `onFlush`. Pass empty functions to clear.
-  struct TestHook {
-    std::function<int(HttpRequest*)> onAdd;
-    std::function<void(unsigned long long)> onFlush;
-  };
-  void setTestHook(const TestHook& hook);
 
   struct Impl;
 
