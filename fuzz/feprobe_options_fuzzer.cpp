@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   argv.push_back(nullptr);
 
   probe_options values = {};
-  probe_option table[PROBE_OPTION_COUNT + 1];
+  probe_option_row table[PROBE_OPTION_COUNT + 1];
   options_table(table, &values);
   set_option_defaults(table);
   optind = 0;  // glibc: start a fresh scan

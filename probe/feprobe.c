@@ -222,7 +222,7 @@ static int run(void) {
 }
 
 int main(int argc, char** argv) {
-  probe_option table[PROBE_OPTION_COUNT + 1];
+  probe_option_row table[PROBE_OPTION_COUNT + 1];
   int parsed;
 
   options_table(table, &opt);

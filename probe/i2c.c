@@ -11,10 +11,24 @@
 
 #define I2C_PATH_SIZE 4096
 
+#ifdef KV_TEST_SEAMS
+#include "i2c_test_seam.h"
+
 static i2c_rdwr_fn rdwr_hook;
 
 void i2c_set_rdwr_hook(i2c_rdwr_fn fn) {
   rdwr_hook = fn;
+}
+#endif
+
+/* The I2C_RDWR ioctl, or the test seam's fake bus in a test build. */
+static int rdwr(int fd, struct i2c_rdwr_ioctl_data* data) {
+#ifdef KV_TEST_SEAMS
+  if (rdwr_hook) {
+    return rdwr_hook(fd, data);
+  }
+#endif
+  return ioctl(fd, I2C_RDWR, data);
 }
 
 i2c_handle* i2c_open(unsigned bus) {
@@ -54,11 +68,7 @@ int i2c_transfer(i2c_handle* handle, struct i2c_msg* msgs, int count) {
 
   data.msgs = msgs;
   data.nmsgs = (uint32_t)count;
-  if (rdwr_hook) {
-    ret = rdwr_hook(handle->fd, &data);
-  } else {
-    ret = ioctl(handle->fd, I2C_RDWR, &data);
-  }
+  ret = rdwr(handle->fd, &data);
   if (ret == -1) {
     /* The caller may report the same errno again (perror); keep it true. */
     int err = errno;

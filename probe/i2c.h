@@ -60,11 +60,6 @@ int frontend_write_mask(i2c_handle* handle, uint16_t addr, uint16_t reg, uint8_t
 int pll_write(i2c_handle* handle, uint16_t addr, const uint8_t* src, size_t length);
 int pll_read(i2c_handle* handle, uint16_t addr, uint8_t* dst, size_t length);
 
-/* Test seam: when set, i2c_transfer calls this instead of ioctl(fd, I2C_RDWR, data).
- * The program never sets it, so the tool itself always issues the plain ioctl. */
-typedef int (*i2c_rdwr_fn)(int fd, struct i2c_rdwr_ioctl_data* data);
-void i2c_set_rdwr_hook(i2c_rdwr_fn fn);
-
 #ifdef __cplusplus
 }
 #endif

@@ -52,7 +52,7 @@ static const struct {
     {"wait", no_argument, offsetof(probe_options, wait), 0, SWITCH},
 };
 
-void options_table(probe_option table[PROBE_OPTION_COUNT + 1], probe_options* values) {
+void options_table(probe_option_row table[PROBE_OPTION_COUNT + 1], probe_options* values) {
   size_t i;
   for (i = 0; i < PROBE_OPTION_COUNT; i++) {
     table[i].name = option_rows[i].name;
@@ -73,8 +73,8 @@ void options_table(probe_option table[PROBE_OPTION_COUNT + 1], probe_options* va
   table[PROBE_OPTION_COUNT].max = 0;
 }
 
-void set_option_defaults(const probe_option* table) {
-  const probe_option* o;
+void set_option_defaults(const probe_option_row* table) {
+  const probe_option_row* o;
   for (o = table; o->name; o++) {
     if (o->has_arg != no_argument && o->var) {
       *o->var = o->def;
@@ -82,8 +82,8 @@ void set_option_defaults(const probe_option* table) {
   }
 }
 
-void usage(FILE* out, const probe_option* table, const char* prog) {
-  const probe_option* o;
+void usage(FILE* out, const probe_option_row* table, const char* prog) {
+  const probe_option_row* o;
   fprintf(out, "usage: %s [options]\n", prog);
   for (o = table; o->name; o++) {
     fprintf(out, "\t--%s", o->name);
@@ -97,8 +97,8 @@ void usage(FILE* out, const probe_option* table, const char* prog) {
   }
 }
 
-void print_options(FILE* out, const probe_option* table) {
-  const probe_option* o;
+void print_options(FILE* out, const probe_option_row* table) {
+  const probe_option_row* o;
   for (o = table; o->name; o++) {
     if (o->var) {
       fprintf(out, "%s=%d\n", o->name, *o->var);
@@ -114,9 +114,9 @@ static int option_int(long long v) {
   return (int)(v > INT_MAX ? v - 4294967296LL : v);
 }
 
-int options_parse(const probe_option* table, int argc, char** argv) {
+int options_parse(const probe_option_row* table, int argc, char** argv) {
   struct option longopts[PROBE_OPTION_COUNT + 1];
-  const probe_option* refused = NULL;
+  const probe_option_row* refused = NULL;
   const char* refused_text = NULL;
   size_t i;
 

@@ -36,29 +36,29 @@ typedef struct probe_options {
 } probe_options;
 
 /* One row of the option table. */
-typedef struct probe_option {
+typedef struct probe_option_row {
   const char* name; /* NULL ends the table */
   int has_arg;      /* no_argument or required_argument (getopt.h) */
   int* var;         /* the option variable; NULL for help */
   int def;          /* default of an option with a value */
   long long min;    /* range of a value: what fits the field the option lands in */
   long long max;
-} probe_option;
+} probe_option_row;
 
 #define PROBE_OPTION_COUNT 21
 
 /* Fills table with a copy of the option table (PROBE_OPTION_COUNT rows and an end
  * row), each variable bound to its field of values. Values are not touched. */
-void options_table(probe_option table[PROBE_OPTION_COUNT + 1], probe_options* values);
+void options_table(probe_option_row table[PROBE_OPTION_COUNT + 1], probe_options* values);
 
 /* Stores the default of every option that takes a value and has a variable. */
-void set_option_defaults(const probe_option* table);
+void set_option_defaults(const probe_option_row* table);
 
 /* Prints the usage text for program name prog to out. */
-void usage(FILE* out, const probe_option* table, const char* prog);
+void usage(FILE* out, const probe_option_row* table, const char* prog);
 
 /* Prints "name=value" per option, or "name=NULL" without a variable, to out. */
-void print_options(FILE* out, const probe_option* table);
+void print_options(FILE* out, const probe_option_row* table);
 
 /* Results of options_parse. */
 #define OPTIONS_RUN 0
@@ -73,7 +73,7 @@ void print_options(FILE* out, const probe_option* table);
  * once all of argv is parsed (so a later --help still wins), "option --NAME: TEXT
  * is out of range (MIN to MAX)\n" for the first such value goes to stderr and
  * the result is OPTIONS_BAD. Otherwise OPTIONS_RUN. */
-int options_parse(const probe_option* table, int argc, char** argv);
+int options_parse(const probe_option_row* table, int argc, char** argv);
 
 #ifdef __cplusplus
 }

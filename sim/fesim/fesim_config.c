@@ -3,6 +3,7 @@
 #include "fesim_config.h"
 
 #include <errno.h>
+#include <limits.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -36,17 +37,22 @@ static int fail(char* err, size_t errlen, const char* fmt, ...) {
 
 /* Whole-string unsigned number, base 0. Returns 0 or -1. */
 static int parse_ulong(const char* s, unsigned long* out) {
+  unsigned long v;
   char* end = NULL;
-  if (*s == '\0' || *s == '-') return -1;
+  if (*s == '\0' || *s == '-') {
+    return -1;
+  }
   errno = 0;
-  unsigned long v = strtoul(s, &end, 0);
-  if (errno != 0 || *end != '\0') return -1;
+  v = strtoul(s, &end, 0);
+  if (errno != 0 || *end != '\0') {
+    return -1;
+  }
   *out = v;
   return 0;
 }
 
 static int lookup(const struct name_code* table, const char* name, unsigned* code) {
-  for (size_t i = 0; table[i].name != NULL; i++) {
+  for (size_t i = 0; table[i].name; i++) {
     if (strcmp(table[i].name, name) == 0) {
       *code = table[i].code;
       return 0;
@@ -80,39 +86,45 @@ int fesim_channel_parse(struct fesim_channel* ch, const char* value, char* err, 
   int field = 0;
 
   memset(ch, 0, sizeof(*ch));
-  if (strlen(value) >= sizeof(buf)) return fail(err, errlen, "channel too long");
+  if (strlen(value) >= sizeof(buf)) {
+    return fail(err, errlen, "channel too long");
+  }
   strcpy(buf, value);
-  for (char* tok = strtok_r(buf, " \t", &save); tok != NULL; tok = strtok_r(NULL, " \t", &save)) {
+  for (char* tok = strtok_r(buf, " \t", &save); tok; tok = strtok_r(NULL, " \t", &save)) {
+    int bad = 0;
+    const char* val;
+    const char* key;
     char* eq = strchr(tok, '=');
-    if (eq == NULL) {
-      if (field >= 2 || parse_ulong(tok, &num) != 0 || num > UINT32_MAX)
+    if (!eq) {
+      if (field >= 2 || parse_ulong(tok, &num) != 0 || num > UINT32_MAX) {
         return fail(err, errlen, "bad channel field '%s'", tok);
-      if (field == 0)
+      }
+      if (field == 0) {
         ch->frequency = (uint32_t)num;
-      else
+      } else {
         ch->bandwidth = (uint32_t)num;
+      }
       field++;
       continue;
     }
     *eq = '\0';
-    const char* key = tok;
-    const char* val = eq + 1;
-    int bad = 0;
-    if (strcmp(key, "mode") == 0)
+    key = tok;
+    val = eq + 1;
+    if (strcmp(key, "mode") == 0) {
       bad = lookup(mode_names, val, &ch->mode);
-    else if (strcmp(key, "guard") == 0)
+    } else if (strcmp(key, "guard") == 0) {
       bad = lookup(guard_names, val, &ch->guard);
-    else if (strcmp(key, "mod") == 0)
+    } else if (strcmp(key, "mod") == 0) {
       bad = lookup(modulation_names, val, &ch->modulation);
-    else if (strcmp(key, "hier") == 0)
+    } else if (strcmp(key, "hier") == 0) {
       bad = lookup(hierarchy_names, val, &ch->hierarchy);
-    else if (strcmp(key, "hp") == 0)
+    } else if (strcmp(key, "hp") == 0) {
       bad = lookup(rate_names, val, &ch->hp);
-    else if (strcmp(key, "lp") == 0)
+    } else if (strcmp(key, "lp") == 0) {
       bad = lookup(rate_names, val, &ch->lp);
-    else if (strcmp(key, "inv") == 0)
+    } else if (strcmp(key, "inv") == 0) {
       bad = lookup(inversion_names, val, &ch->inversion);
-    else if (strcmp(key, "offset") == 0) {
+    } else if (strcmp(key, "offset") == 0) {
       bad = parse_ulong(val, &num) != 0 || num > 6;
       ch->offset = (unsigned)num;
     } else if (strcmp(key, "lock") == 0) {
@@ -120,12 +132,16 @@ int fesim_channel_parse(struct fesim_channel* ch, const char* value, char* err, 
       static const struct name_code yes_no[] = {{"yes", 1}, {"no", 0}, {NULL, 0}};
       bad = lookup(yes_no, val, &yes);
       ch->never_locks = !yes;
-    } else
+    } else {
       return fail(err, errlen, "unknown channel key '%s'", key);
-    if (bad) return fail(err, errlen, "bad value '%s' for channel key '%s'", val, key);
+    }
+    if (bad) {
+      return fail(err, errlen, "bad value '%s' for channel key '%s'", val, key);
+    }
   }
-  if (field != 2 || ch->frequency == 0 || ch->bandwidth == 0)
+  if (field != 2 || ch->frequency == 0 || ch->bandwidth == 0) {
     return fail(err, errlen, "channel needs a frequency and a bandwidth in Hz");
+  }
   return 0;
 }
 
@@ -136,18 +152,21 @@ static int parse_text(const char* val, char* out, size_t cap, size_t* len) {
     char c = *p;
     if (c == '\\') {
       p++;
-      if (*p == 'n')
+      if (*p == 'n') {
         c = '\n';
-      else if (*p == 't')
+      } else if (*p == 't') {
         c = '\t';
-      else if (*p == '\\')
+      } else if (*p == '\\') {
         c = '\\';
-      else if (*p == '0')
+      } else if (*p == '0') {
         c = '\0';
-      else
+      } else {
         return -1;
+      }
     }
-    if (n + 1 >= cap) return -1;
+    if (n + 1 >= cap) {
+      return -1;
+    }
     out[n++] = c;
   }
   out[n] = '\0';
@@ -156,27 +175,35 @@ static int parse_text(const char* val, char* out, size_t cap, size_t* len) {
 }
 
 static int parse_bus(struct fesim_config* cfg, const char* val, char* err, size_t errlen) {
+  char* nodes;
+  char* number;
+  struct fesim_bus* bus;
   char buf[64];
   char* save = NULL;
   unsigned long num;
-  if (strlen(val) >= sizeof(buf)) return fail(err, errlen, "bad bus '%s'", val);
-  strcpy(buf, val);
-  char* number = strtok_r(buf, " \t", &save);
-  char* nodes = strtok_r(NULL, " \t", &save);
-  if (number == NULL || parse_ulong(number, &num) != 0 || num > 255 ||
-      strtok_r(NULL, " \t", &save) != NULL)
+  if (strlen(val) >= sizeof(buf)) {
     return fail(err, errlen, "bad bus '%s'", val);
-  if (cfg->bus_count >= FESIM_MAX_BUSES) return fail(err, errlen, "too many buses");
-  struct fesim_bus* bus = &cfg->buses[cfg->bus_count];
+  }
+  strcpy(buf, val);
+  number = strtok_r(buf, " \t", &save);
+  nodes = strtok_r(NULL, " \t", &save);
+  if (!number || parse_ulong(number, &num) != 0 || num > 255 || strtok_r(NULL, " \t", &save)) {
+    return fail(err, errlen, "bad bus '%s'", val);
+  }
+  if (cfg->bus_count >= FESIM_MAX_BUSES) {
+    return fail(err, errlen, "too many buses");
+  }
+  bus = &cfg->buses[cfg->bus_count];
   bus->number = (unsigned)num;
-  if (nodes == NULL || strcmp(nodes, "dash") == 0)
+  if (!nodes || strcmp(nodes, "dash") == 0) {
     bus->nodes = FESIM_NODE_DASH;
-  else if (strcmp(nodes, "slash") == 0)
+  } else if (strcmp(nodes, "slash") == 0) {
     bus->nodes = FESIM_NODE_SLASH;
-  else if (strcmp(nodes, "both") == 0)
+  } else if (strcmp(nodes, "both") == 0) {
     bus->nodes = FESIM_NODE_DASH | FESIM_NODE_SLASH;
-  else
+  } else {
     return fail(err, errlen, "bad bus node form '%s'", nodes);
+  }
   cfg->bus_count++;
   return 0;
 }
@@ -188,143 +215,280 @@ static int parse_count(const char* val, const char* forever, long* out) {
     *out = -1;
     return 0;
   }
-  if (parse_ulong(val, &num) != 0 || num > 0x7fffffffUL) return -1;
+  if (parse_ulong(val, &num) != 0 || num > 0x7fffffffUL) {
+    return -1;
+  }
   *out = (long)num;
   return 0;
 }
 
-static int parse_line(struct fesim_config* cfg, char* line, int* buses_seen, char* err,
-                      size_t errlen) {
-  unsigned long num;
-  char* eq = strchr(line, '=');
-  if (eq == NULL) return fail(err, errlen, "expected key=value");
-  *eq = '\0';
-  const char* key = line;
-  const char* val = eq + 1;
+/* What one line's parser works on: the config, whether a bus= line came yet
+ * (the first one replaces the default bus) and where a message goes. */
+struct line_ctx {
+  struct fesim_config* cfg;
+  int buses_seen;
+  char* err;
+  size_t errlen;
+};
 
-  if (strcmp(key, "bus") == 0) {
-    if (!*buses_seen) cfg->bus_count = 0;
-    *buses_seen = 1;
-    return parse_bus(cfg, val, err, errlen);
-  }
-  if (strcmp(key, "channel") == 0) {
-    if (cfg->channel_count >= FESIM_MAX_CHANNELS) return fail(err, errlen, "too many channels");
-    if (fesim_channel_parse(&cfg->channels[cfg->channel_count], val, err, errlen) != 0) return -1;
-    cfg->channel_count++;
-    return 0;
-  }
-  if (strcmp(key, "sysfs_timeout") == 0) {
-    if (strcmp(val, "absent") == 0) {
-      cfg->sysfs_present = 0;
-      return 0;
-    }
-    if (parse_text(val, cfg->sysfs_text, sizeof(cfg->sysfs_text), &cfg->sysfs_len) != 0)
-      return fail(err, errlen, "bad sysfs_timeout text");
-    cfg->sysfs_present = 1;
-    return 0;
-  }
-  if (strcmp(key, "counter") == 0) {
-    if (strcmp(val, "stuck") == 0)
-      cfg->counter_stuck = 1;
-    else if (strcmp(val, "normal") == 0)
-      cfg->counter_stuck = 0;
-    else
-      return fail(err, errlen, "counter is normal or stuck");
-    return 0;
-  }
-  if (strcmp(key, "mem") == 0) {
-    if (strcmp(val, "present") == 0)
-      cfg->mem = FESIM_MEM_PRESENT;
-    else if (strcmp(val, "absent") == 0)
-      cfg->mem = FESIM_MEM_ABSENT;
-    else if (strcmp(val, "denied") == 0)
-      cfg->mem = FESIM_MEM_DENIED;
-    else
-      return fail(err, errlen, "mem is present, absent or denied");
-    return 0;
-  }
-  if (strcmp(key, "fp_busy") == 0) {
-    if (parse_count(val, "always", &cfg->fp_busy) != 0)
-      return fail(err, errlen, "fp_busy is a count or always");
-    return 0;
-  }
-  if (strcmp(key, "fp_ready_after") == 0 || strcmp(key, "fp_ready_first") == 0) {
-    long* field = strcmp(key, "fp_ready_after") == 0 ? &cfg->fp_ready_after : &cfg->fp_ready_first;
-    if (parse_count(val, "never", field) != 0)
-      return fail(err, errlen, "%s is a count or never", key);
-    return 0;
-  }
+typedef int (*value_parser)(struct line_ctx* ctx, const char* key, const char* val);
 
-  if (strcmp(key, "clock_step") == 0) {
-    int minus = val[0] == '-';
-    if (parse_ulong(val + minus, &num) != 0 || num > 0x7fffffffUL)
-      return fail(err, errlen, "clock_step is a number of seconds, may be negative");
-    cfg->clock_step = minus ? -(long)num : (long)num;
-    return 0;
+static int parse_bus_line(struct line_ctx* ctx, const char* key, const char* val) {
+  (void)key;
+  if (!ctx->buses_seen) {
+    ctx->cfg->bus_count = 0;
   }
+  ctx->buses_seen = 1;
+  return parse_bus(ctx->cfg, val, ctx->err, ctx->errlen);
+}
 
-  /* The rest are plain numbers. */
-  if (parse_ulong(val, &num) != 0) return fail(err, errlen, "bad number '%s' for %s", val, key);
-  if (strcmp(key, "id") == 0 && num <= 0xff)
-    cfg->id = (uint8_t)num;
-  else if (strcmp(key, "asleep") == 0 && num <= 1)
-    cfg->asleep = (int)num;
-  else if (strcmp(key, "if") == 0 && num <= UINT32_MAX)
-    cfg->if_freq = (uint32_t)num;
-  else if (strcmp(key, "cp") == 0 && num <= 7)
-    cfg->tuner.cp = (unsigned)num;
-  else if (strcmp(key, "test") == 0 && num <= 7)
-    cfg->tuner.test = (unsigned)num;
-  else if (strcmp(key, "step") == 0 && num <= UINT32_MAX &&
-           fesim_tuner_ratio_code((uint32_t)num) >= 0)
-    cfg->tuner.step = (uint32_t)num;
-  else if (strcmp(key, "lock_delay") == 0 && num <= 1000000)
-    cfg->lock_delay = (unsigned)num;
-  else if (strcmp(key, "nak_at") == 0)
-    cfg->nak_at = num;
-  else if (strcmp(key, "nak_addr") == 0 && num <= 0x7f)
-    cfg->nak_addr = (int)num;
-  else if (strcmp(key, "short_at") == 0)
-    cfg->short_at = num;
-  else
-    return fail(err, errlen, "unknown key or value out of range: %s=%s", key, val);
+static int parse_channel_line(struct line_ctx* ctx, const char* key, const char* val) {
+  struct fesim_config* cfg = ctx->cfg;
+  (void)key;
+  if (cfg->channel_count >= FESIM_MAX_CHANNELS) {
+    return fail(ctx->err, ctx->errlen, "too many channels");
+  }
+  if (fesim_channel_parse(&cfg->channels[cfg->channel_count], val, ctx->err, ctx->errlen) != 0) {
+    return -1;
+  }
+  cfg->channel_count++;
   return 0;
 }
 
+static int parse_sysfs_timeout(struct line_ctx* ctx, const char* key, const char* val) {
+  struct fesim_config* cfg = ctx->cfg;
+  (void)key;
+  if (strcmp(val, "absent") == 0) {
+    cfg->sysfs_present = 0;
+    return 0;
+  }
+  if (parse_text(val, cfg->sysfs_text, sizeof(cfg->sysfs_text), &cfg->sysfs_len) != 0) {
+    return fail(ctx->err, ctx->errlen, "bad sysfs_timeout text");
+  }
+  cfg->sysfs_present = 1;
+  return 0;
+}
+
+static int parse_counter(struct line_ctx* ctx, const char* key, const char* val) {
+  static const struct name_code counter_names[] = {{"stuck", 1}, {"normal", 0}, {NULL, 0}};
+  unsigned stuck = 0;
+  (void)key;
+  if (lookup(counter_names, val, &stuck) != 0) {
+    return fail(ctx->err, ctx->errlen, "counter is normal or stuck");
+  }
+  ctx->cfg->counter_stuck = (int)stuck;
+  return 0;
+}
+
+static int parse_mem(struct line_ctx* ctx, const char* key, const char* val) {
+  static const struct name_code mem_names[] = {{"present", FESIM_MEM_PRESENT},
+                                               {"absent", FESIM_MEM_ABSENT},
+                                               {"denied", FESIM_MEM_DENIED},
+                                               {NULL, 0}};
+  unsigned mem = 0;
+  (void)key;
+  if (lookup(mem_names, val, &mem) != 0) {
+    return fail(ctx->err, ctx->errlen, "mem is present, absent or denied");
+  }
+  ctx->cfg->mem = (enum fesim_mem_mode)mem;
+  return 0;
+}
+
+static int parse_fp_busy(struct line_ctx* ctx, const char* key, const char* val) {
+  (void)key;
+  if (parse_count(val, "always", &ctx->cfg->fp_busy) != 0) {
+    return fail(ctx->err, ctx->errlen, "fp_busy is a count or always");
+  }
+  return 0;
+}
+
+/* fp_ready_after and fp_ready_first. */
+static int parse_fp_ready(struct line_ctx* ctx, const char* key, const char* val) {
+  struct fesim_config* cfg = ctx->cfg;
+  long* field = strcmp(key, "fp_ready_after") == 0 ? &cfg->fp_ready_after : &cfg->fp_ready_first;
+  if (parse_count(val, "never", field) != 0) {
+    return fail(ctx->err, ctx->errlen, "%s is a count or never", key);
+  }
+  return 0;
+}
+
+static int parse_clock_step(struct line_ctx* ctx, const char* key, const char* val) {
+  int minus = val[0] == '-';
+  unsigned long num;
+  (void)key;
+  if (parse_ulong(val + minus, &num) != 0 || num > 0x7fffffffUL) {
+    return fail(ctx->err, ctx->errlen, "clock_step is a number of seconds, may be negative");
+  }
+  ctx->cfg->clock_step = minus ? -(long)num : (long)num;
+  return 0;
+}
+
+static const struct {
+  const char* key;
+  value_parser parse;
+} value_parsers[] = {
+    {"bus", parse_bus_line},
+    {"channel", parse_channel_line},
+    {"sysfs_timeout", parse_sysfs_timeout},
+    {"counter", parse_counter},
+    {"mem", parse_mem},
+    {"fp_busy", parse_fp_busy},
+    {"fp_ready_after", parse_fp_ready},
+    {"fp_ready_first", parse_fp_ready},
+    {"clock_step", parse_clock_step},
+};
+
+/* The keys whose value is a plain number up to max. store returns -1 for a value
+ * it does not take. */
+static int store_id(struct fesim_config* cfg, unsigned long num) {
+  cfg->id = (uint8_t)num;
+  return 0;
+}
+
+static int store_asleep(struct fesim_config* cfg, unsigned long num) {
+  cfg->asleep = (int)num;
+  return 0;
+}
+
+static int store_if(struct fesim_config* cfg, unsigned long num) {
+  cfg->if_freq = (uint32_t)num;
+  return 0;
+}
+
+static int store_cp(struct fesim_config* cfg, unsigned long num) {
+  cfg->tuner.cp = (unsigned)num;
+  return 0;
+}
+
+static int store_test(struct fesim_config* cfg, unsigned long num) {
+  cfg->tuner.test = (unsigned)num;
+  return 0;
+}
+
+/* Only a step that has a reference divider ratio. */
+static int store_step(struct fesim_config* cfg, unsigned long num) {
+  if (fesim_tuner_ratio_code((uint32_t)num) < 0) {
+    return -1;
+  }
+  cfg->tuner.step = (uint32_t)num;
+  return 0;
+}
+
+static int store_lock_delay(struct fesim_config* cfg, unsigned long num) {
+  cfg->lock_delay = (unsigned)num;
+  return 0;
+}
+
+static int store_nak_at(struct fesim_config* cfg, unsigned long num) {
+  cfg->nak_at = num;
+  return 0;
+}
+
+static int store_nak_addr(struct fesim_config* cfg, unsigned long num) {
+  cfg->nak_addr = (int)num;
+  return 0;
+}
+
+static int store_short_at(struct fesim_config* cfg, unsigned long num) {
+  cfg->short_at = num;
+  return 0;
+}
+
+static const struct {
+  const char* key;
+  unsigned long max;
+  int (*store)(struct fesim_config* cfg, unsigned long num);
+} number_keys[] = {
+    {"id", 0xff, store_id},
+    {"asleep", 1, store_asleep},
+    {"if", UINT32_MAX, store_if},
+    {"cp", 7, store_cp},
+    {"test", 7, store_test},
+    {"step", UINT32_MAX, store_step},
+    {"lock_delay", 1000000, store_lock_delay},
+    {"nak_at", ULONG_MAX, store_nak_at},
+    {"nak_addr", 0x7f, store_nak_addr},
+    {"short_at", ULONG_MAX, store_short_at},
+};
+
+/* Any key not in value_parsers: a number first, then a known key that takes it. */
+static int parse_number_line(struct line_ctx* ctx, const char* key, const char* val) {
+  unsigned long num;
+  if (parse_ulong(val, &num) != 0) {
+    return fail(ctx->err, ctx->errlen, "bad number '%s' for %s", val, key);
+  }
+  for (size_t i = 0; i < sizeof(number_keys) / sizeof(number_keys[0]); i++) {
+    if (strcmp(key, number_keys[i].key) == 0 && num <= number_keys[i].max &&
+        number_keys[i].store(ctx->cfg, num) == 0) {
+      return 0;
+    }
+  }
+  return fail(ctx->err, ctx->errlen, "unknown key or value out of range: %s=%s", key, val);
+}
+
+static int parse_line(struct line_ctx* ctx, char* line) {
+  char* eq = strchr(line, '=');
+  if (!eq) {
+    return fail(ctx->err, ctx->errlen, "expected key=value");
+  }
+  *eq = '\0';
+  for (size_t i = 0; i < sizeof(value_parsers) / sizeof(value_parsers[0]); i++) {
+    if (strcmp(line, value_parsers[i].key) == 0) {
+      return value_parsers[i].parse(ctx, line, eq + 1);
+    }
+  }
+  return parse_number_line(ctx, line, eq + 1);
+}
+
 static char* trim(char* s) {
-  while (*s == ' ' || *s == '\t' || *s == '\r') s++;
-  size_t n = strlen(s);
-  while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\t' || s[n - 1] == '\r')) s[--n] = '\0';
+  size_t n;
+  while (*s == ' ' || *s == '\t' || *s == '\r') {
+    s++;
+  }
+  n = strlen(s);
+  while (n > 0 && (s[n - 1] == ' ' || s[n - 1] == '\t' || s[n - 1] == '\r')) {
+    s[--n] = '\0';
+  }
   return s;
 }
 
 int fesim_config_parse(struct fesim_config* cfg, const char* text, char* err, size_t errlen) {
   char line[LINE_MAX_LEN];
   char msg[256];
-  int buses_seen = 0;
+  struct line_ctx ctx = {cfg, 0, msg, sizeof(msg)};
   int lineno = 0;
   const char* p = text;
 
   while (*p != '\0') {
+    char* s;
     const char* nl = strchr(p, '\n');
-    size_t n = nl != NULL ? (size_t)(nl - p) : strlen(p);
+    size_t n = nl ? (size_t)(nl - p) : strlen(p);
     lineno++;
-    if (n >= sizeof(line)) return fail(err, errlen, "line %d: too long", lineno);
+    if (n >= sizeof(line)) {
+      return fail(err, errlen, "line %d: too long", lineno);
+    }
     memcpy(line, p, n);
     line[n] = '\0';
     p += n;
-    if (*p == '\n') p++;
-    char* s = trim(line);
-    if (*s == '\0' || *s == '#') continue;
-    if (parse_line(cfg, s, &buses_seen, msg, sizeof(msg)) != 0)
+    if (*p == '\n') {
+      p++;
+    }
+    s = trim(line);
+    if (*s == '\0' || *s == '#') {
+      continue;
+    }
+    if (parse_line(&ctx, s) != 0) {
       return fail(err, errlen, "line %d: %s", lineno, msg);
+    }
   }
   return 0;
 }
 
 const struct fesim_bus* fesim_config_bus(const struct fesim_config* cfg, unsigned number) {
   for (size_t i = 0; i < cfg->bus_count; i++) {
-    if (cfg->buses[i].number == number) return &cfg->buses[i];
+    if (cfg->buses[i].number == number) {
+      return &cfg->buses[i];
+    }
   }
   return NULL;
 }

@@ -28,7 +28,9 @@ uint32_t fesim_fp_read_busy(void) {
 }
 
 uint8_t fesim_fp_read_status(void) {
-  if (not_ready_left < 0) return (uint8_t)~READY_BIT; /* never ready */
+  if (not_ready_left < 0) {
+    return (uint8_t)~READY_BIT; /* never ready */
+  }
   if (not_ready_left > 0) {
     not_ready_left--;
     return (uint8_t)~READY_BIT;

@@ -34,7 +34,9 @@ static struct window windows[MAX_WINDOWS];
 static struct window* window_at(uintptr_t addr) {
   for (size_t i = 0; i < MAX_WINDOWS; i++) {
     struct window* w = &windows[i];
-    if (w->len != 0 && addr >= w->base && addr - w->base < w->len) return w;
+    if (w->len != 0 && addr >= w->base && addr - w->base < w->len) {
+      return w;
+    }
   }
   return NULL;
 }
@@ -63,7 +65,8 @@ static struct {
 
 /* Passes a signal that is not ours to whoever had it before. */
 static void chain(const struct sigaction* old, int sig, siginfo_t* si, void* uctx) {
-  if ((old->sa_flags & SA_SIGINFO) != 0 && old->sa_sigaction != NULL) {
+  struct sigaction dfl;
+  if ((old->sa_flags & SA_SIGINFO) != 0 && old->sa_sigaction) {
     old->sa_sigaction(sig, si, uctx);
     return;
   }
@@ -72,11 +75,12 @@ static void chain(const struct sigaction* old, int sig, siginfo_t* si, void* uct
     return;
   }
   /* Default action: a fault re-runs and kills; a trap has passed, so raise. */
-  struct sigaction dfl;
   memset(&dfl, 0, sizeof(dfl));
   dfl.sa_handler = SIG_DFL;
   sigaction(sig, &dfl, NULL);
-  if (sig == SIGTRAP) raise(sig);
+  if (sig == SIGTRAP) {
+    raise(sig);
+  }
 }
 
 static void prepare_read(uintptr_t addr, uint64_t phys, const struct window* w) {
@@ -102,35 +106,41 @@ static int emulate_load(ucontext_t* uc, uint64_t phys) {
   const uint8_t* pc = (const uint8_t*)uc->uc_mcontext.gregs[REG_RIP];
   size_t to_page_end = page_size - ((uintptr_t)pc & (page_size - 1));
   uint64_t value;
-  if (fesim_x86_load_decode(pc, to_page_end < 15 ? to_page_end : 15, &load) != 0) return 0;
-  if (phys == FESIM_FP_CTRL_PHYS + FESIM_FP_BUSY_REG && load.width == 4)
-    value = fesim_fp_read_busy();
-  else if (phys == FESIM_FP_TX_PHYS + FESIM_FP_STATUS_REG && load.width == 1)
-    value = fesim_fp_read_status();
-  else
+  if (fesim_x86_load_decode(pc, to_page_end < 15 ? to_page_end : 15, &load) != 0) {
     return 0;
+  }
+  if (phys == FESIM_FP_CTRL_PHYS + FESIM_FP_BUSY_REG && load.width == 4) {
+    value = fesim_fp_read_busy();
+  } else if (phys == FESIM_FP_TX_PHYS + FESIM_FP_STATUS_REG && load.width == 1) {
+    value = fesim_fp_read_status();
+  } else {
+    return 0;
+  }
   uc->uc_mcontext.gregs[greg_slots[load.reg]] = (greg_t)value;
   uc->uc_mcontext.gregs[REG_RIP] += load.length;
   return 1;
 }
 
 static void on_segv(int sig, siginfo_t* si, void* uctx) {
+  int write;
+  uint64_t phys;
+  uintptr_t page;
   int saved = errno;
   ucontext_t* uc = uctx;
   uintptr_t addr = (uintptr_t)si->si_addr;
   struct window* w = window_at(addr);
-  if (w == NULL || step.active || si->si_code != SEGV_ACCERR) {
+  if (!w || step.active || si->si_code != SEGV_ACCERR) {
     chain(&old_segv, sig, si, uctx);
     errno = saved;
     return;
   }
-  uint64_t phys = w->phys + (addr - w->base);
-  int write = (uc->uc_mcontext.gregs[REG_ERR] & 2) != 0;
+  phys = w->phys + (addr - w->base);
+  write = (uc->uc_mcontext.gregs[REG_ERR] & 2) != 0;
   if (!write && emulate_load(uc, phys)) {
     errno = saved;
     return;
   }
-  uintptr_t page = addr & ~(uintptr_t)(page_size - 1);
+  page = addr & ~(uintptr_t)(page_size - 1);
   if (mprotect((void*)page, page_size, PROT_READ | PROT_WRITE) != 0) {
     chain(&old_segv, sig, si, uctx);
     errno = saved;
@@ -141,7 +151,9 @@ static void on_segv(int sig, siginfo_t* si, void* uctx) {
   step.addr = addr;
   step.page = page;
   step.phys = phys;
-  if (!step.write) prepare_read(addr, step.phys, w);
+  if (!step.write) {
+    prepare_read(addr, step.phys, w);
+  }
   uc->uc_mcontext.gregs[REG_EFL] |= TRAP_FLAG;
   errno = saved;
 }
@@ -155,7 +167,9 @@ static void on_trap(int sig, siginfo_t* si, void* uctx) {
     return;
   }
   uc->uc_mcontext.gregs[REG_EFL] &= ~(greg_t)TRAP_FLAG;
-  if (step.write) fesim_fp_store(step.phys, *(volatile uint8_t*)step.addr);
+  if (step.write) {
+    fesim_fp_store(step.phys, *(volatile uint8_t*)step.addr);
+  }
   mprotect((void*)step.page, page_size, PROT_NONE);
   step.active = 0;
   errno = saved;
@@ -163,23 +177,32 @@ static void on_trap(int sig, siginfo_t* si, void* uctx) {
 
 static int install_handlers(void) {
   struct sigaction sa;
-  if (handlers_installed) return 0;
+  if (handlers_installed) {
+    return 0;
+  }
   page_size = (size_t)sysconf(_SC_PAGESIZE);
   memset(&sa, 0, sizeof(sa));
   sigemptyset(&sa.sa_mask);
   sa.sa_flags = SA_SIGINFO;
   sa.sa_sigaction = on_segv;
-  if (sigaction(SIGSEGV, &sa, &old_segv) != 0) return -1;
+  if (sigaction(SIGSEGV, &sa, &old_segv) != 0) {
+    return -1;
+  }
   sa.sa_sigaction = on_trap;
-  if (sigaction(SIGTRAP, &sa, &old_trap) != 0) return -1;
+  if (sigaction(SIGTRAP, &sa, &old_trap) != 0) {
+    return -1;
+  }
   handlers_installed = 1;
   return 0;
 }
 
 void* fesim_fp_map(size_t len, uint64_t phys) {
+  void* p;
   struct window* slot = NULL;
-  for (size_t i = 0; slot == NULL && i < MAX_WINDOWS; i++) {
-    if (windows[i].len == 0) slot = &windows[i];
+  for (size_t i = 0; !slot && i < MAX_WINDOWS; i++) {
+    if (windows[i].len == 0) {
+      slot = &windows[i];
+    }
   }
   if (len == 0 ||
       (!overlaps(phys, len, FESIM_FP_CTRL_PHYS) && !overlaps(phys, len, FESIM_FP_TX_PHYS))) {
@@ -187,12 +210,14 @@ void* fesim_fp_map(size_t len, uint64_t phys) {
     errno = EINVAL;
     return MAP_FAILED;
   }
-  if (slot == NULL || install_handlers() != 0) {
+  if (!slot || install_handlers() != 0) {
     errno = ENOMEM;
     return MAP_FAILED;
   }
-  void* p = fesim_real_mmap(NULL, len, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (p == MAP_FAILED) return p;
+  p = fesim_real_mmap(NULL, len, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED) {
+    return p;
+  }
   slot->base = (uintptr_t)p;
   slot->len = len;
   slot->phys = phys;
@@ -212,7 +237,9 @@ void* fesim_fp_map(size_t len, uint64_t phys) {
 
 int fesim_fp_unmap(void* addr, size_t len) {
   struct window* w = window_at((uintptr_t)addr);
-  if (w == NULL || (uintptr_t)addr != w->base) return 1;
+  if (!w || (uintptr_t)addr != w->base) {
+    return 1;
+  }
   fesim_log("munmap /dev/mem %08llx %zu", (unsigned long long)w->phys, len);
   w->len = 0;
   return fesim_real_munmap(addr, len);

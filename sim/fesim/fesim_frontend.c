@@ -55,18 +55,28 @@ uint32_t fesim_sample_clock(uint8_t reg2f, uint8_t reg30) {
 }
 
 uint32_t fesim_bandwidth_decode(const uint8_t regs[5], uint32_t fs) {
+  uint64_t bw;
+  uint64_t u_want;
+  uint64_t hz;
+  uint64_t m_want;
   uint64_t fs7 = (uint64_t)fs * 7;
   uint64_t m = ((uint64_t)(regs[1] & 0x03) << 24) | ((uint64_t)regs[2] << 16) |
                ((uint64_t)regs[3] << 8) | regs[4];
   uint32_t u = ((uint32_t)regs[0] << 4) | ((regs[1] >> 2) & 0x0f);
-  if (fs7 == 0) return 0;
-  uint64_t hz = (m * fs7 + (1ull << 30)) >> 31;
-  uint64_t bw = (hz + 500) / 1000 * 1000;
-  if (bw == 0 || bw > 100000000) return 0;
+  if (fs7 == 0) {
+    return 0;
+  }
+  hz = (m * fs7 + (1ull << 30)) >> 31;
+  bw = (hz + 500) / 1000 * 1000;
+  if (bw == 0 || bw > 100000000) {
+    return 0;
+  }
   /* The chip needs both timing words consistent with one bandwidth. */
-  uint64_t m_want = ((bw << 31) + fs7 / 2) / fs7;
-  uint64_t u_want = (fs7 * 32 + bw / 2) / bw;
-  if (m_want != m || (u_want & 0xfff) != u) return 0;
+  m_want = ((bw << 31) + fs7 / 2) / fs7;
+  u_want = (fs7 * 32 + bw / 2) / bw;
+  if (m_want != m || (u_want & 0xfff) != u) {
+    return 0;
+  }
   return (uint32_t)bw;
 }
 
@@ -94,18 +104,25 @@ static void protocol_error(struct fesim_frontend* fe, const char* fmt, ...) {
   va_start(ap, fmt);
   vsnprintf(why, sizeof(why), fmt, ap);
   va_end(ap);
-  if (fe->protocol_errors++ == 0) memcpy(fe->first_error, why, sizeof(why));
-  if (fe->pending < FESIM_PENDING_ERRORS)
+  if (fe->protocol_errors++ == 0) {
+    memcpy(fe->first_error, why, sizeof(why));
+  }
+  if (fe->pending < FESIM_PENDING_ERRORS) {
     memcpy(fe->pending_errors[fe->pending++], why, sizeof(why));
+  }
 }
 
 void fesim_frontend_log_errors(struct fesim_frontend* fe) {
-  for (unsigned i = 0; i < fe->pending; i++) fesim_log("protocol error: %s", fe->pending_errors[i]);
+  for (unsigned i = 0; i < fe->pending; i++) {
+    fesim_log("protocol error: %s", fe->pending_errors[i]);
+  }
   fe->pending = 0;
 }
 
 void fesim_frontend_close(struct fesim_frontend* fe) {
-  if (fe->gate_pending) protocol_error(fe, "bus closed with the gate open after a tuner access");
+  if (fe->gate_pending) {
+    protocol_error(fe, "bus closed with the gate open after a tuner access");
+  }
   fe->gate_pending = 0;
   fesim_frontend_log_errors(fe);
 }
@@ -119,8 +136,9 @@ void fesim_frontend_init(struct fesim_frontend* fe, const struct fesim_config* c
   fe->regs[REG_INVERSION] = INVERSION_OFF_BIT;
   /* Registers that the probe changes with masked writes power up with bits
    * outside its masks set, so a write that loses them shows in the log. */
-  for (size_t i = 0; i < sizeof(reset_values) / sizeof(reset_values[0]); i++)
+  for (size_t i = 0; i < sizeof(reset_values) / sizeof(reset_values[0]); i++) {
     fe->regs[reset_values[i].reg] = reset_values[i].value;
+  }
 }
 
 static int64_t distance(int64_t a, int64_t b) {
@@ -148,23 +166,28 @@ static void restart(struct fesim_frontend* fe) {
   fe->status_reads = 0;
   fe->regs[REG_TPS_RX1] = 0;
   fe->regs[REG_TPS_RX2] = 0;
-  if (!fe->tuned || bw == 0 || (fe->regs[REG_POWER] & POWER_SLEEP) != 0) return;
+  if (!fe->tuned || bw == 0 || (fe->regs[REG_POWER] & POWER_SLEEP) != 0) {
+    return;
+  }
   for (size_t i = 0; i < cfg->channel_count; i++) {
     const struct fesim_channel* ch = &cfg->channels[i];
     int64_t carrier = (int64_t)ch->frequency + offset_table[ch->offset];
     int on_carrier = distance(fe->tuned_rf, carrier) <= fe->half_step;
     int on_nominal = distance(fe->tuned_rf, ch->frequency) <= fe->half_step;
-    if (ch->bandwidth != bw) continue;
+    if (ch->bandwidth != bw) {
+      continue;
+    }
     if (on_carrier && !ch->never_locks) {
       fe->locked = 1;
       fe->carrier = 1;
       fe->locked_channel = ch;
       fe->reported_code = 0;
       set_tps(fe, ch, 0);
-      if (ch->inversion)
+      if (ch->inversion) {
         fe->regs[REG_INVERSION] &= (uint8_t)~INVERSION_OFF_BIT;
-      else
+      } else {
         fe->regs[REG_INVERSION] |= INVERSION_OFF_BIT;
+      }
       return;
     }
     if (!fe->carrier && (on_nominal || (ch->never_locks && on_carrier))) {
@@ -181,14 +204,19 @@ static uint8_t read_reg(struct fesim_frontend* fe, uint8_t reg) {
     case REG_ID:
       return (fe->regs[REG_POWER] & POWER_SLEEP) != 0 ? 0x00 : fe->cfg->id;
     case REG_STATUS: {
+      uint8_t status;
       fe->status_reads++;
-      uint8_t status = fe->carrier ? STATUS_CARRIER : 0;
-      if (fe->locked && fe->status_reads > fe->cfg->lock_delay) status |= STATUS_LOCK;
+      status = fe->carrier ? STATUS_CARRIER : 0;
+      if (fe->locked && fe->status_reads > fe->cfg->lock_delay) {
+        status |= STATUS_LOCK;
+      }
       return status;
     }
     case REG_COUNTER: {
       int lock_shown = fe->locked && fe->status_reads > fe->cfg->lock_delay;
-      if (!lock_shown && !fe->cfg->counter_stuck && fe->counter < COUNTER_GIVE_UP) fe->counter++;
+      if (!lock_shown && !fe->cfg->counter_stuck && fe->counter < COUNTER_GIVE_UP) {
+        fe->counter++;
+      }
       return fe->counter;
     }
     default:
@@ -207,10 +235,13 @@ static void write_reg(struct fesim_frontend* fe, uint8_t reg, uint8_t value) {
     case REG_CONTROL:
       /* A restart repeats the control bits in force; the restart bit clears
        * itself once acquisition has restarted. */
-      if ((value & CONTROL_RESTART) != 0 && (value & ~CONTROL_RESTART) != fe->regs[reg])
+      if ((value & CONTROL_RESTART) != 0 && (value & ~CONTROL_RESTART) != fe->regs[reg]) {
         protocol_error(fe, "restart %02x changes the control byte %02x", value, fe->regs[reg]);
+      }
       fe->regs[reg] = value & (uint8_t)~CONTROL_RESTART;
-      if ((value & CONTROL_RESTART) != 0) restart(fe);
+      if ((value & CONTROL_RESTART) != 0) {
+        restart(fe);
+      }
       return;
     default:
       fe->regs[reg] = value;
@@ -221,9 +252,12 @@ static void write_reg(struct fesim_frontend* fe, uint8_t reg, uint8_t value) {
 /* Offset code an acquisition must carry: the one the chip reported, when the
  * tuner now sits at that offset from where it was reported; else none yet. */
 static unsigned expected_code(const struct fesim_frontend* fe) {
+  int64_t retune;
   unsigned code = fe->reported_code;
-  if (code == 0 || !fe->tuned) return CODE_NOMINAL;
-  int64_t retune = fe->reported_rf + offset_table[code];
+  if (code == 0 || !fe->tuned) {
+    return CODE_NOMINAL;
+  }
+  retune = fe->reported_rf + offset_table[code];
   return distance(fe->tuned_rf, retune) <= fe->half_step ? code : CODE_NOMINAL;
 }
 
@@ -234,23 +268,27 @@ static void check_settings(struct fesim_frontend* fe, const uint8_t b[3]) {
     unsigned code = expected_code(fe);
     uint8_t want1 = (uint8_t)((code >> 2) << 7);
     uint8_t want2 = (uint8_t)((code & 3) << 6);
-    if (b[1] != want1 || b[2] != want2)
+    if (b[1] != want1 || b[2] != want2) {
       protocol_error(fe, "acquisition 97 %02x %02x, expected 97 %02x %02x (offset code %u)", b[1],
                      b[2], want1, want2, code);
+    }
     return;
   }
   if (b[0] == CONTROL_MANUAL) {
+    uint8_t want2;
+    uint8_t want1;
     const struct fesim_channel* ch = fe->locked_channel;
-    if (ch == NULL) {
+    if (!ch) {
       protocol_error(fe, "parameters a0 %02x %02x written back without a lock", b[1], b[2]);
       return;
     }
-    uint8_t want1 = (uint8_t)((ch->hierarchy & 3) << 5 | (ch->mode & 1) << 4 |
-                              (ch->guard & 3) << 2 | (ch->modulation & 3));
-    uint8_t want2 = (uint8_t)((ch->hp & 7) << 3 | (ch->lp & 7));
-    if (b[1] != want1 || b[2] != want2)
+    want1 = (uint8_t)((ch->hierarchy & 3) << 5 | (ch->mode & 1) << 4 | (ch->guard & 3) << 2 |
+                      (ch->modulation & 3));
+    want2 = (uint8_t)((ch->hp & 7) << 3 | (ch->lp & 7));
+    if (b[1] != want1 || b[2] != want2) {
       protocol_error(fe, "parameters a0 %02x %02x, expected a0 %02x %02x for %u Hz", b[1], b[2],
                      want1, want2, (unsigned)ch->frequency);
+    }
     return;
   }
   protocol_error(fe, "control byte %02x with settings %02x %02x", b[0], b[1], b[2]);
@@ -264,55 +302,76 @@ static int covers(uint8_t start, size_t n, uint8_t reg) {
 /* While the gate is open after a tuner access, only register 0x07 (to close
  * it) may be touched. */
 static void check_gate(struct fesim_frontend* fe, uint8_t start, size_t n) {
-  if (!fe->gate_pending || (start == REG_POWER && n <= 1)) return;
+  if (!fe->gate_pending || (start == REG_POWER && n <= 1)) {
+    return;
+  }
   protocol_error(fe, "gate left open after a tuner access (register %02x next)", start);
   fe->gate_pending = 0;
 }
 
 static int demod_message(struct fesim_frontend* fe, int read, uint8_t* buf, size_t len) {
+  size_t n;
+  uint8_t start;
   if (read) {
     check_gate(fe, fe->pointer, len);
-    for (size_t i = 0; i < len; i++) buf[i] = read_reg(fe, fe->pointer++);
+    for (size_t i = 0; i < len; i++) {
+      buf[i] = read_reg(fe, fe->pointer++);
+    }
     return 0;
   }
-  if (len == 0) return 0;
-  uint8_t start = buf[0];
-  size_t n = len - 1;
+  if (len == 0) {
+    return 0;
+  }
+  start = buf[0];
+  n = len - 1;
   check_gate(fe, start, n);
   fe->pointer = start;
-  for (size_t i = 1; i < len; i++) write_reg(fe, fe->pointer++, buf[i]);
-  if ((fe->regs[REG_POWER] & POWER_GATE) == 0) fe->gate_pending = 0;
-  if (start == REG_CONTROL && n == 3)
+  for (size_t i = 1; i < len; i++) {
+    write_reg(fe, fe->pointer++, buf[i]);
+  }
+  if ((fe->regs[REG_POWER] & POWER_GATE) == 0) {
+    fe->gate_pending = 0;
+  }
+  if (start == REG_CONTROL && n == 3) {
     check_settings(fe, &buf[1]);
-  else if (covers(start, n, REG_SETTINGS_1) || covers(start, n, REG_SETTINGS_2))
+  } else if (covers(start, n, REG_SETTINGS_1) || covers(start, n, REG_SETTINGS_2)) {
     protocol_error(fe, "settings 0x02-0x03 written without their control byte");
+  }
   return 0;
 }
 
 static int pll_message(struct fesim_frontend* fe, int read, uint8_t* buf, size_t len) {
-  if ((fe->regs[REG_POWER] & POWER_GATE) == 0)
+  char why[FESIM_ERROR_LEN];
+  if ((fe->regs[REG_POWER] & POWER_GATE) == 0) {
     return -1; /* behind the closed gate nothing acknowledges */
+  }
   if (read) {
     memset(buf, PLL_STATUS_LOCKED, len);
     fe->gate_pending = 1;
     return 0;
   }
-  if (len != FESIM_TUNER_MSG_LEN) return -1;
+  if (len != FESIM_TUNER_MSG_LEN) {
+    return -1;
+  }
   fe->gate_pending = 1;
   memcpy(fe->pll, buf, sizeof(fe->pll));
   fe->tuned = fesim_pll_decode(fe->pll, fe->cfg->if_freq, &fe->tuned_rf, &fe->half_step) == 0;
-  char why[FESIM_ERROR_LEN];
-  if (!fe->tuned)
+  if (!fe->tuned) {
     protocol_error(fe, "tuner byte 2 %02x has no ratio code", buf[2]);
-  else if (fesim_tuner_check(&fe->cfg->tuner, fe->pll, fe->tuned_rf, fe->half_step,
-                             fe->cfg->if_freq, bandwidth_approx(fe), why, sizeof(why)) != 0)
+  } else if (fesim_tuner_check(&fe->cfg->tuner, fe->pll, fe->tuned_rf, fe->half_step,
+                               fe->cfg->if_freq, bandwidth_approx(fe), why, sizeof(why)) != 0) {
     protocol_error(fe, "%s", why);
+  }
   return 0;
 }
 
 int fesim_frontend_message(struct fesim_frontend* fe, uint16_t addr, int read, uint8_t* buf,
                            size_t len) {
-  if (addr == FESIM_DEMOD_ADDR) return demod_message(fe, read, buf, len);
-  if (addr == FESIM_PLL_ADDR) return pll_message(fe, read, buf, len);
+  if (addr == FESIM_DEMOD_ADDR) {
+    return demod_message(fe, read, buf, len);
+  }
+  if (addr == FESIM_PLL_ADDR) {
+    return pll_message(fe, read, buf, len);
+  }
   return -1;
 }

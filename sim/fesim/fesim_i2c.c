@@ -10,12 +10,22 @@
 #define MAX_MSG_LEN 8192
 
 static int check_args(const struct i2c_msg* msgs, unsigned n) {
-  if (msgs == NULL) return -EFAULT;
-  if (n == 0 || n > I2C_RDWR_IOCTL_MAX_MSGS) return -EINVAL;
+  if (!msgs) {
+    return -EFAULT;
+  }
+  if (n == 0 || n > I2C_RDWR_IOCTL_MAX_MSGS) {
+    return -EINVAL;
+  }
   for (unsigned i = 0; i < n; i++) {
-    if (msgs[i].len > MAX_MSG_LEN || msgs[i].addr > 0x7f) return -EINVAL;
-    if ((msgs[i].flags & ~I2C_M_RD) != 0) return -EINVAL;
-    if (msgs[i].len > 0 && msgs[i].buf == NULL) return -EFAULT;
+    if (msgs[i].len > MAX_MSG_LEN || msgs[i].addr > 0x7f) {
+      return -EINVAL;
+    }
+    if ((msgs[i].flags & ~I2C_M_RD) != 0) {
+      return -EINVAL;
+    }
+    if (msgs[i].len > 0 && !msgs[i].buf) {
+      return -EFAULT;
+    }
   }
   return 0;
 }
@@ -34,8 +44,9 @@ int fesim_i2c_transfer(struct fesim_frontend* fe, struct i2c_msg* msgs, unsigned
     int read = (m->flags & I2C_M_RD) != 0;
     int forced = (i == 0 && index == cfg->nak_at) || m->addr == cfg->nak_addr;
     /* Formatting is most of a transfer's cost; unlogged runs skip it. */
-    if (fesim_log_enabled())
+    if (fesim_log_enabled()) {
       snprintf(prefix, sizeof(prefix), "i2c %c %02x", read ? 'r' : 'w', m->addr);
+    }
     if (forced || fesim_frontend_message(fe, m->addr, read, m->buf, m->len) != 0) {
       fesim_log_bytes(prefix, m->buf, read ? 0 : m->len, " nak");
       fesim_frontend_log_errors(fe);
@@ -44,6 +55,8 @@ int fesim_i2c_transfer(struct fesim_frontend* fe, struct i2c_msg* msgs, unsigned
     fesim_log_bytes(prefix, m->buf, m->len, NULL);
     fesim_frontend_log_errors(fe);
   }
-  if (index == cfg->short_at) return (int)n - 1;
+  if (index == cfg->short_at) {
+    return (int)n - 1;
+  }
   return (int)n;
 }

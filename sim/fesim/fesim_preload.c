@@ -54,18 +54,31 @@ static void die(const char* what, const char* detail) {
 /* Reads the whole config file with the real calls; the buffer is the
  * caller's to free. */
 static char* read_config(const char* path) {
-  int fd = fesim_real_open(path, O_RDONLY | O_CLOEXEC, 0);
-  if (fd < 0) die(path, strerror(errno));
-  char* text = malloc(CONFIG_MAX_BYTES + 1);
-  if (text == NULL) die(path, "out of memory");
+  char* text;
   size_t len = 0;
+  int fd = fesim_real_open(path, O_RDONLY | O_CLOEXEC, 0);
+  if (fd < 0) {
+    die(path, strerror(errno));
+  }
+  text = malloc(CONFIG_MAX_BYTES + 1);
+  if (!text) {
+    die(path, "out of memory");
+  }
   for (;;) {
     ssize_t n = read(fd, text + len, CONFIG_MAX_BYTES - len);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) die(path, strerror(errno));
-    if (n == 0) break;
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n < 0) {
+      die(path, strerror(errno));
+    }
+    if (n == 0) {
+      break;
+    }
     len += (size_t)n;
-    if (len == CONFIG_MAX_BYTES) die(path, "too large");
+    if (len == CONFIG_MAX_BYTES) {
+      die(path, "too large");
+    }
   }
   fesim_real_close(fd);
   text[len] = '\0';
@@ -73,24 +86,34 @@ static char* read_config(const char* path) {
 }
 
 static void setup(void) {
+  const char* log_path;
+  const char* config_path;
   char err[256];
-  if (ready) return;
+  if (ready) {
+    return;
+  }
   ready = 1;
   fesim_config_defaults(&config);
-  const char* log_path = getenv("FESIM_LOG");
-  if (log_path != NULL && *log_path != '\0') {
+  log_path = getenv("FESIM_LOG");
+  if (log_path && *log_path != '\0') {
     int fd = fesim_real_open(log_path, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) die(log_path, strerror(errno));
+    if (fd < 0) {
+      die(log_path, strerror(errno));
+    }
     fesim_log_set_fd(fd);
   }
-  const char* config_path = getenv("FESIM_CONFIG");
-  if (config_path != NULL && *config_path != '\0') {
+  config_path = getenv("FESIM_CONFIG");
+  if (config_path && *config_path != '\0') {
     char* text = read_config(config_path);
     int rc = fesim_config_parse(&config, text, err, sizeof(err));
     free(text);
-    if (rc != 0) die(config_path, err);
+    if (rc != 0) {
+      die(config_path, err);
+    }
   }
-  for (size_t i = 0; i < config.bus_count; i++) fesim_frontend_init(&frontends[i], &config);
+  for (size_t i = 0; i < config.bus_count; i++) {
+    fesim_frontend_init(&frontends[i], &config);
+  }
   fesim_fp_init(&config);
 }
 
@@ -102,17 +125,21 @@ __attribute__((constructor)) static void fesim_constructor(void) {
  * status: the program's output is flushed, the first error named, and the
  * process ends with EXIT_PROTOCOL_ERROR. */
 __attribute__((destructor)) static void fesim_destructor(void) {
+  int n;
+  char msg[256];
   unsigned long errors = 0;
   const char* first = NULL;
   for (size_t i = 0; i < config.bus_count; i++) {
-    if (frontends[i].protocol_errors != 0 && first == NULL) first = frontends[i].first_error;
+    if (frontends[i].protocol_errors != 0 && !first) {
+      first = frontends[i].first_error;
+    }
     errors += frontends[i].protocol_errors;
   }
-  if (errors == 0) return;
+  if (errors == 0) {
+    return;
+  }
   fflush(NULL);
-  char msg[256];
-  int n =
-      snprintf(msg, sizeof(msg), "fesim: %lu protocol error(s), the first: %s\n", errors, first);
+  n = snprintf(msg, sizeof(msg), "fesim: %lu protocol error(s), the first: %s\n", errors, first);
   if (n > 0) {
     ssize_t ignored = write(2, msg, (size_t)n < sizeof(msg) ? (size_t)n : sizeof(msg) - 1);
     (void)ignored;
@@ -126,8 +153,12 @@ static struct sim_fd* sim_fd_find(int fd) {
   struct stat st;
   for (size_t i = 0; i < MAX_SIM_FDS; i++) {
     struct sim_fd* s = &sim_fds[i];
-    if (s->kind == SIM_NONE || s->fd != fd) continue;
-    if (fstat(fd, &st) == 0 && st.st_ino == s->inode) return s;
+    if (s->kind == SIM_NONE || s->fd != fd) {
+      continue;
+    }
+    if (fstat(fd, &st) == 0 && st.st_ino == s->inode) {
+      return s;
+    }
     s->kind = SIM_NONE;
     return NULL;
   }
@@ -154,21 +185,28 @@ static int fail_open(const char* path, int err) {
 /* A descriptor that close() and read() accept, on a memory file of its own
  * so that its inode identifies it; the simulation sits behind the number. */
 static int sim_fd_new(const char* path, int flags, enum sim_kind kind, size_t bus_index) {
-  struct sim_fd* slot = NULL;
-  for (size_t i = 0; i < MAX_SIM_FDS && slot == NULL; i++) {
-    if (sim_fds[i].kind == SIM_NONE) slot = &sim_fds[i];
-  }
-  if (slot == NULL) return fail_open(path, EMFILE);
+  int fd;
   struct stat st;
-  int fd = memfd_create("fesim-device", (flags & O_CLOEXEC) != 0 ? MFD_CLOEXEC : 0);
-  if (fd < 0) return -1;
+  char names[64];
+  struct sim_fd* slot = NULL;
+  for (size_t i = 0; i < MAX_SIM_FDS && !slot; i++) {
+    if (sim_fds[i].kind == SIM_NONE) {
+      slot = &sim_fds[i];
+    }
+  }
+  if (!slot) {
+    return fail_open(path, EMFILE);
+  }
+  fd = memfd_create("fesim-device", (flags & O_CLOEXEC) != 0 ? MFD_CLOEXEC : 0);
+  if (fd < 0) {
+    return -1;
+  }
   if (fstat(fd, &st) != 0) {
     int err = errno;
     fesim_real_close(fd);
     errno = err;
     return -1;
   }
-  char names[64];
   slot->fd = fd;
   slot->inode = st.st_ino;
   slot->kind = kind;
@@ -179,9 +217,14 @@ static int sim_fd_new(const char* path, int flags, enum sim_kind kind, size_t bu
 }
 
 static int sysfs_open(const char* path) {
-  if (!config.sysfs_present) return fail_open(path, ENOENT);
-  int fd = memfd_create("fesim-sysfs", MFD_CLOEXEC);
-  if (fd < 0) return -1;
+  int fd;
+  if (!config.sysfs_present) {
+    return fail_open(path, ENOENT);
+  }
+  fd = memfd_create("fesim-sysfs", MFD_CLOEXEC);
+  if (fd < 0) {
+    return -1;
+  }
   if (write(fd, config.sysfs_text, config.sysfs_len) != (ssize_t)config.sysfs_len ||
       lseek(fd, 0, SEEK_SET) != 0) {
     int err = errno;
@@ -194,26 +237,34 @@ static int sysfs_open(const char* path) {
 }
 
 static int i2c_open(const char* path, const struct fesim_path* where, int flags) {
-  if (where->bus < 0) return fail_open(path, ENOENT);
+  if (where->bus < 0) {
+    return fail_open(path, ENOENT);
+  }
   for (size_t i = 0; i < config.bus_count; i++) {
     const struct fesim_bus* bus = &config.buses[i];
-    if (bus->number == (unsigned)where->bus && (bus->nodes & where->node) != 0)
+    if (bus->number == (unsigned)where->bus && (bus->nodes & where->node) != 0) {
       return sim_fd_new(path, flags, SIM_I2C, i);
+    }
   }
   return fail_open(path, ENOENT);
 }
 
 /* Opens a simulated path; *handled is 0 when path is not simulated. */
 static int sim_open(const char* path, int flags, int* handled) {
+  struct fesim_path where;
   setup();
-  struct fesim_path where = fesim_path_classify(path);
+  where = fesim_path_classify(path);
   *handled = 1;
   switch (where.kind) {
     case FESIM_PATH_I2C:
       return i2c_open(path, &where, flags);
     case FESIM_PATH_MEM:
-      if (config.mem == FESIM_MEM_ABSENT) return fail_open(path, ENOENT);
-      if (config.mem == FESIM_MEM_DENIED) return fail_open(path, EACCES);
+      if (config.mem == FESIM_MEM_ABSENT) {
+        return fail_open(path, ENOENT);
+      }
+      if (config.mem == FESIM_MEM_DENIED) {
+        return fail_open(path, EACCES);
+      }
       return sim_fd_new(path, flags, SIM_MEM, 0);
     case FESIM_PATH_SYSFS:
       return sysfs_open(path);
@@ -225,17 +276,21 @@ static int sim_open(const char* path, int flags, int* handled) {
 }
 
 static mode_t open_mode(int flags, va_list ap) {
-  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) return (mode_t)va_arg(ap, int);
+  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
+    return (mode_t)va_arg(ap, int);
+  }
   return 0;
 }
 
 EXPORT int open(const char* path, int flags, ...) {
+  int fd;
+  int handled;
+  mode_t mode;
   va_list ap;
   va_start(ap, flags);
-  mode_t mode = open_mode(flags, ap);
+  mode = open_mode(flags, ap);
   va_end(ap);
-  int handled;
-  int fd = sim_open(path, flags, &handled);
+  fd = sim_open(path, flags, &handled);
   return handled ? fd : fesim_real_open(path, flags, mode);
 }
 
@@ -252,28 +307,34 @@ EXPORT int __open64_2(const char* path, int flags) __attribute__((alias("__open_
 /* openat with a directory descriptor: a relative path is judged from the
  * directory the descriptor names. */
 static int sim_openat(int dirfd, const char* path, int flags, int* handled) {
+  ssize_t n;
+  int fd;
   char link[64];
   char full[4096];
-  if (path == NULL || path[0] == '/' || dirfd == AT_FDCWD) return sim_open(path, flags, handled);
+  if (!path || path[0] == '/' || dirfd == AT_FDCWD) {
+    return sim_open(path, flags, handled);
+  }
   snprintf(link, sizeof(link), "/proc/self/fd/%d", dirfd);
-  ssize_t n = readlink(link, full, sizeof(full) - 1);
+  n = readlink(link, full, sizeof(full) - 1);
   if (n <= 0 || (size_t)n + 1 + strlen(path) >= sizeof(full)) {
     *handled = 0;
     return -1;
   }
   full[n] = '/';
   strcpy(full + n + 1, path);
-  int fd = sim_open(full, flags, handled);
+  fd = sim_open(full, flags, handled);
   return fd;
 }
 
 EXPORT int openat(int dirfd, const char* path, int flags, ...) {
+  int fd;
+  int handled;
+  mode_t mode;
   va_list ap;
   va_start(ap, flags);
-  mode_t mode = open_mode(flags, ap);
+  mode = open_mode(flags, ap);
   va_end(ap);
-  int handled;
-  int fd = sim_openat(dirfd, path, flags, &handled);
+  fd = sim_openat(dirfd, path, flags, &handled);
   return handled ? fd : fesim_real_openat(dirfd, path, flags, mode);
 }
 
@@ -292,10 +353,13 @@ static int fopen_flags(const char* mode) {
 }
 
 static FILE* sim_fopen(const char* path, const char* mode, int* handled) {
+  FILE* f;
   int fd = sim_open(path, fopen_flags(mode), handled);
-  if (!*handled || fd < 0) return NULL;
-  FILE* f = fdopen(fd, mode);
-  if (f == NULL) {
+  if (!*handled || fd < 0) {
+    return NULL;
+  }
+  f = fdopen(fd, mode);
+  if (!f) {
     int err = errno;
     close(fd);
     errno = err;
@@ -314,9 +378,11 @@ EXPORT FILE* fopen64(const char* path, const char* mode) __attribute__((alias("f
 /* Forgets a simulated descriptor that is about to be closed. */
 static void sim_fd_closing(int fd) {
   struct sim_fd* s = sim_fd_find(fd);
-  if (s != NULL) {
+  if (s) {
     fesim_log("close %s", s->path);
-    if (s->kind == SIM_I2C) fesim_frontend_close(&frontends[s->bus_index]);
+    if (s->kind == SIM_I2C) {
+      fesim_frontend_close(&frontends[s->bus_index]);
+    }
     s->kind = SIM_NONE;
   }
 }
@@ -328,23 +394,27 @@ EXPORT int close(int fd) {
 
 /* The C library's fclose closes its descriptor internally, past close(). */
 EXPORT int fclose(FILE* stream) {
-  if (stream != NULL) sim_fd_closing(fileno(stream));
+  if (stream) {
+    sim_fd_closing(fileno(stream));
+  }
   return fesim_real_fclose(stream);
 }
 
 static int i2c_ioctl(struct sim_fd* s, unsigned long request, void* arg) {
+  struct i2c_rdwr_ioctl_data* data;
+  int rc;
   if (request != I2C_RDWR) {
     fesim_log("ioctl %s %#lx EINVAL", s->path, request);
     errno = EINVAL;
     return -1;
   }
-  struct i2c_rdwr_ioctl_data* data = arg;
-  if (data == NULL) {
+  data = arg;
+  if (!data) {
     errno = EFAULT;
     return -1;
   }
   transfer_count++;
-  int rc = fesim_i2c_transfer(&frontends[s->bus_index], data->msgs, data->nmsgs, transfer_count);
+  rc = fesim_i2c_transfer(&frontends[s->bus_index], data->msgs, data->nmsgs, transfer_count);
   if (rc < 0) {
     errno = -rc;
     return -1;
@@ -353,13 +423,19 @@ static int i2c_ioctl(struct sim_fd* s, unsigned long request, void* arg) {
 }
 
 EXPORT int ioctl(int fd, unsigned long request, ...) {
+  void* arg;
+  struct sim_fd* s;
   va_list ap;
   va_start(ap, request);
-  void* arg = va_arg(ap, void*);
+  arg = va_arg(ap, void*);
   va_end(ap);
-  struct sim_fd* s = sim_fd_find(fd);
-  if (s == NULL) return fesim_real_ioctl(fd, request, arg);
-  if (s->kind == SIM_I2C) return i2c_ioctl(s, request, arg);
+  s = sim_fd_find(fd);
+  if (!s) {
+    return fesim_real_ioctl(fd, request, arg);
+  }
+  if (s->kind == SIM_I2C) {
+    return i2c_ioctl(s, request, arg);
+  }
   errno = ENOTTY;
   return -1;
 }
@@ -367,8 +443,10 @@ EXPORT int ioctl(int fd, unsigned long request, ...) {
 static void* sim_mmap(void* addr, size_t len, int prot, int flags, int fd, unsigned long long off,
                       int* handled) {
   struct sim_fd* s = sim_fd_find(fd);
-  *handled = s != NULL && (flags & MAP_ANONYMOUS) == 0;
-  if (!*handled) return MAP_FAILED;
+  *handled = s && (flags & MAP_ANONYMOUS) == 0;
+  if (!*handled) {
+    return MAP_FAILED;
+  }
   (void)addr;
   (void)prot;
   if (s->kind != SIM_MEM) {
@@ -401,19 +479,24 @@ EXPORT int munmap(void* addr, size_t len) {
 static void wall_clock_step(time_t* sec) {
   static unsigned long reads;
   setup();
-  if (config.clock_step != 0 && reads++ > 0) *sec += config.clock_step;
+  if (config.clock_step != 0 && reads++ > 0) {
+    *sec += config.clock_step;
+  }
 }
 
 EXPORT int gettimeofday(struct timeval* restrict tv, void* restrict tz) {
   int rc = fesim_real_gettimeofday(tv, tz);
-  if (rc == 0) wall_clock_step(&tv->tv_sec);
+  if (rc == 0) {
+    wall_clock_step(&tv->tv_sec);
+  }
   return rc;
 }
 
 EXPORT int clock_gettime(clockid_t clock, struct timespec* ts) {
   int rc = fesim_real_clock_gettime(clock, ts);
-  if (rc == 0 && (clock == CLOCK_REALTIME || clock == CLOCK_REALTIME_COARSE))
+  if (rc == 0 && (clock == CLOCK_REALTIME || clock == CLOCK_REALTIME_COARSE)) {
     wall_clock_step(&ts->tv_sec);
+  }
   return rc;
 }
 
@@ -430,20 +513,26 @@ EXPORT int usleep(useconds_t usec) {
 }
 
 EXPORT int nanosleep(const struct timespec* req, struct timespec* rem) {
-  if (req == NULL || req->tv_nsec < 0 || req->tv_nsec >= 1000000000L || req->tv_sec < 0) {
+  if (!req || req->tv_nsec < 0 || req->tv_nsec >= 1000000000L || req->tv_sec < 0) {
     errno = EINVAL;
     return -1;
   }
   fesim_log("nanosleep %lld %ld", (long long)req->tv_sec, req->tv_nsec);
-  if (rem != NULL) memset(rem, 0, sizeof(*rem));
+  if (rem) {
+    memset(rem, 0, sizeof(*rem));
+  }
   return 0;
 }
 
 EXPORT int clock_nanosleep(clockid_t clock, int flags, const struct timespec* req,
                            struct timespec* rem) {
-  if (req == NULL || req->tv_nsec < 0 || req->tv_nsec >= 1000000000L) return EINVAL;
+  if (!req || req->tv_nsec < 0 || req->tv_nsec >= 1000000000L) {
+    return EINVAL;
+  }
   fesim_log("clock_nanosleep %d %d %lld %ld", (int)clock, flags, (long long)req->tv_sec,
             req->tv_nsec);
-  if (rem != NULL) memset(rem, 0, sizeof(*rem));
+  if (rem) {
+    memset(rem, 0, sizeof(*rem));
+  }
   return 0;
 }

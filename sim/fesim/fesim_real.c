@@ -8,7 +8,7 @@
 
 void* fesim_real_symbol(const char* name) {
   void* sym = dlsym(RTLD_NEXT, name);
-  if (sym == NULL) {
+  if (!sym) {
     static const char msg[] = "fesim: cannot find the C library's ";
     ssize_t ignored = write(2, msg, sizeof(msg) - 1);
     ignored = write(2, name, strlen(name));
@@ -23,7 +23,7 @@ void* fesim_real_symbol(const char* name) {
  * makes the conversion valid on every platform glibc supports. */
 #define REAL(type, name)                             \
   static type real_##name;                           \
-  if (real_##name == NULL) {                         \
+  if (!real_##name) {                                \
     void* sym = fesim_real_symbol(#name);            \
     memcpy(&real_##name, &sym, sizeof(real_##name)); \
   }

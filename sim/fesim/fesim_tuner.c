@@ -33,8 +33,11 @@ static const struct edge bands[] = {
 #define COUNT(a) (sizeof(a) / sizeof((a)[0]))
 
 static int lookup(const struct edge* table, size_t n, int64_t f) {
-  for (size_t i = 0; i < n; i++)
-    if (f < table[i].below) return table[i].value;
+  for (size_t i = 0; i < n; i++) {
+    if (f < table[i].below) {
+      return table[i].value;
+    }
+  }
   return NONE;
 }
 
@@ -45,19 +48,25 @@ static int allowed(const struct edge* table, size_t n, int64_t f, uint32_t half,
 }
 
 int fesim_tuner_ratio_code(uint32_t step) {
-  for (size_t i = 0; i < COUNT(ratio_steps); i++)
-    if (ratio_steps[i] == step) return (int)i;
+  for (size_t i = 0; i < COUNT(ratio_steps); i++) {
+    if (ratio_steps[i] == step) {
+      return (int)i;
+    }
+  }
   return -1;
 }
 
 int fesim_pll_decode(const uint8_t msg[4], uint32_t if_freq, int64_t* rf, uint32_t* half_step) {
   unsigned code = msg[2] & 0x07;
   int64_t n = ((int64_t)(msg[0] & 0x7f) << 8) | msg[1];
-  if (code >= COUNT(ratio_steps)) return -1;
-  if (code == SIXTH_MHZ_CODE)
+  if (code >= COUNT(ratio_steps)) {
+    return -1;
+  }
+  if (code == SIXTH_MHZ_CODE) {
     *rf = (n * 1000000 + 3) / 6 - if_freq;
-  else
+  } else {
     *rf = n * ratio_steps[code] - if_freq;
+  }
   *half_step = ratio_steps[code] / 2;
   return 0;
 }
@@ -65,37 +74,49 @@ int fesim_pll_decode(const uint8_t msg[4], uint32_t if_freq, int64_t* rf, uint32
 int fesim_tuner_check(const struct fesim_tuner_settings* settings, const uint8_t msg[4], int64_t rf,
                       uint32_t half_step, uint32_t if_freq, uint32_t bandwidth, char* why,
                       size_t whylen) {
+  int band_ok;
+  int cp_ok;
+  int band_sent;
+  int cp_sent;
+  uint8_t want2;
+  unsigned wide;
+  int band;
+  int ratio;
+  int64_t lo;
+  int cp;
   if ((msg[0] & 0x80) != 0) {
     snprintf(why, whylen, "tuner byte 0 %02x has bit 7 set", msg[0]);
     return -1;
   }
-  int ratio = fesim_tuner_ratio_code(settings->step);
-  uint8_t want2 = (uint8_t)(CONTROL_FIXED | (settings->test & 7) << 3 | (ratio & 7));
+  ratio = fesim_tuner_ratio_code(settings->step);
+  want2 = (uint8_t)(CONTROL_FIXED | (settings->test & 7) << 3 | (ratio & 7));
   if (msg[2] != want2) {
     snprintf(why, whylen, "tuner byte 2 %02x, expected %02x (test bits %u, step %u Hz)", msg[2],
              want2, settings->test, settings->step);
     return -1;
   }
 
-  int64_t lo = rf + if_freq;
-  unsigned wide = bandwidth >= WIDE_HZ ? WIDE_BIT : 0;
-  int cp_sent = msg[3] >> 5;
-  int band_sent = msg[3] & 0x07;
-  int cp_ok = settings->cp != 0
-                  ? cp_sent == (int)settings->cp
-                  : allowed(charge_pumps, COUNT(charge_pumps), lo, half_step, cp_sent);
-  int band_ok = allowed(bands, COUNT(bands), rf, half_step, band_sent);
-  if (cp_ok && band_ok && (msg[3] & 0x18) == wide) return 0;
+  lo = rf + if_freq;
+  wide = bandwidth >= WIDE_HZ ? WIDE_BIT : 0;
+  cp_sent = msg[3] >> 5;
+  band_sent = msg[3] & 0x07;
+  cp_ok = settings->cp != 0 ? cp_sent == (int)settings->cp
+                            : allowed(charge_pumps, COUNT(charge_pumps), lo, half_step, cp_sent);
+  band_ok = allowed(bands, COUNT(bands), rf, half_step, band_sent);
+  if (cp_ok && band_ok && (msg[3] & 0x18) == wide) {
+    return 0;
+  }
 
-  int cp = settings->cp != 0 ? (int)settings->cp : lookup(charge_pumps, COUNT(charge_pumps), lo);
-  int band = lookup(bands, COUNT(bands), rf);
-  if (band == NONE)
+  cp = settings->cp != 0 ? (int)settings->cp : lookup(charge_pumps, COUNT(charge_pumps), lo);
+  band = lookup(bands, COUNT(bands), rf);
+  if (band == NONE) {
     snprintf(why, whylen, "tuner message for %lld Hz, outside every band", (long long)rf);
-  else if (cp == NONE)
+  } else if (cp == NONE) {
     snprintf(why, whylen, "tuner message for oscillator %lld Hz, outside the charge-pump table",
              (long long)lo);
-  else
+  } else {
     snprintf(why, whylen, "tuner byte 3 %02x, expected %02x for %lld Hz", msg[3],
              (unsigned)(cp << 5 | wide | band), (long long)rf);
+  }
   return -1;
 }

@@ -54,11 +54,11 @@ bool AccountList::loadFile(const std::string& path, std::string& error) {
       error = path + ":" + std::to_string(number) + ": needs app_id, AuthToken and duid";
       return false;
     }
-    if (a.userId.empty()) a.userId = accounts_.empty() ? "u1" : "u" + std::to_string(100 + number);
+    if (a.userId.empty()) a.userId = m_accounts.empty() ? "u1" : "u" + std::to_string(100 + number);
     if (a.userName.empty()) a.userName = "User " + a.userId;
-    accounts_.push_back(a);
+    m_accounts.push_back(a);
   }
-  if (accounts_.empty()) {
+  if (m_accounts.empty()) {
     error = "no account in " + path;
     return false;
   }
@@ -92,7 +92,7 @@ AuthResult AccountList::check(const std::string& authorization, bool accountRequ
     return result;
   }
   const Account* match = nullptr;
-  for (const Account& a : accounts_) {
+  for (const Account& a : m_accounts) {
     if (a.appId == f["app_id"] && a.authToken == f["token"] && a.duid == f["duid"]) {
       match = &a;
       break;
@@ -116,7 +116,7 @@ AuthResult AccountList::check(const std::string& authorization, bool accountRequ
 }
 
 const Account* AccountList::byAppToken(const std::string& appToken) const {
-  for (const Account& a : accounts_) {
+  for (const Account& a : m_accounts) {
     if (a.appToken == appToken) return &a;
   }
   return nullptr;

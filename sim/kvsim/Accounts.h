@@ -30,9 +30,9 @@ class AccountList {
   // The account used when no flag or file names one.
   static Account defaultAccount();
 
-  void add(Account account) { accounts_.push_back(std::move(account)); }
-  bool empty() const { return accounts_.empty(); }
-  const std::vector<Account>& all() const { return accounts_; }
+  void add(Account account) { m_accounts.push_back(std::move(account)); }
+  bool empty() const { return m_accounts.empty(); }
+  const std::vector<Account>& all() const { return m_accounts; }
 
   // Reads lines "app_id=A AuthToken=T duid=D [appToken=X] [userId=U]
   // [userName=N]" (blank lines and "#" comments skipped; userName runs to the
@@ -52,7 +52,7 @@ class AccountList {
   const Account* byAppToken(const std::string& appToken) const;
 
  private:
-  std::vector<Account> accounts_;
+  std::vector<Account> m_accounts;
 };
 
 }  // namespace kvsim

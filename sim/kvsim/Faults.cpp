@@ -86,21 +86,21 @@ bool Faults::parseRule(const std::string& formText, FaultRule& rule, std::string
 }
 
 int Faults::add(FaultRule rule) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  rule.id = nextId_++;
-  rules_.push_back(rule);
+  std::lock_guard<std::mutex> lock(m_mutex);
+  rule.id = m_nextId++;
+  m_rules.push_back(rule);
   return rule.id;
 }
 
 void Faults::clear() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  rules_.clear();
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_rules.clear();
 }
 
 std::string Faults::describe() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   std::string out;
-  for (const FaultRule& r : rules_) {
+  for (const FaultRule& r : m_rules) {
     out += "id=" + std::to_string(r.id) + " kind=" + faultKindName(r.kind) + " path=" +
            r.pathPattern + " method=" + r.method + " remaining=" + std::to_string(r.remaining) +
            "\n";
@@ -109,9 +109,9 @@ std::string Faults::describe() const {
 }
 
 FaultPlan Faults::take(const std::string& method, const std::string& path) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   FaultPlan plan;
-  for (auto it = rules_.begin(); it != rules_.end();) {
+  for (auto it = m_rules.begin(); it != m_rules.end();) {
     FaultRule& r = *it;
     bool matches = (r.method.empty() || r.method == method) &&
                    pathMatches(r.pathPattern, path);
@@ -126,7 +126,7 @@ FaultPlan Faults::take(const std::string& method, const std::string& path) {
       if (!plan.names.empty()) plan.names += ",";
       plan.names += faultKindName(r.kind);
       if (r.remaining > 0 && --r.remaining == 0) {
-        it = rules_.erase(it);
+        it = m_rules.erase(it);
         continue;
       }
     }

@@ -61,9 +61,9 @@ class Faults {
   FaultPlan take(const std::string& method, const std::string& path);
 
  private:
-  mutable std::mutex mutex_;  // guards rules_ and nextId_
-  std::vector<FaultRule> rules_;
-  int nextId_ = 1;
+  mutable std::mutex m_mutex;  // guards m_rules and m_nextId
+  std::vector<FaultRule> m_rules;
+  int m_nextId = 1;
 };
 
 // True when `pattern` occurs in `path`; a leading "^" ties it to the start,

@@ -61,9 +61,9 @@ Form Form::parse(const std::string& text) {
     if (!pair.empty()) {
       size_t eq = pair.find('=');
       if (eq == std::string::npos) {
-        form.pairs_.emplace_back(percentDecode(pair), "");
+        form.m_pairs.emplace_back(percentDecode(pair), "");
       } else {
-        form.pairs_.emplace_back(percentDecode(pair.substr(0, eq)),
+        form.m_pairs.emplace_back(percentDecode(pair.substr(0, eq)),
                                  percentDecode(pair.substr(eq + 1)));
       }
     }
@@ -73,14 +73,14 @@ Form Form::parse(const std::string& text) {
 }
 
 bool Form::has(const std::string& name) const {
-  for (const auto& p : pairs_) {
+  for (const auto& p : m_pairs) {
     if (p.first == name) return true;
   }
   return false;
 }
 
 std::string Form::get(const std::string& name, const std::string& fallback) const {
-  for (const auto& p : pairs_) {
+  for (const auto& p : m_pairs) {
     if (p.first == name) return p.second;
   }
   return fallback;

@@ -19,10 +19,10 @@ class Form {
   bool has(const std::string& name) const;
   // Value of the first pair of that name, or `fallback` when there is none.
   std::string get(const std::string& name, const std::string& fallback = "") const;
-  const std::vector<std::pair<std::string, std::string>>& pairs() const { return pairs_; }
+  const std::vector<std::pair<std::string, std::string>>& pairs() const { return m_pairs; }
 
  private:
-  std::vector<std::pair<std::string, std::string>> pairs_;
+  std::vector<std::pair<std::string, std::string>> m_pairs;
 };
 
 // Decodes "+" to a space and %XX to its byte; a malformed escape stays as it is.

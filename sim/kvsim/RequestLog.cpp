@@ -30,30 +30,30 @@ std::string formatLogLine(const LogEntry& e) {
 }
 
 bool RequestLog::open(const std::string& path) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   if (path.empty()) return true;
-  file_ = std::fopen(path.c_str(), "a");
-  return file_ != nullptr;
+  m_file = std::fopen(path.c_str(), "a");
+  return m_file != nullptr;
 }
 
 RequestLog::~RequestLog() {
-  if (file_ != nullptr) std::fclose(file_);
+  if (m_file != nullptr) std::fclose(m_file);
 }
 
 void RequestLog::write(const LogEntry& entry) {
   std::string line = formatLogLine(entry) + "\n";
-  std::lock_guard<std::mutex> lock(mutex_);
-  lines_.push_back(line);
-  if (file_ != nullptr) {
-    std::fputs(line.c_str(), file_);
-    std::fflush(file_);
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_lines.push_back(line);
+  if (m_file != nullptr) {
+    std::fputs(line.c_str(), m_file);
+    std::fflush(m_file);
   }
 }
 
 std::string RequestLog::text() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(m_mutex);
   std::string out;
-  for (const std::string& l : lines_) out += l;
+  for (const std::string& l : m_lines) out += l;
   return out;
 }
 

@@ -41,9 +41,9 @@ class RequestLog {
   std::string text() const;
 
  private:
-  mutable std::mutex mutex_;  // guards file_ and lines_
-  std::FILE* file_ = nullptr;
-  std::vector<std::string> lines_;
+  mutable std::mutex m_mutex;  // guards m_file and m_lines
+  std::FILE* m_file = nullptr;
+  std::vector<std::string> m_lines;
 };
 
 }  // namespace kvsim

@@ -15,9 +15,9 @@ std::time_t seedTime(int hoursAfterBase) {
   return utcTime(2026, 11, 1, 8, 0, 0) + static_cast<std::time_t>(hoursAfterBase) * 3600;
 }
 
-const char* const kPhotoTitles[] = {"Beach day",   "Picnic",     "First snow", "Birthday cake",
-                                    "Garden",      "Road trip",  "School play", "Fishing",
-                                    "Pumpkins",    "Zoo visit",  "Sunset",      "Kite flying"};
+const char* const kPhotoTitles[] = {"Beach day", "Picnic",    "First snow",  "Birthday cake",
+                                    "Garden",    "Road trip", "School play", "Fishing",
+                                    "Pumpkins",  "Zoo visit", "Sunset",      "Kite flying"};
 
 Content photo(const std::string& group, const std::string& creator, int hour, int index) {
   Content c;
@@ -89,12 +89,16 @@ void attachContentMedia(StoreData& d, Content& c, const std::string& name, const
   }
 }
 
-void seedFamily(StoreData& d) {
+namespace {
+
+void addPersons(StoreData& d) {
   addPerson(d, "u1", "Alex Kim", "010-1000-0001");
   addPerson(d, "u2", "Sam Kim", "010-1000-0002");
   addPerson(d, "u3", "Rose Kim", "010-1000-0003");
   addPerson(d, "u4", "Joe Kim", "010-1000-0004");
+}
 
+void addGroups(StoreData& d) {
   Group family;
   family.name = "Family";
   family.desc = "Alex & Sam's everyday pictures";
@@ -115,11 +119,10 @@ void seedFamily(StoreData& d) {
   grand.attributeForm = true;
   Group& g2 = d.addGroup(grand);  // g2, written with attributes
   addGroupImages(d, g2);
+}
 
-  // c1001..c1033: photos in the feed form.
-  for (int i = 0; i < 33; ++i) addPhoto(d, photo("g1", i % 3 == 1 ? "u2" : "u1", i, i));
-
-  // c1034: a video in the gallery form (resolution as contentResolutionX/Y).
+// c1034: a video in the gallery form (resolution as contentResolutionX/Y).
+void addGalleryVideo(StoreData& d) {
   Content video = photo("g1", "u2", 33, 0);
   video.kind = ContentKind::Video;
   video.form = ContentForm::Gallery;
@@ -131,16 +134,20 @@ void seedFamily(StoreData& d) {
   video.duration = "00:00:12";
   Content& v = d.addContent(video);
   attachContentMedia(d, v, "clip.mp4", "video/mp4", makeMp4("kvsim " + v.uid, 24 * 1024));
+}
 
-  // c1035: a gallery photo linked to the birthday event c1038.
+// c1035: a gallery photo linked to the birthday event c1038.
+void addLinkedPhoto(StoreData& d) {
   Content linked = photo("g1", "u1", 34, 3);
   linked.form = ContentForm::Gallery;
   linked.galleryId = "gal1";
   linked.desc = "Cake for Grandma";
   linked.linkedEventUid = "c1038";
   addPhoto(d, linked);
+}
 
-  // c1036: music in the feed form.
+// c1036: music in the feed form.
+void addMusic(StoreData& d) {
   Content music = photo("g1", "u1", 35, 0);
   music.kind = ContentKind::Music;
   music.desc = "Happy birthday song";
@@ -150,8 +157,10 @@ void seedFamily(StoreData& d) {
   music.duration = "00:01:05";
   Content& mu = d.addContent(music);
   attachContentMedia(d, mu, "song.mp3", "audio/mpeg", makeMp3("kvsim " + mu.uid, 16 * 1024));
+}
 
-  // c1037: a message-board entry.
+// c1037: a message-board entry.
+void addMessage(StoreData& d) {
   Content message;
   message.groupUid = "g1";
   message.kind = ContentKind::Message;
@@ -161,8 +170,10 @@ void seedFamily(StoreData& d) {
   message.messageText = "Dinner at 7 on Sunday & bring dessert!";
   message.createTime = message.registerTime = seedTime(36);
   d.addContent(message);
+}
 
-  // c1038: a calendar entry.
+// c1038: a calendar entry.
+void addEvent(StoreData& d) {
   Content event;
   event.groupUid = "g1";
   event.kind = ContentKind::Event;
@@ -176,8 +187,10 @@ void seedFamily(StoreData& d) {
   event.eventDesc = "Party at Rose's house";
   event.createTime = event.registerTime = seedTime(37);
   d.addContent(event);
+}
 
-  // c1039..c1041: the grandparents' group.
+// c1039..c1041: the grandparents' group.
+void addGrandparentsContents(StoreData& d) {
   addPhoto(d, photo("g2", "u3", 38, 4));
   addPhoto(d, photo("g2", "u4", 39, 7));
   Content garden = photo("g2", "u3", 40, 4);
@@ -185,12 +198,32 @@ void seedFamily(StoreData& d) {
   garden.galleryId = "gal2";
   garden.desc = "Roses in bloom";
   addPhoto(d, garden);
+}
 
+void addComments(StoreData& d) {
   comment(d, "c1001", "u2", "So sunny!", 1);
   comment(d, "c1001", "u1", "Best day of the summer", 2);
   comment(d, "c1001", "u3", "Lovely <3", 3);
   comment(d, "c1035", "u2", "Yum", 35);
   comment(d, "c1039", "u3", "Our garden in May", 39);
+}
+
+}  // namespace
+
+// The steps add records in this order: the store numbers contents and comments
+// as they come, and README.md lists those numbers.
+void seedFamily(StoreData& d) {
+  addPersons(d);
+  addGroups(d);
+  // c1001..c1033: photos in the feed form.
+  for (int i = 0; i < 33; ++i) addPhoto(d, photo("g1", i % 3 == 1 ? "u2" : "u1", i, i));
+  addGalleryVideo(d);
+  addLinkedPhoto(d);
+  addMusic(d);
+  addMessage(d);
+  addEvent(d);
+  addGrandparentsContents(d);
+  addComments(d);
 }
 
 }  // namespace kvsim

@@ -140,6 +140,75 @@ void sleepUnlessStopping(int ms, const std::atomic<bool>& stopping) {
   }
 }
 
+// The call as the handlers see it, before routing and authentication.
+Call callOf(const httplib::Request& req) {
+  Call call;
+  call.method = req.method;
+  call.path = req.path;
+  call.request = &req;
+  call.rawBody = req.body;
+  return call;
+}
+
+Reply adminReply(Context& ctx, const Call& call, const httplib::Request& req) {
+  return isLoopback(req.remote_addr) ? handleAdmin(ctx, call)
+                                     : textReply(403, "admin is for loopback only\n");
+}
+
+// Credentials are read for every request so that the log shows them.
+AuthResult readCredentials(const AccountList& accounts, const httplib::Request& req,
+                           const Route* route, LogEntry& entry) {
+  AuthResult auth = accounts.check(req.get_header_value("Authorization"),
+                                   route != nullptr && route->guard == Guard::Account);
+  entry.appId = auth.appId;
+  entry.duid = auth.duid;
+  entry.signature = !req.has_header("Authorization") ? "none" : auth.account ? "ok" : "bad";
+  return auth;
+}
+
+// Whether the fault's own answer takes the place of the resource's.
+bool replacesAnswer(const FaultPlan& plan) {
+  FaultKind kind = plan.hasAction ? plan.action.kind : FaultKind::Latency;
+  return kind == FaultKind::Status || kind == FaultKind::Error || kind == FaultKind::Malformed;
+}
+
+// Sets the account the call acts for, as the route's guard asks; returns why
+// the credentials are refused, or "" when they pass.
+std::string refusal(Guard guard, const httplib::Request& req, const AuthResult& auth,
+                    const AccountList& accounts, Call& call) {
+  const std::string appToken = req.get_header_value("appToken");
+  if (guard == Guard::Signed || guard == Guard::Account) {
+    call.account = auth.account;
+    if (auth.account == nullptr) return auth.reason;
+    if (!isValidDateHeader(req.get_header_value("DATE"))) return "missing or unreadable DATE";
+    if (!appToken.empty() && appToken != auth.account->appToken) return "wrong appToken";
+    return "";
+  }
+  if (guard != Guard::AppToken) return "";
+  // The plug-in sends only "appToken", which its session leaves empty;
+  // an empty or missing value stands for the account without an app token.
+  const bool hasAuthorization = req.has_header("Authorization");
+  call.account = hasAuthorization ? auth.account : accounts.byAppToken(appToken);
+  if (call.account == nullptr) return hasAuthorization ? auth.reason : "unknown appToken";
+  if (!appToken.empty() && appToken != call.account->appToken) return "wrong appToken";
+  return "";
+}
+
+// The resource's answer, or 401 when the credentials do not pass its guard.
+Reply routedReply(const Route& route, Context& ctx, Call& call, const AuthResult& auth,
+                  const std::string& query) {
+  const httplib::Request& req = *call.request;
+  const std::string deny = refusal(route.guard, req, auth, ctx.accounts, call);
+  if (!deny.empty()) return textReply(401, "unauthorized: " + deny + "\n");
+  call.query = Form::parse(query);
+  if (!req.is_multipart_form_data()) call.form = Form::parse(req.body);
+  try {
+    return route.handler(ctx, call);
+  } catch (const std::exception& e) {
+    return textReply(500, std::string("internal error: ") + e.what() + "\n");
+  }
+}
+
 Reply faultReply(const FaultRule& rule) {
   switch (rule.kind) {
     case FaultKind::Status: {
@@ -149,7 +218,8 @@ Reply faultReply(const FaultRule& rule) {
       r.body = envelope(false, "injected status " + std::to_string(rule.code), "");
       return r;
     }
-    case FaultKind::Error: return refusedReply(rule.error, "injected error");
+    case FaultKind::Error:
+      return refusedReply(rule.error, "injected error");
     case FaultKind::Malformed: {
       Reply r;
       r.contentType = kXmlContentType;
@@ -157,7 +227,8 @@ Reply faultReply(const FaultRule& rule) {
                                    : "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rsp><result>";
       return r;
     }
-    default: break;
+    default:
+      break;
   }
   return textReply(500, "no answer for this fault\n");
 }
@@ -182,15 +253,15 @@ void sendReply(const Reply& reply, const FaultPlan& plan, httplib::Response& res
   if (kind == FaultKind::Slow) {
     size_t step = static_cast<size_t>(plan.action.bytes);
     int interval = plan.action.intervalMs;
-    res.set_content_provider(
-        payload->size(), reply.contentType,
-        [payload, step, interval, &stopping](size_t offset, size_t length,
-                                             httplib::DataSink& sink) {
-          size_t n = length < step ? length : step;
-          if (!sink.write(payload->data() + offset, n)) return false;
-          if (offset + n < payload->size()) sleepUnlessStopping(interval, stopping);
-          return !stopping;
-        });
+    res.set_content_provider(payload->size(), reply.contentType,
+                             [payload, step, interval, &stopping](size_t offset, size_t length,
+                                                                  httplib::DataSink& sink) {
+                               size_t n = length < step ? length : step;
+                               if (!sink.write(payload->data() + offset, n)) return false;
+                               if (offset + n < payload->size())
+                                 sleepUnlessStopping(interval, stopping);
+                               return !stopping;
+                             });
     return;
   }
   if (reply.bytes) {
@@ -206,89 +277,91 @@ void sendReply(const Reply& reply, const FaultPlan& plan, httplib::Response& res
 }  // namespace
 
 Server::Server(ServerConfig config)
-    : accounts_(std::move(config.accounts)),
-      logPath_(std::move(config.logPath)),
-      tlsCertPath_(std::move(config.tlsCertPath)),
-      tlsKeyPath_(std::move(config.tlsKeyPath)),
-      maxBodyBytes_(config.maxBodyBytes) {
-  if (accounts_.empty()) accounts_.add(AccountList::defaultAccount());
-  for (FaultRule& rule : config.faults) faults_.add(rule);
+    : m_accounts(std::move(config.accounts)),
+      m_logPath(std::move(config.logPath)),
+      m_tlsCertPath(std::move(config.tlsCertPath)),
+      m_tlsKeyPath(std::move(config.tlsKeyPath)),
+      m_maxBodyBytes(config.maxBodyBytes) {
+  if (m_accounts.empty()) m_accounts.add(AccountList::defaultAccount());
+  for (FaultRule& rule : config.faults) m_faults.add(rule);
   const bool seed = config.seed;
-  store_.with([&](StoreData& d) {
+  m_store.with([&](StoreData& d) {
     if (seed) seedFamily(d);
     // Every account acts as a person; give the ones the seed lacks a record.
-    for (const Account& a : accounts_.all()) {
+    for (const Account& a : m_accounts.all()) {
       if (d.person(a.userId) == nullptr) addPerson(d, a.userId, a.userName, "");
     }
     return 0;
   });
 }
 
-Server::~Server() { stop(); }
+Server::~Server() {
+  stop();
+}
 
 int Server::start(int port, std::string& error) {
-  if (!log_.open(logPath_)) {
-    error = "cannot open log file " + logPath_;
+  if (!m_log.open(m_logPath)) {
+    error = "cannot open log file " + m_logPath;
     return -1;
   }
   // A client that goes away mid-answer must not kill the process.
   std::signal(SIGPIPE, SIG_IGN);
-  const bool tls = !tlsCertPath_.empty() || !tlsKeyPath_.empty();
+  const bool tls = !m_tlsCertPath.empty() || !m_tlsKeyPath.empty();
   if (tls) {
-    auto https = std::make_unique<httplib::SSLServer>(tlsCertPath_.c_str(), tlsKeyPath_.c_str());
+    auto https = std::make_unique<httplib::SSLServer>(m_tlsCertPath.c_str(), m_tlsKeyPath.c_str());
     if (!https->is_valid()) {
-      error = "cannot load TLS certificate " + tlsCertPath_ + " with key " + tlsKeyPath_;
+      error = "cannot load TLS certificate " + m_tlsCertPath + " with key " + m_tlsKeyPath;
       return -1;
     }
-    http_ = std::move(https);
+    m_http = std::move(https);
   } else {
-    http_ = std::make_unique<httplib::Server>();
+    m_http = std::make_unique<httplib::Server>();
   }
-  http_->new_task_queue = [] { return new httplib::ThreadPool(16); };
-  http_->set_keep_alive_timeout(2);
+  m_http->new_task_queue = [] { return new httplib::ThreadPool(16); };
+  m_http->set_keep_alive_timeout(2);
   // Headers and body go out in separate writes; with Nagle the body waits
   // for the client's delayed ACK (tens of milliseconds per request).
-  http_->set_tcp_nodelay(true);
+  m_http->set_tcp_nodelay(true);
   // Bodies over the cap, or of unknown length, are refused before a byte of
   // them is read: at "Expect: 100-continue" (so a client such as curl never
   // sends them), else before routing. The library's own cap stays as a floor.
-  http_->set_payload_max_length(maxBodyBytes_);
-  http_->set_expect_100_continue_handler(
+  m_http->set_payload_max_length(m_maxBodyBytes);
+  m_http->set_expect_100_continue_handler(
       [this](const httplib::Request& req, httplib::Response& res) {
         return refuseBody(req, res) ? res.status : 100;
       });
-  http_->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+  m_http->set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
     return refuseBody(req, res) ? httplib::Server::HandlerResponse::Handled
                                 : httplib::Server::HandlerResponse::Unhandled;
   });
   auto handler = [this](const httplib::Request& req, httplib::Response& res) { handle(req, res); };
-  http_->Get(".*", handler);
-  http_->Post(".*", handler);
-  http_->Put(".*", handler);
-  http_->Delete(".*", handler);
-  http_->Patch(".*", handler);
+  m_http->Get(".*", handler);
+  m_http->Post(".*", handler);
+  m_http->Put(".*", handler);
+  m_http->Delete(".*", handler);
+  m_http->Patch(".*", handler);
   if (port == 0) {
-    port_ = http_->bind_to_any_port("127.0.0.1");
+    m_port = m_http->bind_to_any_port("127.0.0.1");
   } else {
-    port_ = http_->bind_to_port("127.0.0.1", port) ? port : -1;
+    m_port = m_http->bind_to_port("127.0.0.1", port) ? port : -1;
   }
-  if (port_ <= 0) {
+  if (m_port <= 0) {
     error = "cannot bind 127.0.0.1:" + std::to_string(port);
-    http_.reset();
+    m_http.reset();
     return -1;
   }
-  base_ = (tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(port_);
-  thread_ = std::thread([this] { http_->listen_after_bind(); });
-  for (int i = 0; i < 400 && !http_->is_running(); ++i) {
+  m_base = (tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(m_port);
+  m_thread = std::thread([this] { m_http->listen_after_bind(); });
+  for (int i = 0; i < 400 && !m_http->is_running(); ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
-  return port_;
+  return m_port;
 }
 
 void Server::stop() {
-  stopping_ = true;
-  if (http_) http_->stop();
-  if (thread_.joinable()) thread_.join();
+  m_stopping = true;
+  if (m_http) m_http->stop();
+  if (m_thread.joinable()) m_thread.join();
 }
 
 bool Server::refuseBody(const httplib::Request& req, httplib::Response& res) {
@@ -300,15 +373,15 @@ bool Server::refuseBody(const httplib::Request& req, httplib::Response& res) {
       carriesBody && (req.has_header("Transfer-Encoding") || !req.has_header("Content-Length"));
   const unsigned long long length =
       std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10);
-  if (!unknownLength && length <= maxBodyBytes_) return false;
+  if (!unknownLength && length <= m_maxBodyBytes) return false;
   Reply reply =
       unknownLength
           ? textReply(411, "a request body needs a Content-Length\n")
-          : textReply(413, "request body over " + std::to_string(maxBodyBytes_) + " bytes\n");
+          : textReply(413, "request body over " + std::to_string(m_maxBodyBytes) + " bytes\n");
   if (!startsWith(req.path, "/admin/")) {
     LogEntry entry = entryOf(req);
     entry.code = std::to_string(reply.status);
-    log_.write(entry);
+    m_log.write(entry);
   }
   // The body stays unread, so the connection must not carry another request:
   // a provider that returns false after the whole answer makes the library
@@ -324,87 +397,41 @@ bool Server::refuseBody(const httplib::Request& req, httplib::Response& res) {
 }
 
 void Server::handle(const httplib::Request& req, httplib::Response& res) {
-  Context ctx{store_, accounts_, faults_, log_, base_};
-  Call call;
-  call.method = req.method;
-  call.path = req.path;
-  call.request = &req;
-  call.rawBody = req.body;
-
+  Context ctx{m_store, m_accounts, m_faults, m_log, m_base};
+  Call call = callOf(req);
   if (startsWith(req.path, "/admin/")) {
-    Reply reply = isLoopback(req.remote_addr) ? handleAdmin(ctx, call)
-                                              : textReply(403, "admin is for loopback only\n");
-    sendReply(reply, FaultPlan(), res, stopping_);
+    sendReply(adminReply(ctx, call, req), FaultPlan(), res, m_stopping);
     return;
   }
 
   LogEntry entry = entryOf(req);
-
   int routeStatus = 404;
   const Route* route = findRoute(req.method, req.path, call.segments, routeStatus);
+  const AuthResult auth = readCredentials(m_accounts, req, route, entry);
 
-  // Credentials are read for every request so that the log shows them.
-  bool hasAuthorization = req.has_header("Authorization");
-  AuthResult auth = accounts_.check(req.get_header_value("Authorization"),
-                                    route != nullptr && route->guard == Guard::Account);
-  entry.appId = auth.appId;
-  entry.duid = auth.duid;
-  entry.signature = !hasAuthorization ? "none" : auth.account ? "ok" : "bad";
-
-  FaultPlan plan = faults_.take(req.method, req.path);
+  FaultPlan plan = m_faults.take(req.method, req.path);
   entry.fault = plan.names;
-  if (plan.latencyMs > 0) sleepUnlessStopping(plan.latencyMs, stopping_);
+  if (plan.latencyMs > 0) sleepUnlessStopping(plan.latencyMs, m_stopping);
   if (plan.hasAction && plan.action.kind == FaultKind::Drop) {
     // Logged first: the client sees the close at once and may look at the log.
     entry.code = "drop";
-    log_.write(entry);
+    m_log.write(entry);
     shutdownConnection(req.local_port, req.remote_port);
     res.status = 500;
     return;
   }
 
   Reply reply;
-  FaultKind kind = plan.hasAction ? plan.action.kind : FaultKind::Latency;
-  if (kind == FaultKind::Status || kind == FaultKind::Error || kind == FaultKind::Malformed) {
+  if (replacesAnswer(plan)) {
     reply = faultReply(plan.action);
   } else if (route == nullptr) {
     reply = textReply(routeStatus, routeStatus == 405 ? "method not allowed\n" : "not found\n");
   } else {
-    std::string deny;
-    const std::string appToken = req.get_header_value("appToken");
-    if (route->guard == Guard::Signed || route->guard == Guard::Account) {
-      if (auth.account == nullptr) {
-        deny = auth.reason;
-      } else if (!isValidDateHeader(req.get_header_value("DATE"))) {
-        deny = "missing or unreadable DATE";
-      } else if (!appToken.empty() && appToken != auth.account->appToken) {
-        deny = "wrong appToken";
-      }
-      call.account = auth.account;
-    } else if (route->guard == Guard::AppToken) {
-      // The plug-in sends only "appToken", which its session leaves empty;
-      // an empty or missing value stands for the account without an app token.
-      call.account = hasAuthorization ? auth.account : accounts_.byAppToken(appToken);
-      if (call.account == nullptr) deny = hasAuthorization ? auth.reason : "unknown appToken";
-      if (call.account != nullptr && !appToken.empty() && appToken != call.account->appToken) {
-        deny = "wrong appToken";
-      }
-    }
-    if (!deny.empty()) {
-      reply = textReply(401, "unauthorized: " + deny + "\n");
-    } else {
-      call.query = Form::parse(entry.query);
-      if (!req.is_multipart_form_data()) call.form = Form::parse(req.body);
-      try {
-        reply = route->handler(ctx, call);
-      } catch (const std::exception& e) {
-        reply = textReply(500, std::string("internal error: ") + e.what() + "\n");
-      }
-    }
+    reply = routedReply(*route, ctx, call, auth, entry.query);
   }
   entry.code = std::to_string(reply.status);
-  log_.write(entry);
-  sendReply(reply, plan, res, stopping_);
+  m_log.write(entry);
+  sendReply(reply, plan, res, m_stopping);
 }
 
 }  // namespace kvsim

@@ -54,11 +54,11 @@ class Server {
 
   // "http://127.0.0.1:PORT" or "https://127.0.0.1:PORT" once started; the
   // base of every URL written into answers.
-  const std::string& baseUrl() const { return base_; }
-  Store& store() { return store_; }
-  Faults& faults() { return faults_; }
-  RequestLog& log() { return log_; }
-  const AccountList& accounts() const { return accounts_; }
+  const std::string& baseUrl() const { return m_base; }
+  Store& store() { return m_store; }
+  Faults& faults() { return m_faults; }
+  RequestLog& log() { return m_log; }
+  const AccountList& accounts() const { return m_accounts; }
 
  private:
   void handle(const httplib::Request& req, httplib::Response& res);
@@ -66,19 +66,19 @@ class Server {
   // the library reads the body; true when it did.
   bool refuseBody(const httplib::Request& req, httplib::Response& res);
 
-  AccountList accounts_;
-  Store store_;
-  Faults faults_;
-  RequestLog log_;
-  std::string logPath_;
-  std::string tlsCertPath_;
-  std::string tlsKeyPath_;
-  size_t maxBodyBytes_;
-  std::string base_;
-  int port_ = -1;
-  std::atomic<bool> stopping_{false};
-  std::unique_ptr<httplib::Server> http_;
-  std::thread thread_;
+  AccountList m_accounts;
+  Store m_store;
+  Faults m_faults;
+  RequestLog m_log;
+  std::string m_logPath;
+  std::string m_tlsCertPath;
+  std::string m_tlsKeyPath;
+  size_t m_maxBodyBytes;
+  std::string m_base;
+  int m_port = -1;
+  std::atomic<bool> m_stopping{false};
+  std::unique_ptr<httplib::Server> m_http;
+  std::thread m_thread;
 };
 
 }  // namespace kvsim

@@ -64,20 +64,20 @@ std::vector<const Comment*> StoreData::commentsOf(const std::string& contentUid)
 }
 
 Group& StoreData::addGroup(Group group) {
-  group.uid = "g" + std::to_string(nextGroup_++);
+  group.uid = "g" + std::to_string(m_nextGroup++);
   std::string uid = group.uid;
   return groups[uid] = std::move(group);
 }
 
 Content& StoreData::addContent(Content content) {
-  content.number = nextContent_++;
+  content.number = m_nextContent++;
   content.uid = "c" + std::to_string(content.number);
   std::string uid = content.uid;
   return contents[uid] = std::move(content);
 }
 
 Comment& StoreData::addComment(Comment comment) {
-  comment.number = nextComment_++;
+  comment.number = m_nextComment++;
   comment.uid = "m" + std::to_string(comment.number);
   std::string uid = comment.uid;
   return comments[uid] = std::move(comment);

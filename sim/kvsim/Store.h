@@ -48,9 +48,9 @@ class StoreData {
   void removeGroup(const std::string& uid);
 
  private:
-  long nextGroup_ = 1;
-  long nextContent_ = 1001;
-  long nextComment_ = 2001;
+  long m_nextGroup = 1;
+  long m_nextContent = 1001;
+  long m_nextComment = 2001;
 };
 
 class Store {
@@ -59,13 +59,13 @@ class Store {
   // call back into the store.
   template <typename F>
   auto with(F&& f) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return f(data_);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return f(m_data);
   }
 
  private:
-  std::mutex mutex_;  // guards data_
-  StoreData data_;
+  std::mutex m_mutex;  // guards m_data
+  StoreData m_data;
 };
 
 }  // namespace kvsim

@@ -36,25 +36,25 @@ void appendAttrs(std::string& out, const XmlAttrs& attrs) {
 }  // namespace
 
 XmlWriter& XmlWriter::open(const std::string& name, const XmlAttrs& attrs) {
-  out_ += '<';
-  out_ += name;
-  appendAttrs(out_, attrs);
-  out_ += '>';
-  open_.push_back(name);
+  m_out += '<';
+  m_out += name;
+  appendAttrs(m_out, attrs);
+  m_out += '>';
+  m_open.push_back(name);
   return *this;
 }
 
 XmlWriter& XmlWriter::close() {
-  if (open_.empty()) return *this;
-  out_ += "</";
-  out_ += open_.back();
-  out_ += '>';
-  open_.pop_back();
+  if (m_open.empty()) return *this;
+  m_out += "</";
+  m_out += m_open.back();
+  m_out += '>';
+  m_open.pop_back();
   return *this;
 }
 
 XmlWriter& XmlWriter::element(const std::string& name, const std::string& text) {
-  out_ += '<' + name + '>' + xmlEscape(text) + "</" + name + '>';
+  m_out += '<' + name + '>' + xmlEscape(text) + "</" + name + '>';
   return *this;
 }
 
@@ -65,15 +65,15 @@ XmlWriter& XmlWriter::element(const std::string& name, long long number) {
 XmlWriter& XmlWriter::element(const std::string& name, const XmlAttrs& attrs,
                               const std::string& text) {
   open(name, attrs);
-  out_ += xmlEscape(text);
+  m_out += xmlEscape(text);
   return close();
 }
 
 XmlWriter& XmlWriter::empty(const std::string& name, const XmlAttrs& attrs) {
-  out_ += '<';
-  out_ += name;
-  appendAttrs(out_, attrs);
-  out_ += "/>";
+  m_out += '<';
+  m_out += name;
+  appendAttrs(m_out, attrs);
+  m_out += "/>";
   return *this;
 }
 

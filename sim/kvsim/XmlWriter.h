@@ -28,11 +28,11 @@ class XmlWriter {
   // Writes <name a="v" .../> with the attributes escaped.
   XmlWriter& empty(const std::string& name, const XmlAttrs& attrs);
   // The text written so far; all elements must be closed.
-  const std::string& str() const { return out_; }
+  const std::string& str() const { return m_out; }
 
  private:
-  std::string out_;
-  std::vector<std::string> open_;
+  std::string m_out;
+  std::vector<std::string> m_open;
 };
 
 // The whole answer document: the "result" with "stat" ("ok" or "fail") and

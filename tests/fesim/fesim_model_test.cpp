@@ -27,17 +27,17 @@ namespace {
 // Captures log lines in a memory file for the length of a test.
 class LogCapture {
  public:
-  LogCapture() : fd_(memfd_create("fesim-test-log", 0)) { fesim_log_set_fd(fd_); }
+  LogCapture() : m_fd(memfd_create("fesim-test-log", 0)) { fesim_log_set_fd(m_fd); }
   ~LogCapture() {
     fesim_log_set_fd(-1);
-    close(fd_);
+    close(m_fd);
   }
   std::vector<std::string> Lines() const {
     std::string text;
     char buf[4096];
     ssize_t n;
     off_t off = 0;
-    while ((n = pread(fd_, buf, sizeof(buf), off)) > 0) {
+    while ((n = pread(m_fd, buf, sizeof(buf), off)) > 0) {
       text.append(buf, static_cast<size_t>(n));
       off += n;
     }
@@ -49,7 +49,7 @@ class LogCapture {
   }
 
  private:
-  int fd_;
+  int m_fd;
 };
 
 fesim_config Parse(const std::string& text) {

@@ -10,20 +10,22 @@
 #include <unistd.h>
 
 static void report(const char* how, const char* path, int ok) {
-  if (ok)
+  if (ok) {
     printf("%s %s ok\n", how, path);
-  else
+  } else {
     printf("%s %s %s\n", how, path, strerror(errno));
+  }
 }
 
 static void read_all(const char* path) {
+  ssize_t n;
   char buf[256];
   int fd = open(path, O_RDONLY);
   if (fd < 0) {
     report("read", path, 0);
     return;
   }
-  ssize_t n = read(fd, buf, sizeof(buf) - 1);
+  n = read(fd, buf, sizeof(buf) - 1);
   buf[n > 0 ? n : 0] = '\0';
   printf("read %s [%s]\n", path, buf);
   close(fd);
@@ -33,22 +35,30 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; i++) {
     char* arg = argv[i];
     char* path = strchr(arg, ':');
-    if (path == NULL) return 2;
+    if (!path) {
+      return 2;
+    }
     *path++ = '\0';
     if (strcmp(arg, "open") == 0) {
       int fd = open(path, O_RDWR);
       report(arg, path, fd >= 0);
-      if (fd >= 0) close(fd);
+      if (fd >= 0) {
+        close(fd);
+      }
     } else if (strcmp(arg, "openat-dev") == 0) {
       int dir = open("/dev", O_RDONLY | O_DIRECTORY);
       int fd = openat(dir, path, O_RDWR | O_SYNC);
       report(arg, path, fd >= 0);
-      if (fd >= 0) close(fd);
+      if (fd >= 0) {
+        close(fd);
+      }
       close(dir);
     } else if (strcmp(arg, "fopen") == 0) {
       FILE* f = fopen(path, "r+");
       report(arg, path, f != NULL);
-      if (f != NULL) fclose(f);
+      if (f) {
+        fclose(f);
+      }
     } else if (strcmp(arg, "read") == 0) {
       read_all(path);
     } else {

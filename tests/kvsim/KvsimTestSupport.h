@@ -33,39 +33,39 @@ inline httplib::Headers signedHeaders(const std::string& appId = kAppId,
 class ServerFixture : public ::testing::Test {
  protected:
   void startServer(kvsim::ServerConfig config = kvsim::ServerConfig()) {
-    server_ = std::make_unique<kvsim::Server>(std::move(config));
+    m_server = std::make_unique<kvsim::Server>(std::move(config));
     std::string error;
-    port_ = server_->start(0, error);
-    ASSERT_GT(port_, 0) << error;
-    // Plain or https as the server serves; https trusts only `caFile_`.
-    client_ = std::make_unique<httplib::Client>(server_->baseUrl());
-    if (!caFile_.empty()) client_->set_ca_cert_path(caFile_.c_str());
-    client_->set_connection_timeout(5);
-    client_->set_read_timeout(10);
-    client_->set_url_encode(false);  // send queries byte for byte, as the plug-in does
+    m_port = m_server->start(0, error);
+    ASSERT_GT(m_port, 0) << error;
+    // Plain or https as the server serves; https trusts only `m_caFile`.
+    m_client = std::make_unique<httplib::Client>(m_server->baseUrl());
+    if (!m_caFile.empty()) m_client->set_ca_cert_path(m_caFile.c_str());
+    m_client->set_connection_timeout(5);
+    m_client->set_read_timeout(10);
+    m_client->set_url_encode(false);  // send queries byte for byte, as the plug-in does
   }
   void SetUp() override { startServer(); }
   void TearDown() override {
-    client_.reset();
-    if (server_) server_->stop();
+    m_client.reset();
+    if (m_server) m_server->stop();
   }
 
   httplib::Result get(const std::string& resource,
                       const httplib::Headers& headers = signedHeaders()) {
-    return client_->Get((kService + resource).c_str(), headers);
+    return m_client->Get((kService + resource).c_str(), headers);
   }
   httplib::Result post(const std::string& resource, const std::string& body,
                        const httplib::Headers& headers = signedHeaders()) {
-    return client_->Post((kService + resource).c_str(), headers, body,
+    return m_client->Post((kService + resource).c_str(), headers, body,
                          "application/x-www-form-urlencoded");
   }
 
-  std::string base() const { return server_->baseUrl(); }
+  std::string base() const { return m_server->baseUrl(); }
 
-  std::unique_ptr<kvsim::Server> server_;
-  std::unique_ptr<httplib::Client> client_;
-  std::string caFile_;  // set before startServer() for a TLS server
-  int port_ = -1;
+  std::unique_ptr<kvsim::Server> m_server;
+  std::unique_ptr<httplib::Client> m_client;
+  std::string m_caFile;  // set before startServer() for a TLS server
+  int m_port = -1;
 };
 
 // Number of non-overlapping occurrences of `needle` in `text`.

@@ -109,7 +109,7 @@ TEST_F(AppTokenAccountTest, AccountWithAppTokenRefusesEmptyOrWrongOnes) {
 TEST_F(AuthTest, UnknownPathsAndMethodsAreNotFoundOrNotAllowed) {
   EXPECT_EQ(get("me/group.lists")->status, 404);
   EXPECT_EQ(get("a/b/c")->status, 404);
-  EXPECT_EQ(client_->Get("/openapi/other", signedHeaders())->status, 404);
+  EXPECT_EQ(m_client->Get("/openapi/other", signedHeaders())->status, 404);
   EXPECT_EQ(get("auth")->status, 405);
   EXPECT_EQ(post("me/group.list", "")->status, 405);
 }

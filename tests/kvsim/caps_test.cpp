@@ -66,10 +66,10 @@ TEST_F(BodyCapTest, OversizedOrUnmeasuredBodiesAreRefusedUnreadAndTheConnectionC
        "body=0 code=411"},
   };
   for (const Row& r : rows) {
-    const std::string answer = rawExchange(port_, r.head);
+    const std::string answer = rawExchange(m_port, r.head);
     EXPECT_EQ(answer.rfind(r.answerStart, 0), 0u) << r.head << answer;
     EXPECT_EQ(answer.substr(answer.find("\r\n\r\n") + 4), r.body) << r.head;
-    EXPECT_NE(server_->log().text().find(r.logged), std::string::npos) << r.head;
+    EXPECT_NE(m_server->log().text().find(r.logged), std::string::npos) << r.head;
   }
   // A body at the cap is read and answered.
   auto res = post("c1001/comment", "commentText=" + std::string(988, 'a'));

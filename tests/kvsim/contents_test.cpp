@@ -151,7 +151,7 @@ TEST_F(ContentsTest, DeletingAContentTakesItsCommentsAndMedia) {
   }
   EXPECT_EQ(get("c1001/view")->status, 404);
   EXPECT_EQ(get("c1001/comment.list?search_index=0&")->status, 404);
-  EXPECT_EQ(client_->Get("/media/contents/c1001/thumb_116X87.jpg")->status, 404);
+  EXPECT_EQ(m_client->Get("/media/contents/c1001/thumb_116X87.jpg")->status, 404);
   EXPECT_EQ(get("m2005/view")->status, 200);  // another content's comment stays
 
   auto again = post("c1001/delete", "");

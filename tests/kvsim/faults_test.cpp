@@ -10,7 +10,7 @@ namespace {
 class FaultsTest : public ServerFixture {
  protected:
   void fault(const std::string& form) {
-    auto res = client_->Post("/admin/fault", form, "application/x-www-form-urlencoded");
+    auto res = m_client->Post("/admin/fault", form, "application/x-www-form-urlencoded");
     ASSERT_TRUE(res);
     ASSERT_EQ(res->status, 200) << form << ": " << res->body;
   }
@@ -52,7 +52,7 @@ TEST_F(FaultsTest, ReplacedAnswersCarryTheirCodeAndBody) {
 
 TEST_F(FaultsTest, FaultsOnlyHitMatchingPathsAndMethods) {
   fault("kind=status&code=404&path=%5E%2Fmedia%2F&method=GET");
-  EXPECT_EQ(client_->Get("/media/users/u1/picture_72X72.png")->status, 404);
+  EXPECT_EQ(m_client->Get("/media/users/u1/picture_72X72.png")->status, 404);
   EXPECT_EQ(get(list)->status, 200);
   fault("kind=error&error=203&path=comment&method=POST");
   EXPECT_EQ(post("c1001/comment", "commentText=x", {})->status, 403);
@@ -85,7 +85,7 @@ TEST_F(FaultsTest, TruncatedBodyEndsShortOfItsLength) {
   fault("kind=truncated&path=photo.jpg&count=1");
   std::string received;
   uint64_t announced = 0;
-  auto res = client_->Get(
+  auto res = m_client->Get(
       "/media/contents/c1001/photo.jpg",
       [&](const httplib::Response& r) {
         announced = std::stoull(r.get_header_value("Content-Length"));
@@ -98,7 +98,7 @@ TEST_F(FaultsTest, TruncatedBodyEndsShortOfItsLength) {
   EXPECT_FALSE(res);
   EXPECT_EQ(announced, 8285u);
   EXPECT_EQ(received.size(), 8285u / 2);
-  EXPECT_EQ(client_->Get("/media/contents/c1001/photo.jpg")->body.size(), 8285u);
+  EXPECT_EQ(m_client->Get("/media/contents/c1001/photo.jpg")->body.size(), 8285u);
 }
 
 TEST_F(FaultsTest, SlowBodyArrivesWholeInSteps) {
@@ -106,7 +106,7 @@ TEST_F(FaultsTest, SlowBodyArrivesWholeInSteps) {
   std::vector<size_t> chunks;
   auto start = std::chrono::steady_clock::now();
   std::string body;
-  auto res = client_->Get("/media/contents/c1001/photo.jpg", [&](const char* data, size_t n) {
+  auto res = m_client->Get("/media/contents/c1001/photo.jpg", [&](const char* data, size_t n) {
     body.append(data, n);
     chunks.push_back(n);
     return true;
@@ -122,7 +122,7 @@ TEST_F(FaultsTest, ClientCanAbandonASlowBody) {
   fault("kind=slow&path=photo.jpg&bytes=100&interval_ms=50");
   size_t got = 0;
   auto start = std::chrono::steady_clock::now();
-  auto res = client_->Get("/media/contents/c1001/photo.jpg", [&](const char*, size_t n) {
+  auto res = m_client->Get("/media/contents/c1001/photo.jpg", [&](const char*, size_t n) {
     got += n;
     return got < 300;  // cancel after three steps
   });
@@ -136,12 +136,12 @@ TEST_F(FaultsTest, ClientCanAbandonASlowBody) {
 TEST_F(FaultsTest, ResetRemovesRulesAndBadRulesAreRefused) {
   fault("kind=status&code=503");
   EXPECT_EQ(get(list)->status, 503);
-  auto listed = client_->Get("/admin/faults");
+  auto listed = m_client->Get("/admin/faults");
   EXPECT_NE(listed->body.find("kind=status"), std::string::npos);
-  EXPECT_EQ(client_->Get("/admin/reset")->status, 200);
+  EXPECT_EQ(m_client->Get("/admin/reset")->status, 200);
   EXPECT_EQ(get(list)->status, 200);
   for (const char* bad : {"kind=", "kind=status&code=abc", "kind=slow&bytes=0"}) {
-    auto res = client_->Post("/admin/fault", bad, "application/x-www-form-urlencoded");
+    auto res = m_client->Post("/admin/fault", bad, "application/x-www-form-urlencoded");
     EXPECT_EQ(res->status, 400) << bad;
   }
 }

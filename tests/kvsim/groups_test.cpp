@@ -162,8 +162,8 @@ TEST_F(GroupsTest, DeletingAGroupTakesItsContentsCommentsAndMediaAlong) {
   EXPECT_EQ(get("c1001/view")->status, 404);
   EXPECT_EQ(get("m2001/view")->status, 404);
   EXPECT_EQ(get("g1/feeds?&search_before=0")->status, 404);
-  EXPECT_EQ(client_->Get("/media/contents/c1001/photo.jpg")->status, 404);
-  EXPECT_EQ(client_->Get("/media/groups/g1/image.png")->status, 404);
+  EXPECT_EQ(m_client->Get("/media/contents/c1001/photo.jpg")->status, 404);
+  EXPECT_EQ(m_client->Get("/media/groups/g1/image.png")->status, 404);
   EXPECT_EQ(groupIds(dataOf(get("me/group.list?search_index=0")->body)),
             (std::vector<std::string>{"g2"}));
   EXPECT_EQ(get("c1039/view")->status, 200);

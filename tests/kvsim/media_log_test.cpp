@@ -26,14 +26,14 @@ TEST_F(MediaTest, EveryHandedOutUrlServesBytesWithItsType) {
       {"/media/users/u4/picture_72X72.png", "image/png", "\x89PNG"},
   };
   for (const Row& r : rows) {
-    auto res = client_->Get(r.path);
+    auto res = m_client->Get(r.path);
     ASSERT_TRUE(res) << r.path;
     EXPECT_EQ(res->status, 200) << r.path;
     EXPECT_EQ(res->get_header_value("Content-Type"), r.type) << r.path;
     EXPECT_EQ(res->body.compare(0, r.magic.size(), r.magic), 0) << r.path;
   }
-  EXPECT_EQ(client_->Get("/media/contents/c1001/nothing.jpg")->status, 404);
-  EXPECT_EQ(client_->Post("/media/contents/c1001/photo.jpg", "", "text/plain")->status, 405);
+  EXPECT_EQ(m_client->Get("/media/contents/c1001/nothing.jpg")->status, 404);
+  EXPECT_EQ(m_client->Post("/media/contents/c1001/photo.jpg", "", "text/plain")->status, 405);
 }
 
 TEST_F(MediaTest, ViewedUrlsAndSizesMatchTheServedFiles) {
@@ -43,7 +43,7 @@ TEST_F(MediaTest, ViewedUrlsAndSizesMatchTheServedFiles) {
   ASSERT_NE(at, std::string::npos);
   at += prefix.size();
   std::string path = data.substr(at, data.find('<', at) - at);
-  auto file = client_->Get(path.c_str());
+  auto file = m_client->Get(path.c_str());
   ASSERT_TRUE(file);
   EXPECT_NE(data.find("<size>" + std::to_string(file->body.size()) + "</size>"),
             std::string::npos);
@@ -52,14 +52,14 @@ TEST_F(MediaTest, ViewedUrlsAndSizesMatchTheServedFiles) {
 class LogTest : public ServerFixture {
  protected:
   void SetUp() override {
-    path_ = dir_.file("requests.log");
+    m_path = m_dir.file("requests.log");
     kvsim::ServerConfig config;
-    config.logPath = path_;
+    config.logPath = m_path;
     startServer(std::move(config));
   }
-  std::string fileText() const { return kvtest::readFile(path_); }
-  kvtest::TempDir dir_{"kvsim-log"};
-  std::string path_;
+  std::string fileText() const { return kvtest::readFile(m_path); }
+  kvtest::TempDir m_dir{"kvsim-log"};
+  std::string m_path;
 };
 
 TEST_F(LogTest, OneLinePerRequestWithCredentialsBodyAndCode) {
@@ -71,9 +71,9 @@ TEST_F(LogTest, OneLinePerRequestWithCredentialsBodyAndCode) {
   post("me/group.create", "group_name=Trip+2027", bad);
   post("c1001/comment", "commentText=hi", {{"appToken", ""}});
   post("c1001/comment", "commentText=hi", {{"appToken", "x"}});
-  client_->Post("/admin/fault", "kind=drop&path=feeds&count=1", "application/x-www-form-urlencoded");
+  m_client->Post("/admin/fault", "kind=drop&path=feeds&count=1", "application/x-www-form-urlencoded");
   get("g1/feeds?&search_before=0");
-  client_->Get("/media/users/u1/picture_72X72.png");
+  m_client->Get("/media/users/u1/picture_72X72.png");
 
   const std::string expected =
       "GET /openapi/service/kinvale/me/group.list query=search_index=0&search_count=1&"
@@ -91,7 +91,7 @@ TEST_F(LogTest, OneLinePerRequestWithCredentialsBodyAndCode) {
       "GET /media/users/u1/picture_72X72.png query=- app_id=- duid=- sig=none appToken=no body=0 "
       "code=200 fault=- scheme=http\n";
   EXPECT_EQ(fileText(), expected);
-  EXPECT_EQ(client_->Get("/admin/log")->body, expected);  // admin requests are not logged
+  EXPECT_EQ(m_client->Get("/admin/log")->body, expected);  // admin requests are not logged
 }
 
 TEST(LogLine, EmptyValuesAndSpacesStayOnOneLine) {

@@ -14,14 +14,14 @@ class TlsTest : public ServerFixture {
     kvsim::ServerConfig config;
     config.tlsCertPath = pki.certFile();
     config.tlsKeyPath = pki.keyFile();
-    caFile_ = pki.caFile();
+    m_caFile = pki.caFile();
     startServer(std::move(config));
   }
   kvtls::TestPki pki;
 };
 
 TEST_F(TlsTest, AnswersCarryHttpsUrlsOfTheServer) {
-  const std::string b = "https://127.0.0.1:" + std::to_string(port_);
+  const std::string b = "https://127.0.0.1:" + std::to_string(m_port);
   EXPECT_EQ(base(), b);
   auto slot = post("g1/upload", "type=photo");
   ASSERT_TRUE(slot) << httplib::to_string(slot.error());
@@ -31,17 +31,17 @@ TEST_F(TlsTest, AnswersCarryHttpsUrlsOfTheServer) {
   ASSERT_TRUE(list);
   EXPECT_NE(list->body.find("<groupImageUrl>" + b + "/media/groups/g1/image.png</groupImageUrl>"),
             std::string::npos);
-  auto photo = client_->Get("/media/contents/c1001/photo.jpg");
+  auto photo = m_client->Get("/media/contents/c1001/photo.jpg");
   ASSERT_TRUE(photo);
   EXPECT_EQ(photo->body.size(), 8285u);
-  EXPECT_NE(server_->log().text().find("GET /media/contents/c1001/photo.jpg query=- app_id=- "
+  EXPECT_NE(m_server->log().text().find("GET /media/contents/c1001/photo.jpg query=- app_id=- "
                                        "duid=- sig=none appToken=no body=0 code=200 fault=- "
                                        "scheme=https\n"),
             std::string::npos);
 }
 
 TEST_F(TlsTest, ClientsThatDoNotTrustItOrSpeakPlainHttpAreServedNothing) {
-  httplib::Client plain("http://127.0.0.1:" + std::to_string(port_));
+  httplib::Client plain("http://127.0.0.1:" + std::to_string(m_port));
   httplib::Client untrusted(base());  // the system's store, which lacks the test CA
   for (httplib::Client* c : {&plain, &untrusted}) {
     c->set_connection_timeout(5);
@@ -49,7 +49,7 @@ TEST_F(TlsTest, ClientsThatDoNotTrustItOrSpeakPlainHttpAreServedNothing) {
     auto res = c->Get("/media/contents/c1001/photo.jpg");
     EXPECT_FALSE(res && res->status == 200);
   }
-  EXPECT_EQ(server_->log().text(), "");
+  EXPECT_EQ(m_server->log().text(), "");
 }
 
 TEST(TlsConfig, CertificateOrKeyThatCannotBeLoadedStopsTheStart) {

@@ -24,7 +24,7 @@ class UploadTest : public ServerFixture {
   httplib::Result upload(const std::string& uid, const std::string& part,
                          const std::string& bytes, const std::string& type = "image/jpeg") {
     httplib::MultipartFormDataItems items = {{part, bytes, "picture.jpg", type}};
-    return client_->Post(("/upload/" + uid).c_str(), signedHeaders(), items);
+    return m_client->Post(("/upload/" + uid).c_str(), signedHeaders(), items);
   }
 };
 
@@ -48,11 +48,11 @@ TEST_F(UploadTest, UploadedPhotoJoinsTheFeedAndServesItsBytes) {
 
   auto feed = get("g1/feeds?&search_before=0&search_count=1");
   EXPECT_EQ(dataOf(feed->body).find("<content><contentId>c1042</contentId>"), 0u);
-  auto media = client_->Get("/media/contents/c1042/upload.jpg");
+  auto media = m_client->Get("/media/contents/c1042/upload.jpg");
   ASSERT_TRUE(media);
   EXPECT_EQ(media->get_header_value("Content-Type"), "image/jpeg");
   EXPECT_EQ(media->body, photo);
-  EXPECT_EQ(client_->Get("/media/contents/c1042/thumb_540X405.jpg")->status, 200);
+  EXPECT_EQ(m_client->Get("/media/contents/c1042/thumb_540X405.jpg")->status, 200);
 }
 
 TEST_F(UploadTest, MultipartIsCheckedAgainstTheSlot) {
@@ -88,9 +88,9 @@ TEST_F(UploadTest, SlotAndTargetRefusals) {
   EXPECT_EQ(upload("c4242", "filename", "x")->status, 404);
   EXPECT_EQ(upload("c1001", "filename", "x")->body.substr(0, 10), "Error=203\n");  // already there
   std::string uid = slot("type=photo");
-  auto plain = client_->Post(("/upload/" + uid).c_str(), signedHeaders(), "raw", "image/jpeg");
+  auto plain = m_client->Post(("/upload/" + uid).c_str(), signedHeaders(), "raw", "image/jpeg");
   EXPECT_EQ(plain->status, 400);
-  auto unsigned_ = client_->Post(("/upload/" + uid).c_str(),
+  auto unsigned_ = m_client->Post(("/upload/" + uid).c_str(),
                                  httplib::MultipartFormDataItems{{"filename", "x", "a.jpg", ""}});
   EXPECT_EQ(unsigned_->status, 401);
   ASSERT_EQ(upload(uid, "filename", "x")->status, 200);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "i2c.h"
+#include "i2c_test_seam.h"
 
 struct FakeMsg {
   uint16_t addr;
@@ -28,13 +29,13 @@ class FakeI2c {
   static constexpr uint16_t kPll = 0x60;
 
   // The newest fake answers; destroying it gives the bus back to the previous one.
-  FakeI2c() : previous_(current_) {
-    current_ = this;
+  FakeI2c() : m_previous(m_current) {
+    m_current = this;
     i2c_set_rdwr_hook(&FakeI2c::Rdwr);
   }
   ~FakeI2c() {
-    current_ = previous_;
-    if (!current_) i2c_set_rdwr_hook(nullptr);
+    m_current = m_previous;
+    if (!m_current) i2c_set_rdwr_hook(nullptr);
   }
   FakeI2c(const FakeI2c&) = delete;
   FakeI2c& operator=(const FakeI2c&) = delete;
@@ -73,7 +74,7 @@ class FakeI2c {
  private:
   static int Rdwr(int fd, struct i2c_rdwr_ioctl_data* data) {
     (void)fd;
-    return current_->Transfer(data);
+    return m_current->Transfer(data);
   }
 
   int Transfer(struct i2c_rdwr_ioctl_data* data) {
@@ -91,14 +92,14 @@ class FakeI2c {
         return -1;
       }
       if (m.addr == kDemod && !(m.flags & I2C_M_RD) && m.len > 0) {
-        pointer_ = m.buf[0];
+        m_pointer = m.buf[0];
         for (uint16_t k = 1; k < m.len; k++)
-          regs[static_cast<uint8_t>(pointer_ + k - 1)] = m.buf[k];
-        if (m.len > 1 && on_write) on_write(pointer_);
+          regs[static_cast<uint8_t>(m_pointer + k - 1)] = m.buf[k];
+        if (m.len > 1 && on_write) on_write(m_pointer);
       }
       if (m.addr == kDemod && (m.flags & I2C_M_RD)) {
-        if (on_read) on_read(pointer_);
-        for (uint16_t k = 0; k < m.len; k++) m.buf[k] = regs[static_cast<uint8_t>(pointer_ + k)];
+        if (on_read) on_read(m_pointer);
+        for (uint16_t k = 0; k < m.len; k++) m.buf[k] = regs[static_cast<uint8_t>(m_pointer + k)];
       }
       transfers.back().push_back({m.addr, m.flags, std::vector<uint8_t>(m.buf, m.buf + m.len)});
     }
@@ -106,9 +107,9 @@ class FakeI2c {
     return static_cast<int>(data->nmsgs);
   }
 
-  uint8_t pointer_ = 0;
-  FakeI2c* previous_;
-  static inline FakeI2c* current_ = nullptr;
+  uint8_t m_pointer = 0;
+  FakeI2c* m_previous;
+  static inline FakeI2c* m_current = nullptr;
 };
 
 #endif

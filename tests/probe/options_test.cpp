@@ -53,7 +53,7 @@ class Options : public testing::Test {
   }
 
   probe_options values;
-  probe_option table[PROBE_OPTION_COUNT + 1];
+  probe_option_row table[PROBE_OPTION_COUNT + 1];
   std::string out;
   std::string err;
 };
@@ -63,7 +63,7 @@ const std::string kUsage = std::string("usage: feprobe [options]\n") + kvtest::k
 TEST_F(Options, DefaultsOnlyForOptionsWithAValue) {
   probe_options v;
   memset(&v, 0x55, sizeof(v));
-  probe_option t[PROBE_OPTION_COUNT + 1];
+  probe_option_row t[PROBE_OPTION_COUNT + 1];
   options_table(t, &v);
   set_option_defaults(t);
   EXPECT_EQ(0, v.bus);

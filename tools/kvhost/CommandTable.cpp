@@ -1,6 +1,8 @@
 // kvhost's command table and usage text.
 #include "CommandTable.h"
 
+#include <utility>
+
 #include "Commands.h"
 #include "OptionNames.h"
 
@@ -8,128 +10,125 @@ namespace kvhost {
 
 namespace {
 
-OptionSpec named(const char* name, const NameTable& table) {
-  return OptionSpec{name, table.valueName, true, &table};
-}
+// One row of the table, built by name so that each command reads as what it
+// takes, what it does and which options it has. A command authenticates
+// first unless it says otherwise.
+class Command {
+ public:
+  Command(const char* name, Outcome (*run)(Context& context)) {
+    m_def.name = name;
+    m_def.arguments = "";
+    m_def.authenticates = true;
+    m_def.run = run;
+  }
+
+  // Positional arguments: their synopsis and how many there may be.
+  Command& arguments(const char* synopsis, size_t minArgs, size_t maxArgs) {
+    m_def.arguments = synopsis;
+    m_def.minArgs = minArgs;
+    m_def.maxArgs = maxArgs;
+    return *this;
+  }
+  Command& arguments(const char* synopsis, size_t count) {
+    return arguments(synopsis, count, count);
+  }
+  Command& summary(const char* text) {
+    m_def.summary = text;
+    return *this;
+  }
+  Command& textOption(const char* name, const char* valueName) {
+    m_def.options.push_back(OptionSpec{name, valueName, false});
+    return *this;
+  }
+  Command& numberOption(const char* name, const char* valueName) {
+    m_def.options.push_back(OptionSpec{name, valueName, true});
+    return *this;
+  }
+  // An enumerated option: a name from `table`, or a number.
+  Command& namedOption(const char* name, const NameTable& table) {
+    m_def.options.push_back(OptionSpec{name, table.valueName, true, &table});
+    return *this;
+  }
+  Command& exactlyOne(std::vector<std::string> optionNames) {
+    m_def.exactlyOne = std::move(optionNames);
+    return *this;
+  }
+  // Runs without authKV first (the account commands themselves).
+  Command& withoutLogin() {
+    m_def.authenticates = false;
+    return *this;
+  }
+
+  operator CommandDef() const { return m_def; }
+
+ private:
+  CommandDef m_def{};
+};
 
 }  // namespace
 
 const std::vector<CommandDef>& commandTable() {
   static const std::vector<CommandDef> kTable = {
-      {"register",
-       "",
-       "announce the device to the service (registerKV)",
-       0,
-       0,
-       {},
-       {},
-       false,
-       &runRegister},
-      {"auth", "", "authenticate the device (authKV)", 0, 0, {}, {}, false, &runAuth},
-      {"groups",
-       "",
-       "list a person's groups (retrieveGroupList)",
-       0,
-       0,
-       {{"person", "UID", false},
-        {"index", "N", true},
-        {"count", "N", true},
-        named("sort", kSortNames),
-        named("include", kIncludeNames)},
-       {},
-       true,
-       &runGroups},
-      {"group-create",
-       "NAME",
-       "create a group (createGroup)",
-       1,
-       1,
-       {{"desc", "TEXT", false}},
-       {},
-       true,
-       &runGroupCreate},
-      {"group-delete", "UID", "delete a group (deleteGroup)", 1, 1, {}, {}, true, &runGroupDelete},
-      {"feed",
-       "GROUP_UID",
-       "read one page of a group's feed (retrieveGroupFeeds)",
-       1,
-       1,
-       {{"before", "POS", false},
-        {"after", "POS", false},
-        {"count", "N", true},
-        named("base", kBaseNames),
-        named("item", kItemNames),
-        named("include", kIncludeNames)},
-       {"before", "after"},
-       true,
-       &runFeed},
-      {"upload",
-       "GROUP_UID FILE",
-       "upload a photo (createContent); MIME type from the extension unless --mime",
-       2,
-       2,
-       {{"mime", "TYPE", false}, {"desc", "TEXT", false}},
-       {},
-       true,
-       &runUpload},
-      {"view", "UID", "read a content (viewContent)", 1, 1, {}, {}, true, &runView},
-      {"delete", "UID", "delete a content (deleteContent)", 1, 1, {}, {}, true, &runDelete},
-      {"comments",
-       "CONTENT_UID",
-       "list a content's comments (retrieveComments)",
-       1,
-       1,
-       {{"index", "N", true}, {"count", "N", true}},
-       {},
-       true,
-       &runComments},
-      {"comment",
-       "CONTENT_UID TEXT",
-       "comment on a content (createComment)",
-       2,
-       2,
-       {},
-       {},
-       true,
-       &runComment},
-      {"comment-view", "UID", "read a comment (viewComment)", 1, 1, {}, {}, true, &runCommentView},
-      {"comment-delete",
-       "UID",
-       "delete a comment (deleteComment)",
-       1,
-       1,
-       {},
-       {},
-       true,
-       &runCommentDelete},
-      {"download",
-       "URL DIR [NAME]",
-       "store a media file in DIR (download)",
-       2,
-       3,
-       {},
-       {},
-       true,
-       &runDownload},
-      {"fetch",
-       "URL",
-       "fetch a media file through the content downloader into /tmp",
-       1,
-       1,
-       {{"out", "FILE", false}},
-       {},
-       true,
-       &runFetch},
-      {"mime",
-       "URL",
-       "print a URL's Content-Type: a plain GET through the host's HTTP layer\n"
-       "      (the plug-in has no public MIME probe)",
-       1,
-       1,
-       {},
-       {},
-       true,
-       &runMime},
+      Command("register", &runRegister)
+          .summary("announce the device to the service (registerKV)")
+          .withoutLogin(),
+      Command("auth", &runAuth).summary("authenticate the device (authKV)").withoutLogin(),
+      Command("groups", &runGroups)
+          .summary("list a person's groups (retrieveGroupList)")
+          .textOption("person", "UID")
+          .numberOption("index", "N")
+          .numberOption("count", "N")
+          .namedOption("sort", kSortNames)
+          .namedOption("include", kIncludeNames),
+      Command("group-create", &runGroupCreate)
+          .arguments("NAME", 1)
+          .summary("create a group (createGroup)")
+          .textOption("desc", "TEXT"),
+      Command("group-delete", &runGroupDelete)
+          .arguments("UID", 1)
+          .summary("delete a group (deleteGroup)"),
+      Command("feed", &runFeed)
+          .arguments("GROUP_UID", 1)
+          .summary("read one page of a group's feed (retrieveGroupFeeds)")
+          .textOption("before", "POS")
+          .textOption("after", "POS")
+          .numberOption("count", "N")
+          .namedOption("base", kBaseNames)
+          .namedOption("item", kItemNames)
+          .namedOption("include", kIncludeNames)
+          .exactlyOne({"before", "after"}),
+      Command("upload", &runUpload)
+          .arguments("GROUP_UID FILE", 2)
+          .summary("upload a photo (createContent); MIME type from the extension unless --mime")
+          .textOption("mime", "TYPE")
+          .textOption("desc", "TEXT"),
+      Command("view", &runView).arguments("UID", 1).summary("read a content (viewContent)"),
+      Command("delete", &runDelete).arguments("UID", 1).summary("delete a content (deleteContent)"),
+      Command("comments", &runComments)
+          .arguments("CONTENT_UID", 1)
+          .summary("list a content's comments (retrieveComments)")
+          .numberOption("index", "N")
+          .numberOption("count", "N"),
+      Command("comment", &runComment)
+          .arguments("CONTENT_UID TEXT", 2)
+          .summary("comment on a content (createComment)"),
+      Command("comment-view", &runCommentView)
+          .arguments("UID", 1)
+          .summary("read a comment (viewComment)"),
+      Command("comment-delete", &runCommentDelete)
+          .arguments("UID", 1)
+          .summary("delete a comment (deleteComment)"),
+      Command("download", &runDownload)
+          .arguments("URL DIR [NAME]", 2, 3)
+          .summary("store a media file in DIR (download)"),
+      Command("fetch", &runFetch)
+          .arguments("URL", 1)
+          .summary("fetch a media file through the content downloader into /tmp")
+          .textOption("out", "FILE"),
+      Command("mime", &runMime)
+          .arguments("URL", 1)
+          .summary("print a URL's Content-Type: a plain GET through the host's HTTP layer\n"
+                   "      (the plug-in has no public MIME probe)"),
   };
   return kTable;
 }
