@@ -1,7 +1,6 @@
 // Drives the provider through its host interface and the real executor.
 #include "PluginSession.h"
 
-#include <W/HttpDelegator.h>
 #include <W/WConfigManager.h>
 
 #include <chrono>
@@ -96,7 +95,6 @@ bool PluginSession::captureGroupList(CapturedRequest& out) {
     return -1;  // refused: the plug-in keeps and deletes the request
   };
   hook.onFlush = [](unsigned long long) {};
-  W::HttpDelegator* executor = W::HttpDelegator::getInstance();
   W::setHttpTestHook(hook);
   size_t groups = 0;
   listGroups(groups);
