@@ -11,7 +11,7 @@ WSTATUS WKVOAI::parseString(STRING payload, WContainer<WKVGallery>& galleries, U
   return walkEnvelope(payload, [&](const xmlpp::Node* data) -> WSTATUS {
     if (parseGalleries(data, galleries, count) < 0) {
       galleries.clear();
-      return -16;  // logged where the gallery failed
+      return WSTATUS_FAILURE;  // logged where the gallery failed
     }
     if (isCancelRequested()) galleries.clear();
     return 0;
@@ -36,7 +36,7 @@ WSTATUS WKVOAI::parseGalleries(const xmlpp::Node* data, WContainer<WKVGallery>& 
     ++count;
     return true;
   });
-  if (status < 0) return -16;
+  if (status < 0) return WSTATUS_FAILURE;
   galleries.setCount(static_cast<int>(count));
   if (isCancelRequested()) galleries.clear();
   return 0;
@@ -58,8 +58,7 @@ WSTATUS WKVOAI::parseGallery(const xmlpp::Node* node, WKVGallery& gallery) {
     if (content.getUID().empty()) return true;
     if (parseContent(child, content) < 0) {
       contents.clear();
-      KV_LOG_OAI(-16);
-      status = -16;
+      status = KV_LOG_OAI(WSTATUS_FAILURE);
       return false;
     }
     contents.push_back(std::move(content));

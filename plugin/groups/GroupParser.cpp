@@ -15,7 +15,7 @@ WSTATUS WKVOAI::parseString(STRING payload, WContainer<WGroup>& groups, UINT32& 
   return walkEnvelope(payload, [&](const xmlpp::Node* data) -> WSTATUS {
     if (parseGroups(data, groups, count) < 0) {
       groups.clear();
-      return -16;  // logged where the group failed
+      return WSTATUS_FAILURE;  // logged where the group failed
     }
     if (isCancelRequested()) groups.clear();
     return 0;
@@ -29,8 +29,7 @@ WSTATUS WKVOAI::parseGroups(const xmlpp::Node* data, WContainer<WGroup>& groups,
   auto addGroup = [&](const xmlpp::Node* element, WGroup& group) {
     if (parseGroup(element, group, STRING()) < 0) {
       groups.clear();
-      KV_LOG_OAI(-16);
-      status = -16;
+      status = KV_LOG_OAI(WSTATUS_FAILURE);
       return false;
     }
     groups.data().push_back(std::move(group));

@@ -20,8 +20,7 @@ WSTATUS walkEnvelope(const STRING& payload,
     if (kvxml::isElementNamed(child, "result") && KVService::getReponseStatus(child) == "fail") {
       STRING stat;
       KVService::extractRespInfo(child, stat);
-      KV_LOG_OAI(-16);
-      return -16;
+      return KV_LOG_OAI(WSTATUS_FAILURE);
     }
     if (kvxml::isElementNamed(child, "data")) {
       status = onData(child);

@@ -15,9 +15,9 @@ namespace W {
 
 // Parses `payload` as a response envelope and walks the root's children in
 // document order: a "result" whose status word is "fail" ends the walk with
-// -16 (logged); every "data" child goes to `onData`, whose negative result
+// WSTATUS_FAILURE (logged); every "data" child goes to `onData`, whose negative result
 // ends the walk and is returned as it is. Returns 0 after a full walk, or
-// -16 (logged) for a document that is not an "rsp" envelope.
+// WSTATUS_FAILURE (logged) for a document that is not an "rsp" envelope.
 WSTATUS walkEnvelope(const STRING& payload,
                      const std::function<WSTATUS(const xmlpp::Node* data)>& onData);
 
