@@ -2,7 +2,7 @@
 // authentication. Unlike every other operation they need no logged-in
 // session; the device's identity comes from the host configuration.
 #include "account/AccountCommands.h"
-#include "groups/OperationRequest.h"
+#include "common/OperationRequest.h"
 
 namespace W {
 

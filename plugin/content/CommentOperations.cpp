@@ -1,8 +1,8 @@
 // The comment operations: list a content's comments, create, view and
 // delete one. Their answers are comment lists (CommentParser.cpp),
 // completed in CommentHandlers.cpp.
+#include "common/OperationRequest.h"
 #include "content/ContentCommands.h"
-#include "groups/OperationRequest.h"
 #include "service/KVLog.h"
 #include "service/KVUrlEncode.h"
 

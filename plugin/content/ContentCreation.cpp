@@ -4,8 +4,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "common/OperationRequest.h"
 #include "content/ContentCommands.h"
-#include "groups/OperationRequest.h"
 
 namespace W {
 

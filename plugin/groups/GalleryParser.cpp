@@ -2,7 +2,7 @@
 // list answer. Only the answer's first group is read.
 #include <libxml++/libxml++.h>
 
-#include "groups/ServiceAnswer.h"
+#include "common/ServiceAnswer.h"
 #include "service/KVLog.h"
 
 namespace W {
@@ -22,8 +22,9 @@ WSTATUS WKVOAI::parseGalleries(const xmlpp::Node* data, WContainer<WKVGallery>& 
                                UINT32& count) {
   count = 0;
   WSTATUS status = 0;
-  walkChildren(*this, firstChildNamed(data, "group"), [&](kvxml::Child child) {
-    if (!kvxml::isElementNamed(child, "gallery")) return true;
+  const xmlpp::Node* group = kvxml::wrap(kvxml::firstChildElement(data, "group"));
+  kvxml::walkChildren(group, cancelRequested(*this), [&](kvxml::Child child) {
+    if (!child.is("gallery")) return true;
     WKVGallery gallery;
     gallery.setUID(KVService::getEntryContent("id", child));
     if (gallery.getUID().empty()) return true;
@@ -50,8 +51,8 @@ WSTATUS WKVOAI::parseGallery(const xmlpp::Node* node, WKVGallery& gallery) {
   gallery.setRegisterDate(entryDate("galleryRegisterDate", node));
   std::list<WContent> contents;
   WSTATUS status = 0;
-  walkChildren(*this, node, [&](kvxml::Child child) {
-    if (!kvxml::isElementNamed(child, "content")) return true;
+  kvxml::walkChildren(node, cancelRequested(*this), [&](kvxml::Child child) {
+    if (!child.is("content")) return true;
     WContent content;
     content.setUID(KVService::getEntryContent("id", child));
     content.setGalleryID(gallery.getUID());

@@ -1,7 +1,7 @@
 // Reading a group's feed page by page: the request. Its answer is a content
 // list (ContentParser.cpp), completed in GroupCompletion.cpp.
+#include "common/OperationRequest.h"
 #include "groups/GroupCommands.h"
-#include "groups/OperationRequest.h"
 #include "service/KVLog.h"
 #include "service/KVUrlEncode.h"
 

@@ -1,7 +1,7 @@
 // Group list, creation and deletion: the requests. Their answers are read by
 // GroupParser.cpp and completed in GroupCompletion.cpp.
+#include "common/OperationRequest.h"
 #include "groups/GroupCommands.h"
-#include "groups/OperationRequest.h"
 #include "service/KVUrlEncode.h"
 
 namespace W {

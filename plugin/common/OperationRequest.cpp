@@ -1,6 +1,6 @@
 // The request sequence shared by the group, feed, content and comment
 // operations.
-#include "groups/OperationRequest.h"
+#include "common/OperationRequest.h"
 
 #include "service/KVLog.h"
 

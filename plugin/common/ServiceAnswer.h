@@ -1,5 +1,6 @@
 // Readers shared by the parsers of the service's list and record answers:
-// the walk over the response envelope, and numbers and dates of entries.
+// the walk over the response envelope, the cancel test of the walks over
+// their children, and numbers and dates of entries.
 #pragma once
 
 #include <W/WDateTime.h>
@@ -28,16 +29,19 @@ int entryNumber(const char* name, const xmlpp::Node* node);
 // The entry `name` of `node` as a service date (format 0, time zone 1).
 WDateTime entryDate(const char* name, const xmlpp::Node* node);
 
-// The first child element of `node` named `name`, or null.
-const xmlpp::Node* firstChildNamed(const xmlpp::Node* node, const STRING& name);
+// The stop test of kvxml::walkChildren for the list readers: a cancel
+// raised while a long answer is read (the provider's flag, read under its
+// lock before each child) ends the walk.
+inline auto cancelRequested(const WKVOAI& oai) {
+  return [&oai] { return oai.isCancelRequested(); };
+}
 
-// Visits the child elements of `node` in document order (text and comment
-// nodes are passed over), reading the provider's cancel flag before each
-// one; a set flag, or `visit` returning false, stops the walk.
-template <class Visit>
-void walkChildren(const WKVOAI& oai, const xmlpp::Node* node, Visit visit) {
-  kvxml::forEachChildElement(
-      node, [&](kvxml::Child child) { return !oai.isCancelRequested() && visit(child); });
+// The read after a walk: true when the gathered records must be dropped.
+// A walk stopped by a cancel reads the flag once more, so a cancel that was
+// cleared in between (its command completed) keeps what was gathered; a
+// finished walk still drops its records for a cancel that came during it.
+inline bool cancelledAfterWalk(const WKVOAI& oai) {
+  return oai.isCancelRequested();
 }
 
 }  // namespace W

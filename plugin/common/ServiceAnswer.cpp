@@ -1,5 +1,5 @@
 // Readers shared by the parsers of the service's list and record answers.
-#include "groups/ServiceAnswer.h"
+#include "common/ServiceAnswer.h"
 
 #include <libxml++/libxml++.h>
 
@@ -36,11 +36,6 @@ int entryNumber(const char* name, const xmlpp::Node* node) {
 
 WDateTime entryDate(const char* name, const xmlpp::Node* node) {
   return WDateTime::fromString(KVService::getEntryContent(name, node), 0, 1);
-}
-
-const xmlpp::Node* firstChildNamed(const xmlpp::Node* node, const STRING& name) {
-  xmlNode* child = kvxml::firstChildElement(node, name.c_str());
-  return child != nullptr ? kvxml::wrap(child) : nullptr;
 }
 
 }  // namespace W
