@@ -14,7 +14,7 @@ namespace W {
 namespace {
 
 // Walks the envelope's children for "result" elements. Returns 0 when one
-// said "ok" and none said "fail"; `failStatus` (logged) for a "fail"; -16
+// said "ok" and none said "fail"; `failStatus` (logged) for a "fail"; WSTATUS_FAILURE
 // (logged) for a malformed envelope or an answer without an "ok". On 0 and
 // when `service` is given, the credentials are loaded from the "ok"
 // results, so a refused device never becomes logged in.
@@ -31,18 +31,14 @@ WSTATUS readAccountAnswer(const STRING& payload, WSTATUS failStatus, KVService* 
     STRING stat;
     if (word == "fail") {
       KVService::extractRespInfo(child, stat);
-      KV_LOG_OAI(failStatus);
-      return failStatus;
+      return KV_LOG_OAI(failStatus);
     }
     if (word == "ok") {
       KVService::extractRespInfo(child, stat);
       okResults.push_back(child);
     }
   }
-  if (okResults.empty()) {
-    KV_LOG_OAI(-16);
-    return -16;
-  }
+  if (okResults.empty()) return KV_LOG_OAI(WSTATUS_FAILURE);
   if (service != nullptr) {
     for (const xmlpp::Node* result : okResults) service->setUserCredential(result, provider);
   }
@@ -56,7 +52,7 @@ WSTATUS forbiddenStatus(WKVOAI& oai, const HttpResponse& response, const STRING&
   const STRING code = KVService::extractErrorString(response.getPayload());
   const GSTATUS internal = KVService::getKVSTATUS(code);
   const WSTATUS status = KVService::getWlibSTATUS(internal);
-  if (status == -500 && internal == 24) {
+  if (status == WSTATUS_CAPTCHA_REQUIRED && internal == KV_CODE_CAPTCHA) {
     oai.getService()->setException(oai.getContentProvider(), EXCEPTION_CAPTCHA, text1, text2,
                                    response);
   }
@@ -64,15 +60,15 @@ WSTATUS forbiddenStatus(WKVOAI& oai, const HttpResponse& response, const STRING&
 }
 
 WSTATUS WKVOAI::parseRegisterStatus(STRING payload, RegisterKVCMD*) {
-  return readAccountAnswer(payload, -16, nullptr, m_provider);
+  return readAccountAnswer(payload, WSTATUS_FAILURE, nullptr, m_provider);
 }
 
 WSTATUS WKVOAI::parseAuthStatus(STRING payload, AuthKVCMD*) {
-  return readAccountAnswer(payload, -208, m_pService, m_provider);
+  return readAccountAnswer(payload, WSTATUS_AUTH_FAILED, m_pService, m_provider);
 }
 
 WSTATUS WKVOAI::parseLoginStatus(STRING payload, KVLoginCMD*) {
-  return readAccountAnswer(payload, -16, m_pService, m_provider);
+  return readAccountAnswer(payload, WSTATUS_FAILURE, m_pService, m_provider);
 }
 
 }  // namespace W

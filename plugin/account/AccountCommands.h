@@ -8,14 +8,11 @@ namespace W {
 
 // Register (key 3) and authenticate (key 5): the three configured
 // identifiers as read when the operation started.
-struct AccountCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct AccountCMD : KVCallbackCMD<KVAccountCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   STRING token;
   STRING appId;
   STRING duid;
-  KVAccountCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
 };
 
 struct RegisterKVCMD : AccountCMD {
@@ -31,19 +28,13 @@ struct KVLoginCMD : AccountCMD {
   using AccountCMD::AccountCMD;
 };
 
-struct KVLogoutCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
-  KVAccountCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
+struct KVLogoutCMD : KVCallbackCMD<KVAccountCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
 };
 
-struct KVExceptionResolveCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct KVExceptionResolveCMD : KVCallbackCMD<KVResolveCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   WException* exception = nullptr;  // not owned: the session's list owns it
-  KVResolveCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
 };
 
 }  // namespace W

@@ -34,7 +34,7 @@ void completeAccount(WKVOAI& oai, const AccountFlow& flow, SESSION_STATUS status
   KV_ASSERT_NOT_NULL(pOAI);
   KVService* service = oai.getService();
   WSTATUS result;
-  if (status != 0) {
+  if (status != SESSION_OK) {
     result = KVService::getWlibSTATUS(status);
   } else {
     // A finished request is already out of the executor's queue, so nothing

@@ -45,7 +45,7 @@ void WKVOAI::cbExceptionResolveDone(SESSION_STATUS status, const HttpResponse& r
   WKVOAI* pOAI = cmd->pOAI;
   KV_ASSERT_NOT_NULL(pOAI);
   WSTATUS result;
-  if (status != 0) {
+  if (status != SESSION_OK) {
     result = KVService::getWlibSTATUS(status);
   } else if (response.getHttpResponseCode() == 200) {
     result = 0;

@@ -2,7 +2,7 @@
 // authentication. Unlike every other operation they need no logged-in
 // session; the device's identity comes from the host configuration.
 #include "account/AccountCommands.h"
-#include "groups/OperationRequest.h"
+#include "common/OperationRequest.h"
 
 namespace W {
 
@@ -13,23 +13,17 @@ const char* const kIdentityOptions[] = {"app_id", "AuthToken", "duid"};
 
 // Checks the options and the session's pending exceptions, then posts an
 // empty body to `resource`, signed with the configured identity. Returns 0
-// when queued; -1 for a missing option, -9 while a service exception waits
-// to be resolved (both logged, nothing queued); or the transport's status.
+// when queued; WSTATUS_INVALID_ARGUMENT for a missing option, WSTATUS_EXCEPTION_PENDING while a
+// service exception waits to be resolved (both logged, nothing queued); or the transport's status.
 template <class Cmd>
 WSTATUS startAccountRequest(WKVOAI& oai, UINT32 key, const char* resource,
                             KVAccountCallback callback, VOID* userData) {
   KVService* m_pService = oai.getService();
   KV_ASSERT_NOT_NULL(m_pService);
   for (const char* option : kIdentityOptions) {
-    if (m_pService->option(option).empty()) {
-      KV_LOG_OAI(-1);
-      return -1;
-    }
+    if (m_pService->option(option).empty()) return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
   }
-  if (m_pService->getException() != nullptr) {
-    KV_LOG_OAI(-9);
-    return -9;
-  }
+  if (m_pService->getException() != nullptr) return KV_LOG_OAI(WSTATUS_EXCEPTION_PENDING);
   std::unique_ptr<Cmd> cmd = newCommand<Cmd>(oai, key, callback, userData);
   cmd->token = m_pService->option("AuthToken");
   cmd->appId = m_pService->option("app_id");
@@ -41,8 +35,7 @@ WSTATUS startAccountRequest(WKVOAI& oai, UINT32 key, const char* resource,
 }  // namespace
 
 WSTATUS WKVOAI::registerKV(KVAccountCallback callback, VOID* userData) {
-  return startAccountRequest<RegisterKVCMD>(*this, KV_CMD_REGISTER, "register", callback,
-                                            userData);
+  return startAccountRequest<RegisterKVCMD>(*this, KV_CMD_REGISTER, "register", callback, userData);
 }
 
 WSTATUS WKVOAI::authKV(KVAccountCallback callback, VOID* userData) {

@@ -33,7 +33,7 @@ WSTATUS KVService::resolveException(WException* exception, const STRING& url,
                                     const KVHeaderMap& headers, const STRING& body,
                                     KVServiceCMD* cmd) {
   if (exception == nullptr || exception->getExceptionType() != EXCEPTION_CAPTCHA) {
-    KV_LOG_SERVICE(-1);
+    KV_LOG_SERVICE(WSTATUS_INVALID_ARGUMENT);
     delete cmd;  // like the transport, this call owns the command
     return 0;
   }
@@ -53,9 +53,8 @@ WSTATUS KVService::logout(KVServiceCMD* cmd) {
   HttpRequest* request = new (std::nothrow)
       HttpRequest(HTTP_GET, kLogoutURL, HttpHeader(), STRING(), cbKVFnCallback, args);
   if (request == nullptr) {
-    KV_LOG_SERVICE(-3);
     releaseArgs(args);
-    return -3;
+    return KV_LOG_SERVICE(WSTATUS_REQUEST_FAILED);
   }
   return queueRequest(request, args, Transfer::None);
 }

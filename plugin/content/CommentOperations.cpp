@@ -1,8 +1,8 @@
 // The comment operations: list a content's comments, create, view and
 // delete one. Their answers are comment lists (CommentParser.cpp),
 // completed in CommentHandlers.cpp.
+#include "common/OperationRequest.h"
 #include "content/ContentCommands.h"
-#include "groups/OperationRequest.h"
 #include "service/KVLog.h"
 #include "service/KVUrlEncode.h"
 
@@ -11,8 +11,7 @@ namespace W {
 namespace {
 
 WSTATUS refuse() {
-  KV_LOG_OAI(-1);
-  return -1;
+  return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
 }
 
 }  // namespace
@@ -21,7 +20,7 @@ WSTATUS WKVOAI::retrieveComments(const WContent& content, KVCommentListCallback 
                                  UINT32 searchIndex, UINT32 searchCount, VOID* userData) {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
-  if (refusesPathUID(content.getUID())) return -1;
+  if (refusesPathUID(content.getUID())) return WSTATUS_INVALID_ARGUMENT;
   auto cmd = newCommand<CommentsRetrievalCMD>(*this, KV_CMD_COMMENT_LIST, callback, userData);
   cmd->content = content;
   cmd->searchIndex = searchIndex;
@@ -39,7 +38,7 @@ WSTATUS WKVOAI::createComment(const WContent& content, const WComment& comment,
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
   if (comment.getComment().empty()) return refuse();
-  if (refusesPathUID(content.getUID())) return -1;
+  if (refusesPathUID(content.getUID())) return WSTATUS_INVALID_ARGUMENT;
   auto cmd = newCommand<CommentCreationCMD>(*this, KV_CMD_COMMENT_CREATE, callback, userData);
   cmd->content = content;
   cmd->comment = comment;

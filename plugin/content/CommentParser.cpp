@@ -4,7 +4,7 @@
 
 #include <libxml++/libxml++.h>
 
-#include "groups/ServiceAnswer.h"
+#include "common/ServiceAnswer.h"
 
 namespace W {
 
@@ -16,8 +16,8 @@ int WKVOAI::parseString(STRING payload, WContainer<WComment>& comments, UINT32& 
 }
 
 int WKVOAI::parseComments(const xmlpp::Node* data, WContainer<WComment>& comments, UINT32& count) {
-  walkChildren(*this, data, [&](kvxml::Child child) {
-    if (!kvxml::isElementNamed(child, "comment")) return true;
+  kvxml::walkChildren(data, cancelRequested(*this), [&](kvxml::Child child) {
+    if (!child.is("comment")) return true;
     WComment comment;
     comment.setUID(KVService::getEntryContent("commentId", child));
     if (comment.getUID().empty()) return true;
@@ -37,8 +37,8 @@ int WKVOAI::parseComment(const xmlpp::Node* node, WComment& comment) {
   record.setSize(KVService::getEntryContent("commentSize", node));
   record.setComment(KVService::getEntryContent("commentText", node));
   record.setRegisterDate(entryDate("commentRegisterDate", node));
-  walkChildren(*this, node, [&](kvxml::Child child) {
-    if (kvxml::isElementNamed(child, "commentCreator")) record.setUser(getUser(child));
+  kvxml::walkChildren(node, cancelRequested(*this), [&](kvxml::Child child) {
+    if (child.is("commentCreator")) record.setUser(getUser(child));
     return true;
   });
   comment = record;

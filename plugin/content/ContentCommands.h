@@ -7,23 +7,17 @@
 
 namespace W {
 
-struct ContentCreationCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct ContentCreationCMD : KVCallbackCMD<KVContentCreationCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   WGroup group;
   WContent content;
   STRING filePath;
-  KVContentCreationCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
 };
 
 // View (key 14) and deletion (key 12) carry the caller's content.
-struct ContentCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct ContentCMD : KVCallbackCMD<KVContentCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   WContent content;
-  KVContentCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
 };
 
 struct ContentViewCMD : ContentCMD {
@@ -34,49 +28,34 @@ struct ContentDeletionCMD : ContentCMD {
   using ContentCMD::ContentCMD;
 };
 
-struct ContentUpdateCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct ContentUpdateCMD : KVCallbackCMD<KVContentUpdateCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   WContent content;
   STRING text;
-  KVContentUpdateCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
 };
 
-struct CommentsRetrievalCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct CommentsRetrievalCMD : KVCallbackCMD<KVCommentListCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   WContent content;
   UINT32 searchIndex = 0;
   UINT32 searchCount = 0;
-  KVCommentListCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
 };
 
-struct CommentCreationCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct CommentCreationCMD : KVCallbackCMD<KVCommentTextCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   WContent content;
   WComment comment;
-  KVCommentTextCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
 };
 
-struct CommentViewCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct CommentViewCMD : KVCallbackCMD<KVCommentTextCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   WComment comment;
-  KVCommentTextCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
 };
 
 // Deletion (key 18) and update (key 19) carry the caller's comment.
-struct CommentCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct CommentCMD : KVCallbackCMD<KVCommentCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   WComment comment;
-  KVCommentCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
 };
 
 struct CommentDeletionCMD : CommentCMD {

@@ -4,7 +4,7 @@
 // it calls its caller's callback.
 #pragma once
 
-#include "groups/ListCompletion.h"
+#include "common/ListCompletion.h"
 
 namespace W {
 

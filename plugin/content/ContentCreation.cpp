@@ -4,8 +4,8 @@
 #include <cctype>
 #include <cstdio>
 
+#include "common/OperationRequest.h"
 #include "content/ContentCommands.h"
-#include "groups/OperationRequest.h"
 
 namespace W {
 
@@ -49,18 +49,16 @@ WSTATUS WKVOAI::createContent(const WGroup& group, const WContent& content, KV_C
                               VOID* userData) {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
-  if (filePath.empty() || content.getMIMEType().empty()) {
-    KV_LOG_OAI(-1);
-    return -1;
-  }
-  if (refusesPathUID(group.getUID())) return -1;
+  if (filePath.empty() || content.getMIMEType().empty())
+    return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
+  if (refusesPathUID(group.getUID())) return WSTATUS_INVALID_ARGUMENT;
   auto cmd = newCommand<ContentCreationCMD>(*this, KV_CMD_CONTENT_CREATE, callback, userData);
   cmd->group = group;
   cmd->content = content;
   cmd->filePath = filePath;
   if (type != KV_CONTENT_PHOTO) {
-    KV_LOG_OAI(-1);
-    return -1;  // only photos can be uploaded; the command goes unsent
+    // Only photos can be uploaded; the command goes unsent.
+    return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
   }
   KVHeaderMap headers;
   status = m_pService->requestHeaders(KVHeaderSet::Session, headers);
@@ -100,20 +98,15 @@ WSTATUS WKVOAI::requestUploadSlot(const STRING& slotURL, const KVHeaderMap& head
   const int code = slotResponse.getHttpResponseCode();
   if (code != 200) {
     const WSTATUS refused = KVService::getWlibSTATUS(KVService::getKVSTATUS(code));
-    KV_LOG_OAI(refused);
-    return refused;
+    return KV_LOG_OAI(refused);
   }
   getUploadUrlDone(slotResponse, slot);
-  if (slot.getUID().empty() || slot.getResourceURL().empty()) {
-    KV_LOG_OAI(-1);
-    return -1;
-  }
+  if (slot.getUID().empty() || slot.getResourceURL().empty())
+    return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
   // Never the session's credentials over plain http from an https session;
   // another https host is fine (a service may upload elsewhere).
-  if (m_pService->isSecure() && !hasScheme(slot.getResourceURL(), "https://")) {
-    KV_LOG_OAI(-1);
-    return -1;
-  }
+  if (m_pService->isSecure() && !hasScheme(slot.getResourceURL(), "https://"))
+    return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
   return 0;
 }
 

@@ -1,7 +1,7 @@
 // Viewing and deleting an existing content: the requests. Their answers are
 // content lists (ContentParser.cpp), completed in ContentHandlers.cpp.
+#include "common/OperationRequest.h"
 #include "content/ContentCommands.h"
-#include "groups/OperationRequest.h"
 
 namespace W {
 

@@ -3,7 +3,7 @@
 // select. Used by feeds, galleries and the content operations.
 #include <libxml++/libxml++.h>
 
-#include "groups/ServiceAnswer.h"
+#include "common/ServiceAnswer.h"
 
 namespace W {
 
@@ -28,11 +28,11 @@ void readFeedForm(WKVOAI& oai, const xmlpp::Node* node, WContent& content) {
   content.setRegisterTime(entryDate("contentRegisterTime", node));
   content.setDescription(entry("contentDesc", node));
   content.setCommentCount(entryNumber("commentCount", node));
-  walkChildren(oai, node, [&](kvxml::Child child) {
-    if (kvxml::isElementNamed(child, "contentDetail")) {
+  kvxml::walkChildren(node, cancelRequested(oai), [&](kvxml::Child child) {
+    if (child.is("contentDetail")) {
       oai.getContentDetail(child, content);
       if (content.getResourceURL().empty()) content.setResourceURL(entry("uploadUrl", node));
-    } else if (kvxml::isElementNamed(child, "contentCreator")) {
+    } else if (child.is("contentCreator")) {
       content.setUser(oai.getUser(child));
     }
     return true;
@@ -42,8 +42,8 @@ void readFeedForm(WKVOAI& oai, const xmlpp::Node* node, WContent& content) {
 // The calendar events a gallery item links to; empty after a cancel.
 std::list<WEvent> readLinkedEvents(WKVOAI& oai, const xmlpp::Node* eventLink) {
   std::list<WEvent> events;
-  walkChildren(oai, eventLink, [&](kvxml::Child child) {
-    if (!kvxml::isElementNamed(child, "contentLink")) return true;
+  kvxml::walkChildren(eventLink, cancelRequested(oai), [&](kvxml::Child child) {
+    if (!child.is("contentLink")) return true;
     WEvent event;
     event.setUID(entry("ID", child));
     if (event.getUID().empty()) return true;
@@ -68,7 +68,7 @@ void readGalleryForm(WKVOAI& oai, const xmlpp::Node* node, WContent& content) {
   content.setResolution(resolution);
   content.setDuration(entry("contentDurationTime", node));
   content.setResourceURL(entry("contentUrl", node));
-  const xmlpp::Node* thumbnail = firstChildNamed(node, "thumbnail");
+  const xmlpp::Node* thumbnail = kvxml::wrap(kvxml::firstChildElement(node, "thumbnail"));
   content.setThumbnails(thumbnail != nullptr ? oai.getThumbnails(thumbnail)
                                              : std::list<WMediaResource>());
   content.setDescription(entry("contentDesc", node));
@@ -79,7 +79,7 @@ void readGalleryForm(WKVOAI& oai, const xmlpp::Node* node, WContent& content) {
   if (!entry("commentCount", node).empty()) {
     content.setCommentCount(entryNumber("commentCount", node));
   }
-  if (const xmlpp::Node* eventLink = firstChildNamed(node, "eventLink")) {
+  if (const xmlpp::Node* eventLink = kvxml::wrap(kvxml::firstChildElement(node, "eventLink"))) {
     content.setEvents(readLinkedEvents(oai, eventLink));
   }
   content.setDownloader(&WKVOAI::fnContentDownloader, &oai);
@@ -121,14 +121,14 @@ int WKVOAI::parseContents(const xmlpp::Node* data, WContainer<WContent>& content
     contents.data().push_back(std::move(content));
     ++count;
   };
-  walkChildren(*this, data, [&](kvxml::Child child) {
+  kvxml::walkChildren(data, cancelRequested(*this), [&](kvxml::Child child) {
     WContent content;
-    if (kvxml::isElementNamed(child, "content")) {
+    if (child.is("content")) {
       content.setUID(entry("contentId", child));
       add(child, content);
-    } else if (kvxml::isElementNamed(child, "group")) {
-      walkChildren(*this, child, [&](kvxml::Child item) {
-        if (!kvxml::isElementNamed(item, "content")) return true;
+    } else if (child.is("group")) {
+      kvxml::walkChildren(child, cancelRequested(*this), [&](kvxml::Child item) {
+        if (!item.is("content")) return true;
         WContent listed;
         listed.setUID(entry("id", item));
         listed.setGalleryID(entry("galleryID", item));
@@ -137,7 +137,7 @@ int WKVOAI::parseContents(const xmlpp::Node* data, WContainer<WContent>& content
         add(item, listed);
         return true;
       });
-    } else if (kvxml::isElementNamed(child, "contentId")) {
+    } else if (child.is("contentId")) {
       // "data" describes one content itself.
       content.setUID(entry("contentId", data));
       add(data, content);

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "content/ReaderWalk.h"
+#include "common/ServiceAnswer.h"
 
 namespace W {
 
@@ -49,7 +49,7 @@ WDateTime readDate(const char* name, const xmlpp::Node* node) {
 std::list<WMediaResource> WKVOAI::getThumbnails(const xmlpp::Node* node) {
   std::list<WMediaResource> thumbnails;
   if (node == nullptr) return thumbnails;
-  readers::walkChildren(*this, node, [&](kvxml::Child child) {
+  kvxml::walkChildren(node, cancelRequested(*this), [&](kvxml::Child child) {
     const char* name = child.name();
     if (!isThumbnailName(name)) return;
     WMediaResource thumbnail;
@@ -60,7 +60,7 @@ std::list<WMediaResource> WKVOAI::getThumbnails(const xmlpp::Node* node) {
     thumbnail.setDownloader(&WKVOAI::fnContentDownloader, this);
     thumbnails.push_back(std::move(thumbnail));
   });
-  if (readers::cancelledAfterWalk(*this)) thumbnails.clear();
+  if (cancelledAfterWalk(*this)) thumbnails.clear();
   return thumbnails;
 }
 
@@ -75,8 +75,8 @@ WSize WKVOAI::getVideoResolution(const xmlpp::Node* node) {
 void WKVOAI::getContentDetail(const xmlpp::Node* node, WContent& content) {
   if (node == nullptr) return;
   content.setResourceURL(KVService::getEntryContent("contentUrl", node));
-  readers::walkChildren(*this, node, [&](kvxml::Child child) {
-    if (readers::isElementNamed(child, "thumbnail")) content.setThumbnails(getThumbnails(child));
+  kvxml::walkChildren(node, cancelRequested(*this), [&](kvxml::Child child) {
+    if (child.is("thumbnail")) content.setThumbnails(getThumbnails(child));
   });
   content.setSize(KVService::getEntryContent("size", node));
   content.setFormat(KVService::getEntryContent("format", node));

@@ -3,7 +3,7 @@
 // document; the group, content and comment parsers call them.
 #include <W/WKVUser.h>
 
-#include "content/ReaderWalk.h"
+#include "common/ServiceAnswer.h"
 
 namespace W {
 
@@ -42,12 +42,12 @@ WPerson WKVOAI::getUser(const xmlpp::Node* node) {
   person.setName(KVService::getEntryContent("userName", node));
   // Every picture found replaces the previous one: the last in document
   // order stays.
-  kvxml::forEachChildElement(node, [&](kvxml::Child child) {
-    if (kvxml::isElementNamed(child, "thumbnail")) {
+  kvxml::walkChildren(node, kvxml::NeverStop(), [&](kvxml::Child child) {
+    if (child.is("thumbnail")) {
       person.setPhoto(userImage(child));
-    } else if (kvxml::isElementNamed(child, "userImage")) {
-      kvxml::forEachChildElement(child, [&](kvxml::Child inner) {
-        if (kvxml::isElementNamed(inner, "thumbnail")) person.setPhoto(userImage(inner));
+    } else if (child.is("userImage")) {
+      kvxml::walkChildren(child, kvxml::NeverStop(), [&](kvxml::Child inner) {
+        if (inner.is("thumbnail")) person.setPhoto(userImage(inner));
         return true;
       });
     }
@@ -59,8 +59,8 @@ WPerson WKVOAI::getUser(const xmlpp::Node* node) {
 std::list<WPerson> WKVOAI::getUsers(const xmlpp::Node* node, const STRING& name) {
   std::list<WPerson> persons;
   if (node == nullptr) return persons;
-  readers::walkChildren(*this, node, [&](kvxml::Child child) {
-    if (!readers::isElementNamed(child, name)) return;
+  kvxml::walkChildren(node, cancelRequested(*this), [&](kvxml::Child child) {
+    if (!child.is(name)) return;
     // A fresh record per member, so a status code never carries over to a
     // member without a userStatus element.
     WKVUser user;
@@ -79,7 +79,7 @@ std::list<WPerson> WKVOAI::getUsers(const xmlpp::Node* node, const STRING& name)
         WDateTime::fromString(KVService::getEntryContent("userRegisterDate", child), 0, 1));
     persons.push_back(std::move(user));
   });
-  if (readers::cancelledAfterWalk(*this)) persons.clear();
+  if (cancelledAfterWalk(*this)) persons.clear();
   return persons;
 }
 

@@ -2,7 +2,7 @@
 // new content's identifier and the URL the file goes to.
 #include <libxml++/libxml++.h>
 
-#include "groups/ServiceAnswer.h"
+#include "common/ServiceAnswer.h"
 
 namespace W {
 

@@ -17,24 +17,15 @@ WSTATUS WKVOAI::fnContentDownloader(const WMediaResource& resource,
   KVService* m_pService = pDownloaderArg->m_pService;
   KV_ASSERT_NOT_NULL(m_pService);
   const STRING& url = resource.getResourceURL();
-  if (url.empty()) {
-    KV_LOG_OAI(-1);
-    return -1;
-  }
+  if (url.empty()) return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
   const STRING name = contentDownloadName(url);
   // Never the directory itself nor a file outside it.
-  if (!isPlainFileName(name)) {
-    KV_LOG_OAI(-1);
-    return -1;
-  }
+  if (!isPlainFileName(name)) return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
   // The host reads the file only through the stream it is handed, so the
   // file lives in the process's private directory, readable by us alone,
   // and goes once the host's callback has returned.
   const STRING path = privateDownloadPath(name);
-  if (path.empty()) {
-    KV_LOG_OAI(-5);
-    return -5;
-  }
+  if (path.empty()) return KV_LOG_OAI(WSTATUS_FILE_ERROR);
   pDownloaderArg->cancelFlagReset();
   return startDownload<KVDownloadCMD>(*pDownloaderArg, KV_CMD_DOWNLOAD, url, path,
                                       KVService::kPrivateFileMode, callback, userData,

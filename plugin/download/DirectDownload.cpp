@@ -11,26 +11,14 @@ WSTATUS WKVOAI::download(const WContentProvider& provider, const STRING& url,
                          const STRING& directory, const STRING& fileName,
                          KVDirectDownloadCallback callback, VOID* userData) {
   KV_ASSERT_NOT_NULL(m_pService);
-  if (!m_pService->isLoggedIn()) {
-    KV_LOG_OAI(-202);
-    return -202;
-  }
-  if (url.empty() || directory.empty()) {
-    KV_LOG_OAI(-1);
-    return -1;
-  }
+  if (!m_pService->isLoggedIn()) return KV_LOG_OAI(WSTATUS_NOT_LOGGED_IN);
+  if (url.empty() || directory.empty()) return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
   const STRING name = fileName.empty() ? directDownloadName(url) : fileName;
   // Never a file outside the directory, nor the directory itself.
-  if (!isPlainFileName(name)) {
-    KV_LOG_OAI(-1);
-    return -1;
-  }
+  if (!isPlainFileName(name)) return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
   cancelFlagReset();
   const STRING path = directory + "/" + name;
-  if (provider.getID() != m_provider.getID()) {
-    KV_LOG_OAI(-16);
-    return -16;
-  }
+  if (provider.getID() != m_provider.getID()) return KV_LOG_OAI(WSTATUS_FAILURE);
   return startDownload<KVDirectDownloadCMD>(*this, KV_CMD_DIRECT_DOWNLOAD, url, path,
                                             KVService::kSharedFileMode, callback, userData,
                                             [&](KVDirectDownloadCMD& cmd) {

@@ -10,23 +10,17 @@ namespace W {
 
 // WKVOAI::download: into a host-named directory. The record never deletes
 // the file.
-struct KVDirectDownloadCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct KVDirectDownloadCMD : KVCallbackCMD<KVDirectDownloadCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   STRING url;
   STRING path;  // directory + "/" + name
   STRING name;
-  KVDirectDownloadCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
 };
 
 // fnContentDownloader: a media resource into "/tmp/".
-struct KVDownloadCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct KVDownloadCMD : KVCallbackCMD<WContentDownloadCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   WMediaResource resource;
-  WContentDownloadCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
   STRING path;
 };
 

@@ -14,7 +14,7 @@ namespace W {
 
 // Completes a download command whose file is `cmd->path`. A 200 answer
 // taken without a pending cancel opens the file into `stream` (binary): 0
-// when it opens, else -16; other answers give the mapped HTTP code or
+// when it opens, else WSTATUS_FAILURE; other answers give the mapped HTTP code or
 // session status, and leave the stream closed. Then: no callback resets the
 // cancel flag; a pending cancel removes a file the stream opened and tells
 // the cancel callback; otherwise `report(status)` runs (the stream is open
@@ -31,7 +31,7 @@ void completeDownload(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& re
   // is flushed here.
   const WSTATUS result = oai.decideStatus(status, response, [&](const STRING&) {
     stream.open(cmd->path, std::ios::in | std::ios::binary);
-    if (!stream.is_open()) return -16;
+    if (!stream.is_open()) return WSTATUS_FAILURE;
     service->updateProgressStatus(cmd);
     return 0;
   });

@@ -8,7 +8,7 @@
 //
 // Starts fetching `resource` exactly as WMediaResource::download would with
 // the provider's own downloader, `plugin` (from createPlugin) being the
-// downloader argument. Returns the downloader's status; -1 without calling
+// downloader argument. Returns the downloader's status; WSTATUS_INVALID_ARGUMENT without calling
 // it when `resource` or `plugin` is null.
 #include "frame/WKVOAI.h"
 
@@ -17,7 +17,7 @@
 extern "C" KV_EXPORT int kvContentDownloader(const W::WMediaResource* resource,
                                              W::WContentDownloadCallback callback, void* userData,
                                              W::WPlugin* plugin) {
-  if (resource == nullptr || plugin == nullptr) return -1;
+  if (resource == nullptr || plugin == nullptr) return W::WSTATUS_INVALID_ARGUMENT;
   // createPlugin hands out a WKVOAI; the class chain has single inheritance.
   W::WKVOAI* provider = static_cast<W::WKVOAI*>(plugin);
   return W::WKVOAI::fnContentDownloader(*resource, callback, userData, provider);

@@ -59,4 +59,15 @@ class KVServiceCMD {
   UINT32 m_cmdKey;
 };
 
+// A command record that reports to its caller: the caller's callback and
+// user data, and the provider that completes it. Every record derives from
+// one of these and adds its own fields.
+template <class Callback>
+struct KVCallbackCMD : KVServiceCMD {
+  using KVServiceCMD::KVServiceCMD;
+  Callback callback = nullptr;
+  VOID* userData = nullptr;
+  WKVOAI* pOAI = nullptr;
+};
+
 }  // namespace W

@@ -73,48 +73,40 @@ size_t WKVOAI::pendingCommands() const {
   return m_cmdList.size();
 }
 
-// ---- unsupported operations: each answers -15 at once ----
+// ---- unsupported operations: each answers WSTATUS_NOT_SUPPORTED at once ----
 
 WSTATUS WKVOAI::login(const STRING&, const STRING&, KVLoginCallback, VOID*) {
-  kvLogError(-15, kOAIFile, 371);
-  return -15;
+  return kvLogError(WSTATUS_NOT_SUPPORTED, kOAIFile, 371);
 }
 
 WSTATUS WKVOAI::logout(KVAccountCallback, VOID*) {
-  kvLogError(-15, kOAIFile, 493);
-  return -15;
+  return kvLogError(WSTATUS_NOT_SUPPORTED, kOAIFile, 493);
 }
 
 WSTATUS WKVOAI::unregisterKV(KVAccountCallback, VOID*) {
-  kvLogError(-15, kOAIFile, 655);
-  return -15;
+  return kvLogError(WSTATUS_NOT_SUPPORTED, kOAIFile, 655);
 }
 
 WSTATUS WKVOAI::retrieveExceptions(std::list<WException*>&) {
-  kvLogError(-15, kOAIFile, 790);
-  return -15;
+  return kvLogError(WSTATUS_NOT_SUPPORTED, kOAIFile, 790);
 }
 
 WSTATUS WKVOAI::resolveException(WException*, KVResolveCallback, VOID*) {
-  kvLogError(-15, kOAIFile, 815);
-  return -15;
+  return kvLogError(WSTATUS_NOT_SUPPORTED, kOAIFile, 815);
 }
 
 WSTATUS WKVOAI::retrieveGroupGallery(const WGroup&, KV_CONTENT_TYPE, UINT32, KV_SEARCH_DIRECTION,
                                      KV_OPTION_SORT, KV_OPTION_ORDER, KVContentListCallback,
                                      VOID*) {
-  kvLogError(-15, kOAIFile, 1641);
-  return -15;
+  return kvLogError(WSTATUS_NOT_SUPPORTED, kOAIFile, 1641);
 }
 
 WSTATUS WKVOAI::updateContent(const WContent&, const STRING&, KVContentUpdateCallback, VOID*) {
-  kvLogError(-15, kOAIFile, 1989);
-  return -15;
+  return kvLogError(WSTATUS_NOT_SUPPORTED, kOAIFile, 1989);
 }
 
 WSTATUS WKVOAI::updateComment(const WComment&, KVCommentCallback, VOID*) {
-  kvLogError(-15, kOAIFile, 2485);
-  return -15;
+  return kvLogError(WSTATUS_NOT_SUPPORTED, kOAIFile, 2485);
 }
 
 }  // namespace W

@@ -62,9 +62,9 @@ class WKVOAI : public WKinvaleOAI {
   WSTATUS registerKV(KVAccountCallback callback, VOID* userData) override;
   WSTATUS unregisterKV(KVAccountCallback callback, VOID* userData) override;
   WSTATUS authKV(KVAccountCallback callback, VOID* userData) override;
-  WSTATUS retrieveGroupList(const WPerson& person, KVGroupListCallback callback,
-                            UINT32 searchIndex, UINT32 searchCount, KV_OPTION_SORT sort,
-                            KV_OPTION_INCLUDE include, VOID* userData) override;
+  WSTATUS retrieveGroupList(const WPerson& person, KVGroupListCallback callback, UINT32 searchIndex,
+                            UINT32 searchCount, KV_OPTION_SORT sort, KV_OPTION_INCLUDE include,
+                            VOID* userData) override;
   WSTATUS createGroup(const WGroup& group, const WPerson& person, KVGroupCallback callback,
                       VOID* userData) override;
   WSTATUS deleteGroup(const WGroup& group, KVGroupCallback callback, VOID* userData) override;
@@ -138,8 +138,7 @@ class WKVOAI : public WKinvaleOAI {
   void cbGroupCreationDone(SESSION_STATUS, const HttpResponse&, GroupCreationCMD*);
   void cbGroupDeletionDone(SESSION_STATUS, const HttpResponse&, GroupDeletionCMD*);
   void cbGroupFeedsRetrievalDone(SESSION_STATUS, const HttpResponse&, GroupFeedsRetrievalCMD*);
-  void cbGroupGalleryRetrievalDone(SESSION_STATUS, const HttpResponse&,
-                                   GroupGalleryRetrievalCMD*);
+  void cbGroupGalleryRetrievalDone(SESSION_STATUS, const HttpResponse&, GroupGalleryRetrievalCMD*);
   void cbContentCreationDone(SESSION_STATUS, const HttpResponse&, ContentCreationCMD*);
   void cbContentDeletionDone(SESSION_STATUS, const HttpResponse&, ContentDeletionCMD*);
   void cbContentUpdateDone(SESSION_STATUS, const HttpResponse&, ContentUpdateCMD*);
@@ -186,8 +185,7 @@ class WKVOAI : public WKinvaleOAI {
   WSTATUS parseGroup(const xmlpp::Node* node, WGroup& group, const STRING& unused);
   void getGroupImage(const xmlpp::Node* node, WGroup& group);
   WSTATUS parseString(STRING payload, WContainer<WKVGallery>& galleries, UINT32& count);
-  WSTATUS parseGalleries(const xmlpp::Node* data, WContainer<WKVGallery>& galleries,
-                         UINT32& count);
+  WSTATUS parseGalleries(const xmlpp::Node* data, WContainer<WKVGallery>& galleries, UINT32& count);
   WSTATUS parseGallery(const xmlpp::Node* node, WKVGallery& gallery);
 
   // ---- contents ----
@@ -198,7 +196,7 @@ class WKVOAI : public WKinvaleOAI {
   int parseString(STRING payload, WContent& content);
   WSTATUS getUploadUrlDone(const HttpResponse& response, WContent& content);
   // Asks for an upload slot and checks it: 0 with `slot` holding its UID and
-  // URL; the transport's status, the status of a non-200 answer, or -1 for a
+  // URL; the transport's status, the status of a non-200 answer, or WSTATUS_INVALID_ARGUMENT for a
   // slot without UID or URL or one that would leave https (all logged).
   WSTATUS requestUploadSlot(const STRING& slotURL, const KVHeaderMap& headers, const STRING& form,
                             WContent& slot);
@@ -227,13 +225,13 @@ class WKVOAI : public WKinvaleOAI {
   WSTATUS decideStatus(SESSION_STATUS status, const HttpResponse& response, Parse parse);
   // The whole skeleton: decide, report, unregister.
   template <class Cmd, class Parse, class Report>
-  void completeCommand(SESSION_STATUS status, const HttpResponse& response, Cmd* cmd,
-                       Parse parse, Report report);
+  void completeCommand(SESSION_STATUS status, const HttpResponse& response, Cmd* cmd, Parse parse,
+                       Report report);
 
  private:
-  KVService* m_pService;          // owned
-  mutable std::mutex m_cmdLock;   // guards m_cmdList
-  mutable std::mutex m_cancelLock;  // guards m_cancelFlag and m_cancelCb
+  KVService* m_pService;               // owned
+  mutable std::mutex m_cmdLock;        // guards m_cmdList
+  mutable std::mutex m_cancelLock;     // guards m_cancelFlag and m_cancelCb
   std::list<KVServiceCMD*> m_cmdList;  // not owning
   bool m_cancelFlag;
   KVCancelCallback m_cancelCb;

@@ -7,19 +7,12 @@ namespace W {
 
 WSTATUS WKVOAI::cancel(const WContentProvider& provider, KVCancelCallback callback, VOID*) {
   KV_ASSERT_NOT_NULL(m_pService);
-  if (!m_pService->isLoggedIn()) {
-    KV_LOG_OAI(-202);
-    return -202;
-  }
-  if (provider.getID() != m_provider.getID()) {
-    KV_LOG_OAI(-16);
-    return -16;
-  }
+  if (!m_pService->isLoggedIn()) return KV_LOG_OAI(WSTATUS_NOT_LOGGED_IN);
+  if (provider.getID() != m_provider.getID()) return KV_LOG_OAI(WSTATUS_FAILURE);
   std::unique_lock<std::mutex> lock(m_cancelLock);
   if (m_cancelFlag) {
     lock.unlock();
-    KV_LOG_OAI(-14);
-    return -14;
+    return KV_LOG_OAI(WSTATUS_ALREADY_CANCELLING);
   }
   if (callback != nullptr) m_cancelCb = callback;
   m_cancelFlag = true;
@@ -30,15 +23,11 @@ WSTATUS WKVOAI::cancel(const WContentProvider& provider, KVCancelCallback callba
 WSTATUS WKVOAI::progressStatus(const WContentProvider& provider, double& done, double& total,
                                VOID*) {
   KV_ASSERT_NOT_NULL(m_pService);
-  if (!m_pService->isLoggedIn()) {
-    KV_LOG_OAI(-202);
-    return -202;
-  }
+  if (!m_pService->isLoggedIn()) return KV_LOG_OAI(WSTATUS_NOT_LOGGED_IN);
   if (provider.getID() != m_provider.getID()) {
     done = 0.0;
     total = 0.0;
-    KV_LOG_OAI(-16);
-    return -16;
+    return KV_LOG_OAI(WSTATUS_FAILURE);
   }
   m_pService->getProgressStatus(done, total);
   return 0;

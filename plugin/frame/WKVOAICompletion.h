@@ -22,7 +22,7 @@ void WKVOAI::reportOutcome(Cmd* cmd, Report report) {
 
 template <class Parse>
 WSTATUS WKVOAI::decideStatus(SESSION_STATUS status, const HttpResponse& response, Parse parse) {
-  if (status != 0) return KVService::getWlibSTATUS(status);
+  if (status != SESSION_OK) return KVService::getWlibSTATUS(status);
   int code = response.getHttpResponseCode();
   if (code == 200 && !isCancelRequested()) return parse(response.getPayload());
   return KVService::getWlibSTATUS(KVService::getKVSTATUS(code));

@@ -2,7 +2,7 @@
 // list answer. Only the answer's first group is read.
 #include <libxml++/libxml++.h>
 
-#include "groups/ServiceAnswer.h"
+#include "common/ServiceAnswer.h"
 #include "service/KVLog.h"
 
 namespace W {
@@ -11,7 +11,7 @@ WSTATUS WKVOAI::parseString(STRING payload, WContainer<WKVGallery>& galleries, U
   return walkEnvelope(payload, [&](const xmlpp::Node* data) -> WSTATUS {
     if (parseGalleries(data, galleries, count) < 0) {
       galleries.clear();
-      return -16;  // logged where the gallery failed
+      return WSTATUS_FAILURE;  // logged where the gallery failed
     }
     if (isCancelRequested()) galleries.clear();
     return 0;
@@ -22,8 +22,9 @@ WSTATUS WKVOAI::parseGalleries(const xmlpp::Node* data, WContainer<WKVGallery>& 
                                UINT32& count) {
   count = 0;
   WSTATUS status = 0;
-  walkChildren(*this, firstChildNamed(data, "group"), [&](kvxml::Child child) {
-    if (!kvxml::isElementNamed(child, "gallery")) return true;
+  const xmlpp::Node* group = kvxml::wrap(kvxml::firstChildElement(data, "group"));
+  kvxml::walkChildren(group, cancelRequested(*this), [&](kvxml::Child child) {
+    if (!child.is("gallery")) return true;
     WKVGallery gallery;
     gallery.setUID(KVService::getEntryContent("id", child));
     if (gallery.getUID().empty()) return true;
@@ -36,7 +37,7 @@ WSTATUS WKVOAI::parseGalleries(const xmlpp::Node* data, WContainer<WKVGallery>& 
     ++count;
     return true;
   });
-  if (status < 0) return -16;
+  if (status < 0) return WSTATUS_FAILURE;
   galleries.setCount(static_cast<int>(count));
   if (isCancelRequested()) galleries.clear();
   return 0;
@@ -50,16 +51,15 @@ WSTATUS WKVOAI::parseGallery(const xmlpp::Node* node, WKVGallery& gallery) {
   gallery.setRegisterDate(entryDate("galleryRegisterDate", node));
   std::list<WContent> contents;
   WSTATUS status = 0;
-  walkChildren(*this, node, [&](kvxml::Child child) {
-    if (!kvxml::isElementNamed(child, "content")) return true;
+  kvxml::walkChildren(node, cancelRequested(*this), [&](kvxml::Child child) {
+    if (!child.is("content")) return true;
     WContent content;
     content.setUID(KVService::getEntryContent("id", child));
     content.setGalleryID(gallery.getUID());
     if (content.getUID().empty()) return true;
     if (parseContent(child, content) < 0) {
       contents.clear();
-      KV_LOG_OAI(-16);
-      status = -16;
+      status = KV_LOG_OAI(WSTATUS_FAILURE);
       return false;
     }
     contents.push_back(std::move(content));

@@ -16,23 +16,17 @@ inline UINT32 pageAsked(UINT32 count, UINT32 whenUnset) {
   return count != 0 ? count : whenUnset;
 }
 
-struct GroupListRetrievalCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct GroupListRetrievalCMD : KVCallbackCMD<KVGroupListCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   WPerson person;
   UINT32 searchIndex = 0;
   UINT32 searchCount = 0;
-  KVGroupListCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
 };
 
 // Creation (key 7) and deletion (key 8) carry the caller's group.
-struct GroupCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct GroupCMD : KVCallbackCMD<KVGroupCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   WGroup group;
-  KVGroupCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
 };
 
 struct GroupCreationCMD : GroupCMD {
@@ -43,27 +37,21 @@ struct GroupDeletionCMD : GroupCMD {
   using GroupCMD::GroupCMD;
 };
 
-struct GroupFeedsRetrievalCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct GroupFeedsRetrievalCMD : KVCallbackCMD<KVContentListCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   WGroup group;
-  KVContentListCallback callback = nullptr;
   STRING before;
   STRING after;
   UINT32 count = 0;
   KV_SEARCH_BASE base = KV_BASE_CREATED_TIME;
   KV_OPTION_ITEM item = KV_ITEM_ALL;
   KV_OPTION_INCLUDE include = KV_INCLUDE_NONE;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
 };
 
-struct GroupGalleryRetrievalCMD : KVServiceCMD {
-  using KVServiceCMD::KVServiceCMD;
+struct GroupGalleryRetrievalCMD : KVCallbackCMD<KVContentListCallback> {
+  using KVCallbackCMD::KVCallbackCMD;
   WGroup group;
   UINT32 count = 0;
-  KVContentListCallback callback = nullptr;
-  VOID* userData = nullptr;
-  WKVOAI* pOAI = nullptr;
 };
 
 }  // namespace W

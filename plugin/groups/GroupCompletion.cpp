@@ -1,7 +1,7 @@
 // Completion handlers of the group, feed and gallery operations, built on
 // the list completion sequence.
+#include "common/ListCompletion.h"
 #include "groups/GroupCommands.h"
-#include "groups/ListCompletion.h"
 
 namespace W {
 

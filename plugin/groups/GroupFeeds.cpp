@@ -1,7 +1,7 @@
 // Reading a group's feed page by page: the request. Its answer is a content
 // list (ContentParser.cpp), completed in GroupCompletion.cpp.
+#include "common/OperationRequest.h"
 #include "groups/GroupCommands.h"
-#include "groups/OperationRequest.h"
 #include "service/KVLog.h"
 #include "service/KVUrlEncode.h"
 
@@ -25,11 +25,8 @@ WSTATUS WKVOAI::retrieveGroupFeeds(const WGroup& group, const STRING& before, co
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
   // Exactly one position, and a group to read.
-  if (before.empty() == after.empty()) {
-    KV_LOG_OAI(-1);
-    return -1;
-  }
-  if (refusesPathUID(group.getUID())) return -1;
+  if (before.empty() == after.empty()) return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
+  if (refusesPathUID(group.getUID())) return WSTATUS_INVALID_ARGUMENT;
   auto cmd = newCommand<GroupFeedsRetrievalCMD>(*this, KV_CMD_GROUP_FEEDS, callback, userData);
   cmd->group = group;
   cmd->before = before;
@@ -40,8 +37,7 @@ WSTATUS WKVOAI::retrieveGroupFeeds(const WGroup& group, const STRING& before, co
   cmd->include = include;
   const char* includeWord = optionWord(include, kIncludeWords);
   if (includeWord == nullptr) {
-    KV_LOG_OAI(-1);
-    return -1;  // the command is discarded unsent
+    return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);  // the command is discarded unsent
   }
   const STRING position = after.empty() ? "search_before=" + percentEncode(before)
                                         : "search_after=" + percentEncode(after);

@@ -1,7 +1,7 @@
 // Group list, creation and deletion: the requests. Their answers are read by
 // GroupParser.cpp and completed in GroupCompletion.cpp.
+#include "common/OperationRequest.h"
 #include "groups/GroupCommands.h"
-#include "groups/OperationRequest.h"
 #include "service/KVUrlEncode.h"
 
 namespace W {
@@ -34,7 +34,7 @@ WSTATUS WKVOAI::retrieveGroupList(const WPerson& person, KVGroupListCallback cal
                                   KV_OPTION_INCLUDE include, VOID* userData) {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
-  if (!person.getUID().empty() && refusesPathUID(person.getUID())) return -1;
+  if (!person.getUID().empty() && refusesPathUID(person.getUID())) return WSTATUS_INVALID_ARGUMENT;
   auto cmd = newCommand<GroupListRetrievalCMD>(*this, KV_CMD_GROUP_LIST, callback, userData);
   cmd->person = person;
   cmd->searchIndex = searchIndex;
@@ -53,7 +53,7 @@ WSTATUS WKVOAI::createGroup(const WGroup& group, const WPerson& person, KVGroupC
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
   const STRING owner = ownerUID(person.getUID(), m_pService->getUserID());
-  if (!owner.empty() && refusesPathUID(owner)) return -1;
+  if (!owner.empty() && refusesPathUID(owner)) return WSTATUS_INVALID_ARGUMENT;
   auto cmd = newCommand<GroupCreationCMD>(*this, KV_CMD_GROUP_CREATE, callback, userData);
   cmd->group = group;
   const STRING resource = pathOwner(owner) + "/group.create";

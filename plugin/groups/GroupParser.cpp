@@ -2,7 +2,7 @@
 // group creation and deletion, group images and masters.
 #include <libxml++/libxml++.h>
 
-#include "groups/ServiceAnswer.h"
+#include "common/ServiceAnswer.h"
 #include "service/KVLog.h"
 
 namespace W {
@@ -15,7 +15,7 @@ WSTATUS WKVOAI::parseString(STRING payload, WContainer<WGroup>& groups, UINT32& 
   return walkEnvelope(payload, [&](const xmlpp::Node* data) -> WSTATUS {
     if (parseGroups(data, groups, count) < 0) {
       groups.clear();
-      return -16;  // logged where the group failed
+      return WSTATUS_FAILURE;  // logged where the group failed
     }
     if (isCancelRequested()) groups.clear();
     return 0;
@@ -29,27 +29,26 @@ WSTATUS WKVOAI::parseGroups(const xmlpp::Node* data, WContainer<WGroup>& groups,
   auto addGroup = [&](const xmlpp::Node* element, WGroup& group) {
     if (parseGroup(element, group, STRING()) < 0) {
       groups.clear();
-      KV_LOG_OAI(-16);
-      status = -16;
+      status = KV_LOG_OAI(WSTATUS_FAILURE);
       return false;
     }
     groups.data().push_back(std::move(group));
     ++count;
     return true;
   };
-  walkChildren(*this, data, [&](kvxml::Child child) {
+  kvxml::walkChildren(data, cancelRequested(*this), [&](kvxml::Child child) {
     WGroup group;
-    if (kvxml::isElementNamed(child, "group")) return addGroup(child, group);
-    if (kvxml::isElementNamed(child, "user")) {
-      walkChildren(*this, child, [&](kvxml::Child member) {
-        if (!kvxml::isElementNamed(member, "group")) return true;
+    if (child.is("group")) return addGroup(child, group);
+    if (child.is("user")) {
+      kvxml::walkChildren(child, cancelRequested(*this), [&](kvxml::Child member) {
+        if (!member.is("group")) return true;
         WGroup owned;
         owned.setUID(KVService::getEntryContent("id", member));
         return owned.getUID().empty() || addGroup(member, owned);
       });
       return status == 0;
     }
-    if (kvxml::isElementNamed(child, "groupId")) {
+    if (child.is("groupId")) {
       // An answer that names only the group (creation): not counted.
       group.setUID(KVService::getEntryContent("groupId", data));
       groups.data().push_back(std::move(group));
@@ -71,9 +70,9 @@ WSTATUS WKVOAI::parseGroup(const xmlpp::Node* node, WGroup& group, const STRING&
   if (!uid.empty() || group.getUID().empty()) group.setUID(uid);
   group.setName(KVService::getEntryContent("groupName", node));
   group.setDescription(KVService::getEntryContent("groupDesc", node));
-  walkChildren(*this, node, [&](kvxml::Child child) {
-    if (kvxml::isElementNamed(child, "groupImage")) getGroupImage(child, group);
-    if (kvxml::isElementNamed(child, "groupMaster")) group.setMaster(getUser(child));
+  kvxml::walkChildren(node, cancelRequested(*this), [&](kvxml::Child child) {
+    if (child.is("groupImage")) getGroupImage(child, group);
+    if (child.is("groupMaster")) group.setMaster(getUser(child));
     return true;
   });
   group.setTotalCount(entryNumber("totalContentCount", node));
@@ -86,8 +85,8 @@ WSTATUS WKVOAI::parseGroup(const xmlpp::Node* node, WGroup& group, const STRING&
 
 void WKVOAI::getGroupImage(const xmlpp::Node* node, WGroup& group) {
   group.setImageUrl(KVService::getEntryContent("groupImageUrl", node));
-  walkChildren(*this, node, [&](kvxml::Child child) {
-    if (!kvxml::isElementNamed(child, "thumbnail")) return true;
+  kvxml::walkChildren(node, cancelRequested(*this), [&](kvxml::Child child) {
+    if (!child.is("thumbnail")) return true;
     WMediaResource image;
     image.setContentProvider(m_provider);
     image.setResourceURL(KVService::getEntryContent(kGroupThumbnail, child));

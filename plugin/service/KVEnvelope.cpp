@@ -26,20 +26,12 @@ WSTATUS KVService::openEnvelope(const STRING& payload, KVXmlAnswer& answer,
                                 std::list<xmlpp::Node*>& children) {
   children.clear();
   xmlpp::Document* doc = answer.parse(payload) ? answer.document() : nullptr;
-  if (doc == nullptr) {
-    KV_LOG_SERVICE(-16);
-    return -16;
-  }
+  if (doc == nullptr) return KV_LOG_SERVICE(WSTATUS_FAILURE);
   xmlpp::Element* root = doc->get_root_node();
-  if (root == nullptr || !kvxml::isElementNamed(root, "rsp")) {
-    KV_LOG_SERVICE(-16);
-    return -16;
-  }
+  if (root == nullptr || !kvxml::isElementNamed(root, "rsp"))
+    return KV_LOG_SERVICE(WSTATUS_FAILURE);
   children = root->get_children();
-  if (children.empty()) {
-    KV_LOG_SERVICE(-16);
-    return -16;
-  }
+  if (children.empty()) return KV_LOG_SERVICE(WSTATUS_FAILURE);
   return 0;
 }
 

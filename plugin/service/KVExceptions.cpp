@@ -11,15 +11,9 @@ namespace W {
 WSTATUS KVService::setException(const WContentProvider& provider, ExceptionType_enum type,
                                 const STRING& /*text1*/, const STRING& /*text2*/,
                                 const HttpResponse& /*response*/) {
-  if (type != EXCEPTION_CAPTCHA) {
-    KV_LOG_SERVICE(-16);
-    return -16;
-  }
+  if (type != EXCEPTION_CAPTCHA) return KV_LOG_SERVICE(WSTATUS_FAILURE);
   WCaptchaException* e = new (std::nothrow) WCaptchaException();
-  if (e == nullptr) {
-    KV_LOG_SERVICE(-4);
-    return -4;
-  }
+  if (e == nullptr) return KV_LOG_SERVICE(WSTATUS_OUT_OF_MEMORY);
   e->setContentProvider(provider);
   std::lock_guard<std::mutex> lock(m_exceptionLock);
   m_exceptions.push_back(e);

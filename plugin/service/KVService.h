@@ -8,8 +8,10 @@
 #include <W/HttpResponse.h>
 #include <W/WContentProvider.h>
 #include <W/WException.h>
+#include <W/WStatus.h>
 #include <W/WTypes.h>
 
+#include "service/KVCodes.h"
 #include "service/KVLimits.h"
 
 #include <ctime>
@@ -33,9 +35,6 @@ struct KVServiceArgs {
   KVService* pService;
   KVServiceCMD* pCmd;
 };
-
-// The internal status code that HTTP and service codes are reduced to.
-typedef unsigned int GSTATUS;
 
 // The provider's completion dispatcher.
 typedef void (*KVDispatchFn)(SESSION_STATUS, const HttpResponse&, KVServiceCMD*);
@@ -121,7 +120,7 @@ class KVService {
   // (the account operations); the signature still uses the session's.
   KVHeaderMap configHeaders() const;
   // The headers of `set` into `headers`. A signed request never goes out
-  // unsigned: when the signature cannot be computed, logs and returns -16
+  // unsigned: when the signature cannot be computed, logs and returns WSTATUS_FAILURE
   // and leaves `headers` empty; otherwise returns 0.
   WSTATUS requestHeaders(KVHeaderSet set, KVHeaderMap& headers) const;
   // Base URL (option "base_url" without trailing "/", or the default) +
@@ -188,7 +187,7 @@ class KVService {
   // Parses `payload` into `answer` (service/KVXmlAnswer.h) and checks the
   // envelope: a document whose root is "rsp" with at least one child. On
   // success fills `children` with the root's children (owned by `answer`)
-  // and returns 0; otherwise logs and returns -16.
+  // and returns 0; otherwise logs and returns WSTATUS_FAILURE.
   static WSTATUS openEnvelope(const STRING& payload, KVXmlAnswer& answer,
                               std::list<xmlpp::Node*>& children);
   static STRING getReponseStatus(const xmlpp::Node* node);
@@ -235,22 +234,22 @@ class KVService {
   HttpRequest* newRequest(HTTP_REQUEST_TYPE type, const STRING& url, const KVHeaderMap& headers,
                           const STRING& bodyOrPath, KVServiceArgs* args, KVRequestKind kind);
 
-  mutable std::mutex m_listLock;       // guards m_args
-  std::mutex m_exceptionLock;          // guards m_exceptions
-  mutable std::mutex m_reqLock;        // guards m_inFlight, m_pCurrent, m_pCurrentCmd, m_current, m_total
-  mutable std::mutex m_signLock;       // guards the three m_signed* fields
-  mutable std::mutex m_credLock;       // guards m_credentials
+  mutable std::mutex m_listLock;  // guards m_args
+  std::mutex m_exceptionLock;     // guards m_exceptions
+  mutable std::mutex m_reqLock;  // guards m_inFlight, m_pCurrent, m_pCurrentCmd, m_current, m_total
+  mutable std::mutex m_signLock;  // guards the three m_signed* fields
+  mutable std::mutex m_credLock;  // guards m_credentials
   mutable STRING m_signedAppID;
   mutable STRING m_signedToken;
-  mutable STRING m_signedValue;        // empty until the first request
+  mutable STRING m_signedValue;  // empty until the first request
   KVCredentials m_credentials;
   STRING m_serviceName;
   bool m_inFlight = false;
   KVDispatchFn m_dispatch = nullptr;
-  std::list<KVServiceArgs*> m_args;         // owning
-  std::list<WException*> m_exceptions;      // owning
+  std::list<KVServiceArgs*> m_args;     // owning
+  std::list<WException*> m_exceptions;  // owning
   HttpDelegator* m_pDelegator = nullptr;
-  HttpRequest* m_pCurrent = nullptr;        // not owning
+  HttpRequest* m_pCurrent = nullptr;            // not owning
   const KVServiceCMD* m_pCurrentCmd = nullptr;  // its command; compared, never followed
   double m_current = 0.0;
   double m_total = 0.0;

@@ -39,7 +39,9 @@ STRING KVService::sessionSignature(const KVCredentials& credentials) const {
   return m_signedValue;
 }
 
-STRING KVService::getGMTTime() { return getGMTTime(std::time(nullptr)); }
+STRING KVService::getGMTTime() {
+  return getGMTTime(std::time(nullptr));
+}
 
 STRING KVService::getGMTTime(std::time_t when) {
   static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -101,10 +103,7 @@ WSTATUS KVService::requestHeaders(KVHeaderSet set, KVHeaderMap& headers) const {
     return 0;
   }
   const STRING signature = sessionSignature(session);
-  if (signature.empty()) {
-    KV_LOG_SERVICE(-16);
-    return -16;
-  }
+  if (signature.empty()) return KV_LOG_SERVICE(WSTATUS_FAILURE);
   if (set == KVHeaderSet::Config) {
     headers["Authorization"] =
         buildAuthorization(option("app_id"), option("AuthToken"), option("duid"), signature);

@@ -11,22 +11,22 @@ GSTATUS KVService::getKVSTATUS(int httpCode) {
     case 200:
     case 201:
     case 304:
-      return 0;
+      return KV_CODE_OK;
     case 400:
     case 403:
-      return 141;
+      return KV_CODE_HTTP_REFUSED;
     case 401:
-      return 142;
+      return KV_CODE_HTTP_UNAUTHORIZED;
     case 404:
     case 410:
-      return 45;
+      return KV_CODE_NOT_FOUND;
     case 409:
     case 412:
-      return 44;
+      return KV_CODE_CONFLICT;
     case 500:
-      return 43;
+      return KV_CODE_HTTP_SERVER_ERROR;
     default:
-      return 255;
+      return KV_CODE_UNKNOWN;
   }
 }
 
@@ -36,49 +36,59 @@ GSTATUS KVService::getKVSTATUS(const STRING& code) {
     GSTATUS status;
   };
   static const Row kRows[] = {
-      {"206", 142}, {"207", 142},
-      {"100", 1},   {"101", 1},   {"102", 1},   {"103", 1},   {"104", 1},   {"105", 1},
-      {"106", 1},   {"107", 1},   {"108", 1},   {"109", 1},   {"209", 1},   {"210", 1},
-      {"300", 1},
-      {"203", 101}, {"204", 101}, {"205", 101}, {"208", 101}, {"500", 101}, {"501", 101},
-      {"502", 101},
-      {"200", 21},  {"201", 21},  {"202", 21},
+      {"206", KV_CODE_HTTP_UNAUTHORIZED}, {"207", KV_CODE_HTTP_UNAUTHORIZED},
+      {"100", KV_CODE_BAD_ARGUMENT},      {"101", KV_CODE_BAD_ARGUMENT},
+      {"102", KV_CODE_BAD_ARGUMENT},      {"103", KV_CODE_BAD_ARGUMENT},
+      {"104", KV_CODE_BAD_ARGUMENT},      {"105", KV_CODE_BAD_ARGUMENT},
+      {"106", KV_CODE_BAD_ARGUMENT},      {"107", KV_CODE_BAD_ARGUMENT},
+      {"108", KV_CODE_BAD_ARGUMENT},      {"109", KV_CODE_BAD_ARGUMENT},
+      {"209", KV_CODE_BAD_ARGUMENT},      {"210", KV_CODE_BAD_ARGUMENT},
+      {"300", KV_CODE_BAD_ARGUMENT},      {"203", KV_CODE_SERVICE_FAILED},
+      {"204", KV_CODE_SERVICE_FAILED},    {"205", KV_CODE_SERVICE_FAILED},
+      {"208", KV_CODE_SERVICE_FAILED},    {"500", KV_CODE_SERVICE_FAILED},
+      {"501", KV_CODE_SERVICE_FAILED},    {"502", KV_CODE_SERVICE_FAILED},
+      {"200", KV_CODE_REFUSED},           {"201", KV_CODE_REFUSED},
+      {"202", KV_CODE_REFUSED},
   };
   for (const Row& row : kRows) {
     if (code == row.code) return row.status;
   }
-  return 255;
+  return KV_CODE_UNKNOWN;
 }
 
 namespace {
 
-// Internal codes 1..142 to WSTATUS; every code not listed is -16.
-std::array<WSTATUS, 143> buildWlibTable() {
-  std::array<WSTATUS, 143> t{};
-  t.fill(-16);
-  t[1] = -1;
-  t[5] = -3;
-  t[21] = t[25] = -200;
-  t[22] = t[23] = t[26] = t[27] = t[28] = -13;
-  t[24] = -500;
-  t[29] = t[43] = -107;
-  t[30] = t[142] = -202;
-  t[41] = -100;
-  t[42] = -105;
-  t[44] = -203;
-  t[45] = t[141] = -205;
-  for (int i = 61; i <= 67; ++i) t[i] = -5;
-  t[81] = -108;
-  t[102] = -9;
+// Internal codes 1..KV_CODE_TABLE_LAST to WSTATUS; every code not listed is a
+// failure.
+typedef std::array<WSTATUS, KV_CODE_TABLE_LAST + 1> WlibTable;
+
+WlibTable buildWlibTable() {
+  WlibTable t{};
+  t.fill(WSTATUS_FAILURE);
+  t[KV_CODE_BAD_ARGUMENT] = WSTATUS_INVALID_ARGUMENT;
+  t[SESSION_NOT_STARTED] = WSTATUS_REQUEST_FAILED;
+  t[KV_CODE_REFUSED] = t[KV_CODE_REFUSED_25] = WSTATUS_SERVICE_REFUSED;
+  t[KV_CODE_DENIED_22] = t[KV_CODE_DENIED_23] = t[KV_CODE_DENIED_26] = t[KV_CODE_DENIED_27] =
+      t[KV_CODE_DENIED_28] = WSTATUS_ACCESS_DENIED;
+  t[KV_CODE_CAPTCHA] = WSTATUS_CAPTCHA_REQUIRED;
+  t[KV_CODE_SERVER_ERROR] = t[KV_CODE_HTTP_SERVER_ERROR] = WSTATUS_SERVER_ERROR;
+  t[KV_CODE_NOT_LOGGED_IN] = t[KV_CODE_HTTP_UNAUTHORIZED] = WSTATUS_NOT_LOGGED_IN;
+  t[SESSION_CONNECT_FAILED] = WSTATUS_CONNECT_FAILED;
+  t[SESSION_TIMED_OUT] = WSTATUS_TIMEOUT;
+  t[KV_CODE_CONFLICT] = WSTATUS_CONFLICT;
+  t[KV_CODE_NOT_FOUND] = t[KV_CODE_HTTP_REFUSED] = WSTATUS_NOT_FOUND;
+  for (GSTATUS i = SESSION_FILE_ERROR; i <= KV_CODE_FILE_ERROR_LAST; ++i) t[i] = WSTATUS_FILE_ERROR;
+  t[SESSION_CANCELLED] = WSTATUS_CANCELLED;
+  t[KV_CODE_EXCEPTION_PENDING] = WSTATUS_EXCEPTION_PENDING;
   return t;
 }
 
 }  // namespace
 
 WSTATUS KVService::getWlibSTATUS(GSTATUS code) {
-  static const std::array<WSTATUS, 143> kTable = buildWlibTable();
-  if (code == 0) return 0;
-  if (code > 142) return -16;
+  static const WlibTable kTable = buildWlibTable();
+  if (code == KV_CODE_OK) return WSTATUS_SUCCESS;
+  if (code > KV_CODE_TABLE_LAST) return WSTATUS_FAILURE;
   return kTable[code];
 }
 

@@ -29,9 +29,9 @@ curl_httppost* buildUploadForm(const STRING& partName, const STRING& contentType
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   // The host interface takes a curl_formadd form.
-  CURLFORMcode rc = curl_formadd(&first, &last, CURLFORM_COPYNAME, partName.c_str(),
-                                 CURLFORM_FILE, path.c_str(), CURLFORM_CONTENTTYPE,
-                                 contentType.c_str(), CURLFORM_END);
+  CURLFORMcode rc =
+      curl_formadd(&first, &last, CURLFORM_COPYNAME, partName.c_str(), CURLFORM_FILE, path.c_str(),
+                   CURLFORM_CONTENTTYPE, contentType.c_str(), CURLFORM_END);
   if (rc != CURL_FORMADD_OK) {
     curl_formfree(first);
     first = nullptr;
@@ -68,7 +68,7 @@ WSTATUS KVService::queueRequest(HttpRequest* request, KVServiceArgs* args, Trans
   request->setID(m_requestID);
   if (transfer == Transfer::Cancellable) beginTransfer(request, args->pCmd);
   addARGS(args);
-  int rc = m_pDelegator != nullptr ? m_pDelegator->addRequest(request) : -3;
+  int rc = m_pDelegator != nullptr ? m_pDelegator->addRequest(request) : WSTATUS_REQUEST_FAILED;
   if (rc >= 0) return 0;  // the completion owns request, args and command now
   KV_LOG_SERVICE(rc);
   cleanupARGS(args);
@@ -83,15 +83,14 @@ WSTATUS KVService::queueBodyRequest(HTTP_REQUEST_TYPE type, const STRING& url,
   KVServiceArgs* args = new KVServiceArgs{this, cmd};
   HttpRequest* request = newRequest(type, url, headers, body, args, KVRequestKind::ServiceCall);
   if (request == nullptr) {
-    KV_LOG_SERVICE(-3);
     releaseArgs(args);
-    return -3;
+    return KV_LOG_SERVICE(WSTATUS_REQUEST_FAILED);
   }
   return queueRequest(request, args, Transfer::None);
 }
 
-WSTATUS KVService::getDataRequest(const STRING& url, const KVHeaderMap& headers,
-                                  const STRING& body, KVServiceCMD* cmd) {
+WSTATUS KVService::getDataRequest(const STRING& url, const KVHeaderMap& headers, const STRING& body,
+                                  KVServiceCMD* cmd) {
   return queueBodyRequest(HTTP_GET, url, headers, body, cmd);
 }
 
@@ -105,20 +104,18 @@ WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers
                                    long fileSize) {
   KVServiceArgs* args = new KVServiceArgs{this, cmd};
   if (path.empty() || parts.empty()) {
-    KV_LOG_SERVICE(-1);
     releaseArgs(args);
-    return -1;
+    return KV_LOG_SERVICE(WSTATUS_INVALID_ARGUMENT);
   }
   HttpRequest* request = newRequest(HTTP_POST, url, headers, path, args, KVRequestKind::Upload);
-  curl_httppost* form =
-      request != nullptr ? buildUploadForm(parts.begin()->first, parts.begin()->second, path)
-                         : nullptr;
+  curl_httppost* form = request != nullptr
+                            ? buildUploadForm(parts.begin()->first, parts.begin()->second, path)
+                            : nullptr;
   if (request == nullptr || form == nullptr || request->getHandle() == nullptr) {
-    KV_LOG_SERVICE(-3);
     freeUploadForm(form);
     delete request;
     releaseArgs(args);
-    return -3;
+    return KV_LOG_SERVICE(WSTATUS_REQUEST_FAILED);
   }
   curl_easy_setopt(request->getHandle(), CURLOPT_POSTFIELDS, "");
   curl_easy_setopt(request->getHandle(), CURLOPT_POSTFIELDSIZE, fileSize);
@@ -130,16 +127,14 @@ WSTATUS KVService::retrieveFData(const STRING& url, const STRING& /*text*/, KVSe
                                  const STRING& path, unsigned fileMode) {
   KVServiceArgs* args = new KVServiceArgs{this, cmd};
   if (path.empty()) {
-    KV_LOG_SERVICE(-1);
     releaseArgs(args);
-    return -1;
+    return KV_LOG_SERVICE(WSTATUS_INVALID_ARGUMENT);
   }
   HttpRequest* request =
       newRequest(HTTP_GET, url, KVHeaderMap(), path, args, KVRequestKind::MediaDownload);
   if (request == nullptr) {
-    KV_LOG_SERVICE(-3);
     releaseArgs(args);
-    return -3;
+    return KV_LOG_SERVICE(WSTATUS_REQUEST_FAILED);
   }
   request->setFileMode(fileMode);
   return queueRequest(request, args, Transfer::Cancellable);
@@ -149,15 +144,9 @@ WSTATUS KVService::runSynchronous(HTTP_REQUEST_TYPE type, const STRING& url,
                                   const KVHeaderMap& headers, const STRING& body,
                                   KVRequestKind kind, HttpResponse& response) {
   std::unique_ptr<HttpRequest> request(newRequest(type, url, headers, body, nullptr, kind));
-  if (request == nullptr) {
-    KV_LOG_SERVICE(-3);
-    return -3;
-  }
+  if (request == nullptr) return KV_LOG_SERVICE(WSTATUS_REQUEST_FAILED);
   WSTATUS status = getWlibSTATUS(static_cast<GSTATUS>(request->execute()));
-  if (status != 0) {
-    KV_LOG_SERVICE(status);
-    return status;
-  }
+  if (status != WSTATUS_SUCCESS) return KV_LOG_SERVICE(status);
   response = request->getResponse();
   return 0;
 }

@@ -10,12 +10,16 @@
 #include <libxml/tree.h>
 
 #include <cstring>
+#include <string>
+#include <type_traits>
 
 namespace W {
 namespace kvxml {
 
-// The libxml++ wrapper of a C node, made on first use as libxml++ does.
+// The libxml++ wrapper of a C node (null for null), made on first use as
+// libxml++ does.
 inline const xmlpp::Node* wrap(xmlNode* node) {
+  if (node == nullptr) return nullptr;
   if (node->_private == nullptr) xmlpp::Node::create_wrapper(node);
   return static_cast<const xmlpp::Node*>(node->_private);
 }
@@ -29,18 +33,21 @@ inline bool isElement(const xmlNode* node) {
   return node->type == XML_ELEMENT_NODE;
 }
 
-// True when `node` is an element named exactly `name` (bytes).
-inline bool isElementNamed(const xmlNode* node, const char* name) {
-  return isElement(node) && std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
-}
-inline bool isElementNamed(const xmlpp::Node* node, const char* name) {
-  return node != nullptr && isElementNamed(node->cobj(), name);
+// True when the C node's name is exactly `name` (bytes).
+inline bool hasName(const xmlNode* node, const char* name) {
+  return std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
 }
 
-// The first child element of `node` named `name`, or null.
+// True when `node` is an element named exactly `name` (bytes).
+inline bool isElementNamed(const xmlpp::Node* node, const char* name) {
+  return node != nullptr && isElement(node->cobj()) && hasName(node->cobj(), name);
+}
+
+// The first child element of `node` named `name`, or null; kvxml::wrap
+// makes it a libxml++ node where a reader needs one.
 inline xmlNode* firstChildElement(const xmlpp::Node* node, const char* name) {
   for (xmlNode* child = firstChild(node); child != nullptr; child = child->next) {
-    if (isElementNamed(child, name)) return child;
+    if (isElement(child) && hasName(child, name)) return child;
   }
   return nullptr;
 }
@@ -63,23 +70,34 @@ class Child {
  public:
   explicit Child(xmlNode* node) : m_node(node) {}
   const char* name() const { return reinterpret_cast<const char*>(m_node->name); }
-  bool is(const char* name) const { return std::strcmp(this->name(), name) == 0; }
+  bool is(const char* name) const { return hasName(m_node, name); }
+  bool is(const std::string& name) const { return is(name.c_str()); }
   operator const xmlpp::Node*() const { return wrap(m_node); }
 
  private:
   xmlNode* m_node;
 };
 
-inline bool isElementNamed(const Child& child, const char* name) {
-  return child.is(name);
-}
+// The stop test of a walk that nothing ends early.
+struct NeverStop {
+  bool operator()() const { return false; }
+};
 
 // Calls `visit(child)` (a Child) for every child element of `node` in
-// document order while `visit` returns true.
-template <class Visit>
-void forEachChildElement(const xmlpp::Node* node, Visit visit) {
+// document order; text and comment nodes are passed over. `stop()` is asked
+// before each element, and a true answer ends the walk (a cancel request,
+// for the list readers); so does a `visit` that returns false (one that
+// returns nothing walks on).
+template <class Stop, class Visit>
+void walkChildren(const xmlpp::Node* node, Stop stop, Visit visit) {
   for (xmlNode* child = firstChild(node); child != nullptr; child = child->next) {
-    if (isElement(child) && !visit(Child(child))) return;
+    if (!isElement(child)) continue;
+    if (stop()) return;
+    if constexpr (std::is_void<decltype(visit(Child(child)))>::value) {
+      visit(Child(child));
+    } else if (!visit(Child(child))) {
+      return;
+    }
   }
 }
 

@@ -1,6 +1,8 @@
 // Provider callbacks: records in, report out.
 #include "Callbacks.h"
 
+#include <W/WStatus.h>
+
 #include <cstdio>
 #include <fstream>
 #include <utility>
@@ -147,7 +149,8 @@ void onContentDownload(int status, const WContentProvider&, const WMediaResource
   if (!writeError.empty()) report.values["write_error"] = writeError;
   report.values["bytes"] = bytes;
   if (!context.fetchOutPath.empty()) report.values["out"] = context.fetchOutPath;
-  if (!writeError.empty() && report.status == 0) report.status = -5;
+  if (!writeError.empty() && report.status == W::WSTATUS_SUCCESS)
+    report.status = W::WSTATUS_FILE_ERROR;
   deliver(context, std::move(report));
 }
 

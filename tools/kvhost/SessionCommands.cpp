@@ -1,4 +1,6 @@
 // register and auth: the account operations, usable before login.
+#include <W/WStatus.h>
+
 #include <cstdio>
 
 #include "Commands.h"
@@ -11,7 +13,8 @@ namespace {
 // The provider refuses both operations with -1 when an account option is
 // empty, and says no more; name the options and their flags.
 Outcome explainRefusal(const char* op, Outcome outcome) {
-  if (outcome.kind != Outcome::kRefused || outcome.status != -1) return outcome;
+  if (outcome.kind != Outcome::kRefused || outcome.status != W::WSTATUS_INVALID_ARGUMENT)
+    return outcome;
   for (const AccountOption& option : missingAccountOptions())
     std::fprintf(stderr,
                  "kvhost: %s needs the account option %s: set it with %s, or %s= in --config\n", op,

@@ -2,6 +2,7 @@
 // downloader) and mime (a plain request through the host's HTTP layer).
 #include <W/HttpRequest.h>
 #include <W/WMediaResource.h>
+#include <W/WStatus.h>
 
 #include <cstdio>
 
@@ -49,9 +50,9 @@ namespace {
 
 // Statuses for the plain probe, which has no plug-in to map them.
 int probeStatus(W::SESSION_STATUS session, int httpCode) {
-  if (session == W::SESSION_CONNECT_FAILED) return -100;
-  if (session == W::SESSION_TIMED_OUT) return -105;
-  if (session != W::SESSION_OK || httpCode != 200) return -16;
+  if (session == W::SESSION_CONNECT_FAILED) return W::WSTATUS_CONNECT_FAILED;
+  if (session == W::SESSION_TIMED_OUT) return W::WSTATUS_TIMEOUT;
+  if (session != W::SESSION_OK || httpCode != 200) return W::WSTATUS_FAILURE;
   return 0;
 }
 

@@ -1,6 +1,6 @@
 // The request sequence shared by the group, feed, content and comment
 // operations.
-#include "groups/OperationRequest.h"
+#include "common/OperationRequest.h"
 
 #include "service/KVLog.h"
 
@@ -10,13 +10,12 @@ WSTATUS requireLogin(const WKVOAI& oai) {
   KVService* m_pService = oai.getService();
   KV_ASSERT_NOT_NULL(m_pService);
   if (m_pService->isLoggedIn()) return 0;
-  KV_LOG_OAI(-202);
-  return -202;
+  return KV_LOG_OAI(WSTATUS_NOT_LOGGED_IN);
 }
 
 bool refusesPathUID(const STRING& uid) {
   if (!uid.empty() && uid != "." && uid != "..") return false;
-  KV_LOG_OAI(-1);
+  KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
   return true;
 }
 

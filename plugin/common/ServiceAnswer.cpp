@@ -1,5 +1,5 @@
 // Readers shared by the parsers of the service's list and record answers.
-#include "groups/ServiceAnswer.h"
+#include "common/ServiceAnswer.h"
 
 #include <libxml++/libxml++.h>
 
@@ -20,8 +20,7 @@ WSTATUS walkEnvelope(const STRING& payload,
     if (kvxml::isElementNamed(child, "result") && KVService::getReponseStatus(child) == "fail") {
       STRING stat;
       KVService::extractRespInfo(child, stat);
-      KV_LOG_OAI(-16);
-      return -16;
+      return KV_LOG_OAI(WSTATUS_FAILURE);
     }
     if (kvxml::isElementNamed(child, "data")) {
       status = onData(child);
@@ -37,11 +36,6 @@ int entryNumber(const char* name, const xmlpp::Node* node) {
 
 WDateTime entryDate(const char* name, const xmlpp::Node* node) {
   return WDateTime::fromString(KVService::getEntryContent(name, node), 0, 1);
-}
-
-const xmlpp::Node* firstChildNamed(const xmlpp::Node* node, const STRING& name) {
-  xmlNode* child = kvxml::firstChildElement(node, name.c_str());
-  return child != nullptr ? kvxml::wrap(child) : nullptr;
 }
 
 }  // namespace W

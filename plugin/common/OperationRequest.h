@@ -14,7 +14,7 @@ namespace W {
 enum class KVMethod { Get, Post };
 
 // The entry check of every operation after the account ones. Returns 0 when
-// the session is logged in; otherwise logs and returns -202.
+// the session is logged in; otherwise logs and returns WSTATUS_NOT_LOGGED_IN.
 WSTATUS requireLogin(const WKVOAI& oai);
 
 // Resets the provider's cancel flag and creates the command of a new
@@ -32,14 +32,14 @@ std::unique_ptr<Cmd> newCommand(WKVOAI& oai, UINT32 key, Callback callback, VOID
 }
 
 // A UID that cannot stand as a path segment: empty, or "." or ".." (which
-// would rewrite the signed path to another resource). Logs -1.
+// would rewrite the signed path to another resource). Logs WSTATUS_INVALID_ARGUMENT.
 bool refusesPathUID(const STRING& uid);
 
 // Registers `cmd` with the provider and queues it with the session as a GET
 // or a POST of `body` to the service resource `resource` (path and query),
 // with the headers of `headers`. The transport owns the command from here
 // on. Returns 0, or a negative status (already logged) after the command has
-// been unregistered and deleted: the transport's, or -16 when the request
+// been unregistered and deleted: the transport's, or WSTATUS_FAILURE when the request
 // cannot be signed (nothing is sent).
 WSTATUS submitCommand(WKVOAI& oai, KVMethod method, const STRING& resource, KVHeaderSet headers,
                       const STRING& body, std::unique_ptr<KVServiceCMD> cmd);
@@ -47,14 +47,14 @@ WSTATUS submitCommand(WKVOAI& oai, KVMethod method, const STRING& resource, KVHe
 // The request of an operation on one existing record (view and deletion of
 // contents and comments): "<uid>/<action>", signed, without body; `fill`
 // copies the record into the command. Returns what submitCommand returns;
-// -202 when not logged in and -1 for a UID refused by refusesPathUID, both
-// logged, nothing queued.
+// WSTATUS_NOT_LOGGED_IN when not logged in and WSTATUS_INVALID_ARGUMENT for a UID refused by
+// refusesPathUID, both logged, nothing queued.
 template <class Cmd, class Callback, class Fill>
 WSTATUS requestOnRecord(WKVOAI& oai, UINT32 key, KVMethod method, const STRING& uid,
                         const char* action, Callback callback, VOID* userData, Fill fill) {
   WSTATUS status = requireLogin(oai);
   if (status != 0) return status;
-  if (refusesPathUID(uid)) return -1;
+  if (refusesPathUID(uid)) return WSTATUS_INVALID_ARGUMENT;
   auto cmd = newCommand<Cmd>(oai, key, callback, userData);
   fill(*cmd);
   return submitCommand(oai, method, percentEncode(uid) + "/" + action, KVHeaderSet::Session,
