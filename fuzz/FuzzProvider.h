@@ -76,7 +76,8 @@ inline std::set<std::string> documentValues(const std::string& text) {
 // where the parser keeps records without one.
 inline void requireUidFromInput(const std::string& uid, const std::set<std::string>& values,
                                 bool emptyAllowed) {
-  require(uid.empty() ? emptyAllowed : values.count(uid) == 1, "record UID is a text of the answer");
+  require(uid.empty() ? emptyAllowed : values.count(uid) == 1,
+          "record UID is a text of the answer");
 }
 
 // Runs the list parser for records of type Record over one input: 0 or
@@ -100,8 +101,7 @@ void parseList(const uint8_t* data, size_t size, bool emptyUidAllowed) {
 // documented status, and only an accepted answer may log the session in,
 // with the identity the host configured.
 template <class Cmd>
-void parseAccount(const uint8_t* data, size_t size,
-                  W::WSTATUS (W::WKVOAI::*parse)(W::STRING, Cmd*),
+void parseAccount(const uint8_t* data, size_t size, W::WSTATUS (W::WKVOAI::*parse)(W::STRING, Cmd*),
                   std::initializer_list<int> documented) {
   W::WKVOAI& oai = provider();
   W::KVService& service = *oai.getService();

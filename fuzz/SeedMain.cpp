@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
   std::sort(seeds.begin(), seeds.end());
   for (const fs::path& seed : seeds) {
     std::ifstream file(seed, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::string bytes((std::istreambuf_iterator<char>(file)),
+                            std::istreambuf_iterator<char>());
     if (!file.good() && !file.eof()) {
       std::fprintf(stderr, "cannot read seed %s\n", seed.c_str());
       return 1;

@@ -43,7 +43,9 @@ const std::string& scratchPath() {
   return path;
 }
 
-void removeScratch() { std::remove(scratchPath().c_str()); }
+void removeScratch() {
+  std::remove(scratchPath().c_str());
+}
 
 }  // namespace
 

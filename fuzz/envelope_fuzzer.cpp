@@ -11,8 +11,8 @@
 
 namespace {
 
-const char* const kNames[] = {"stat", "desc", "code", "msg", "result", "data", "id",
-                              "userId", "contentId", "groupID", ""};
+const char* const kNames[] = {"stat", "desc",   "code",      "msg",     "result", "data",
+                              "id",   "userId", "contentId", "groupID", ""};
 
 // Bounds for hostile trees: the readers run per element.
 constexpr int kMaxDepth = 64;
@@ -27,8 +27,7 @@ void readNode(const xmlpp::Node* node, int depth, int& budget) {
   W::STRING code;
   W::KVService::extractErrorString(node, code);
   W::KVService::getWlibSTATUS(W::KVService::getKVSTATUS(code));
-  for (const char* name : kNames)
-    W::KVService::getEntryContent(name, node);
+  for (const char* name : kNames) W::KVService::getEntryContent(name, node);
   if (const auto* element = dynamic_cast<const xmlpp::Element*>(node)) {
     for (const xmlpp::Attribute* a : element->get_attributes())
       W::KVService::getEntryContent(a->get_name(), node);
@@ -48,7 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   kvfuzz::require(status == 0 || status == -16, "envelope status is 0 or -16");
   kvfuzz::require(status != 0 || !children.empty(), "an opened envelope has children");
   int budget = kMaxElements;
-  for (const xmlpp::Node* child : children)
-    readNode(child, 0, budget);
+  for (const xmlpp::Node* child : children) readNode(child, 0, budget);
   return 0;
 }

@@ -18,7 +18,7 @@ constexpr size_t kMaxArgs = 64;
 // A switch is 0 unless given, then 1; an option with a value holds its
 // default or what strtol made of the text.
 void checkSwitches(const probe_options& o) {
-  const int switches[] = {o.hw_reset, o.init,  o.reset,   o.scan,
+  const int switches[] = {o.hw_reset, o.init,   o.reset,   o.scan,
                           o.sleep,    o.wakeup, o.verbose, o.wait};
   for (int s : switches) {
     if (s != 0 && s != 1) __builtin_trap();
@@ -41,8 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!current.empty() && args.size() < kMaxArgs) args.push_back(current);
 
   std::vector<char*> argv;
-  for (std::string& a : args)
-    argv.push_back(&a[0]);
+  for (std::string& a : args) argv.push_back(&a[0]);
   argv.push_back(nullptr);
 
   probe_options values = {};

@@ -47,7 +47,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   const long count = kvsim::parseCount(text, -7);
   require(count == -7 || count >= 0, "a count is the fallback or not negative");
-  if (!text.empty() && text.size() <= 18 && text.find_first_not_of("0123456789") == std::string::npos)
+  if (!text.empty() && text.size() <= 18 &&
+      text.find_first_not_of("0123456789") == std::string::npos)
     require(count == std::stol(text), "digits read as their number");
   return 0;
 }

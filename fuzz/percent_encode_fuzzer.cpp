@@ -24,9 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < encoded.size(); ++i) {
     const char c = encoded[i];
     if (c == '%') {
-      kvfuzz::require(i + 2 < encoded.size() && isUpperHex(encoded[i + 1]) &&
-                          isUpperHex(encoded[i + 2]),
-                      "an escape is % and two upper-case hex digits");
+      kvfuzz::require(
+          i + 2 < encoded.size() && isUpperHex(encoded[i + 1]) && isUpperHex(encoded[i + 2]),
+          "an escape is % and two upper-case hex digits");
       i += 2;
     } else {
       kvfuzz::require(isUnreserved(c) || c == '+', "only unreserved bytes and + are kept");

@@ -79,9 +79,9 @@ int PluginSession::connect(const std::string& baseUrl) {
 int PluginSession::listGroups(size_t& groups) {
   if (m_provider == nullptr) return -1;
   m_completion.reset();
-  const W::WSTATUS started = m_provider->retrieveGroupList(
-      W::WPerson(), &onGroupList, 0, 10, W::KV_SORT_ALPHABETICAL, W::KV_INCLUDE_NONE,
-      &m_completion);
+  const W::WSTATUS started =
+      m_provider->retrieveGroupList(W::WPerson(), &onGroupList, 0, 10, W::KV_SORT_ALPHABETICAL,
+                                    W::KV_INCLUDE_NONE, &m_completion);
   return waitFor(started, &groups);
 }
 

@@ -195,7 +195,8 @@ int main(int argc, char** argv) {
       ->Iterations(ops)
       ->UseRealTime()
       ->Unit(benchmark::kMicrosecond);
-  benchmark::RegisterBenchmark("BM_ParseGroupList", BM_ParseGroupList)->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("BM_ParseGroupList", BM_ParseGroupList)
+      ->Unit(benchmark::kMicrosecond);
   kvbench::RatioCheck overhead{};
   overhead.label = "requests_group_list_vs_curl";
   overhead.numerator = "BM_PluginGroupList" + suffix;

@@ -37,13 +37,12 @@ bool matchesPattern(size_t offset, const char* data, size_t length) {
 
 BlobServer::BlobServer(size_t size) : m_size(size) {
   m_http.Get("/blob", [this](const httplib::Request&, httplib::Response& res) {
-    res.set_content_provider(
-        m_size, "application/octet-stream",
-        [](size_t offset, size_t length, httplib::DataSink& sink) {
-          const size_t start = offset % kPatternBytes;
-          const size_t n = std::min(length, kPatternBytes - start);
-          return sink.write(blobPattern().data() + start, n);
-        });
+    res.set_content_provider(m_size, "application/octet-stream",
+                             [](size_t offset, size_t length, httplib::DataSink& sink) {
+                               const size_t start = offset % kPatternBytes;
+                               const size_t n = std::min(length, kPatternBytes - start);
+                               return sink.write(blobPattern().data() + start, n);
+                             });
   });
   m_http.Post("/upload", [](const httplib::Request& req, httplib::Response& res,
                             const httplib::ContentReader& reader) {

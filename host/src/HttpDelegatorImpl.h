@@ -55,7 +55,7 @@ struct HttpDelegator::Impl {
   bool completing = false;  // a completion runs on the worker now
   unsigned long long completingId = 0;
 
-  HttpTestHook hook;  // tests only (HttpTestHook.h)
+  HttpTestHook hook;                   // tests only (HttpTestHook.h)
   std::atomic<long> connectMs{15000};  // defaults; atomic, not under `mutex`
   std::atomic<long> stallMs{60000};
 

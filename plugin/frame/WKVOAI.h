@@ -158,7 +158,8 @@ class WKVOAI : public WKinvaleOAI {
 
   // ---- downloads and MIME types ----
   // Registered with WMediaResource::setDownloader; `downloaderArg` is the
-  // provider. Fetches the resource into "/tmp/" and hands the host a stream.
+  // provider. Fetches the resource into the process's private download
+  // directory and hands the host a stream.
   static WSTATUS fnContentDownloader(const WMediaResource& resource,
                                      WContentDownloadCallback callback, void* userData,
                                      void* downloaderArg);

@@ -71,7 +71,9 @@ size_t KVService::pendingArgs() const {
   return m_args.size();
 }
 
-STRING KVService::int2str(UINT32 value) { return std::to_string(value); }
+STRING KVService::int2str(UINT32 value) {
+  return std::to_string(value);
+}
 
 STRING KVService::space2Char(STRING& text) {
   for (char& c : text) {

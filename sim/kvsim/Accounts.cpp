@@ -86,8 +86,7 @@ AuthResult AccountList::check(const std::string& authorization, bool accountRequ
       return result;
     }
   }
-  if (f["auth_identifier"] != "KV_AUTH_V1" || f["app_type"] != "dtv" ||
-      f["token_type"] != "user") {
+  if (f["auth_identifier"] != "KV_AUTH_V1" || f["app_type"] != "dtv" || f["token_type"] != "user") {
     result.reason = "unknown auth_identifier, app_type or token_type";
     return result;
   }

@@ -11,7 +11,9 @@ namespace kvsim {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 }  // namespace
 
@@ -47,8 +49,8 @@ std::string signatureOf(const std::string& key, const std::string& message) {
   unsigned int length = 0;
   static const unsigned char kNoKey = 0;
   const void* keyBytes = key.empty() ? static_cast<const void*>(&kNoKey) : key.data();
-  if (HMAC(EVP_sha1(), keyBytes, static_cast<int>(key.size()), buffer.data(), buffer.size(),
-           digest, &length) == nullptr) {
+  if (HMAC(EVP_sha1(), keyBytes, static_cast<int>(key.size()), buffer.data(), buffer.size(), digest,
+           &length) == nullptr) {
     return std::string();
   }
   std::string hex;

@@ -15,9 +15,12 @@ enum class Base { Created, Uploaded, Id };
 // Ordering key of a content under a search base; the number breaks ties.
 std::tuple<long long, long> keyOf(const Content& c, Base base) {
   switch (base) {
-    case Base::Created: return {static_cast<long long>(c.createTime), c.number};
-    case Base::Uploaded: return {static_cast<long long>(c.registerTime), c.number};
-    case Base::Id: break;
+    case Base::Created:
+      return {static_cast<long long>(c.createTime), c.number};
+    case Base::Uploaded:
+      return {static_cast<long long>(c.registerTime), c.number};
+    case Base::Id:
+      break;
   }
   return {c.number, c.number};
 }

@@ -19,8 +19,7 @@ const KindName kKinds[] = {
     {FaultKind::Slow, "slow"},
 };
 
-bool readInt(const Form& form, const char* name, int low, int high, int& out,
-             std::string& error) {
+bool readInt(const Form& form, const char* name, int low, int high, int& out, std::string& error) {
   if (!form.has(name)) return true;
   long value = parseCount(form.get(name), -1);
   if (value < low || value > high) {
@@ -101,9 +100,9 @@ std::string Faults::describe() const {
   std::lock_guard<std::mutex> lock(m_mutex);
   std::string out;
   for (const FaultRule& r : m_rules) {
-    out += "id=" + std::to_string(r.id) + " kind=" + faultKindName(r.kind) + " path=" +
-           r.pathPattern + " method=" + r.method + " remaining=" + std::to_string(r.remaining) +
-           "\n";
+    out += "id=" + std::to_string(r.id) + " kind=" + faultKindName(r.kind) +
+           " path=" + r.pathPattern + " method=" + r.method +
+           " remaining=" + std::to_string(r.remaining) + "\n";
   }
   return out;
 }
@@ -113,8 +112,7 @@ FaultPlan Faults::take(const std::string& method, const std::string& path) {
   FaultPlan plan;
   for (auto it = m_rules.begin(); it != m_rules.end();) {
     FaultRule& r = *it;
-    bool matches = (r.method.empty() || r.method == method) &&
-                   pathMatches(r.pathPattern, path);
+    bool matches = (r.method.empty() || r.method == method) && pathMatches(r.pathPattern, path);
     bool use = matches && (r.kind == FaultKind::Latency || !plan.hasAction);
     if (use) {
       if (r.kind == FaultKind::Latency) {

@@ -24,7 +24,8 @@ std::string percentDecode(const std::string& text) {
     char c = text[i];
     if (c == '+') {
       out += ' ';
-    } else if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 && hexValue(text[i + 2]) >= 0) {
+    } else if (c == '%' && i + 2 < text.size() && hexValue(text[i + 1]) >= 0 &&
+               hexValue(text[i + 2]) >= 0) {
       out += static_cast<char>(hexValue(text[i + 1]) * 16 + hexValue(text[i + 2]));
       i += 2;
     } else {
@@ -64,7 +65,7 @@ Form Form::parse(const std::string& text) {
         form.m_pairs.emplace_back(percentDecode(pair), "");
       } else {
         form.m_pairs.emplace_back(percentDecode(pair.substr(0, eq)),
-                                 percentDecode(pair.substr(eq + 1)));
+                                  percentDecode(pair.substr(eq + 1)));
       }
     }
     start = end + 1;

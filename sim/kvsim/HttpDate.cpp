@@ -55,7 +55,8 @@ bool isValidDateHeader(const std::string& text) {
   // The names must be those of the date the numbers give, and the day one
   // that month has.
   std::tm tm{};
-  const std::time_t midnight = utcTime(std::stoi(words[3]), month + 1, std::stoi(words[1]), 0, 0, 0);
+  const std::time_t midnight =
+      utcTime(std::stoi(words[3]), month + 1, std::stoi(words[1]), 0, 0, 0);
   gmtime_r(&midnight, &tm);
   if (tm.tm_mon != month || tm.tm_wday != weekday) return false;
   std::vector<std::string> clock = splitOn(words[4], ':');

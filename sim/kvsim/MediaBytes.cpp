@@ -133,7 +133,12 @@ std::string makeMp4(const std::string& comment, size_t size) {
 std::string makeMp3(const std::string& comment, size_t size) {
   std::string out("ID3\x03\x00\x00", 6);
   std::string frame = "COMM";
-  std::string body = std::string("\x00" "eng" "\x00", 5) + comment;
+  std::string body = std::string(
+                         "\x00"
+                         "eng"
+                         "\x00",
+                         5) +
+                     comment;
   put32(frame, static_cast<uint32_t>(body.size()));
   frame += std::string("\x00\x00", 2);
   frame += body;

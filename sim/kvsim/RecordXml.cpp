@@ -9,11 +9,16 @@ namespace {
 
 const char* typeName(ContentKind kind) {
   switch (kind) {
-    case ContentKind::Photo: return "photo";
-    case ContentKind::Video: return "video";
-    case ContentKind::Music: return "music";
-    case ContentKind::Message: return "message";
-    case ContentKind::Event: return "event";
+    case ContentKind::Photo:
+      return "photo";
+    case ContentKind::Video:
+      return "video";
+    case ContentKind::Music:
+      return "music";
+    case ContentKind::Message:
+      return "message";
+    case ContentKind::Event:
+      return "event";
   }
   return "photo";
 }
@@ -75,8 +80,7 @@ void writeEventEntries(XmlWriter& w, const StoreData& d, const Content& e,
   writeMember(w, "eventRegisterMember", d, e.creatorUid, base);
 }
 
-void writeGalleryItem(XmlWriter& w, const StoreData& d, const Content& c,
-                      const std::string& base) {
+void writeGalleryItem(XmlWriter& w, const StoreData& d, const Content& c, const std::string& base) {
   // The identifiers as attributes, the rest as child elements.
   w.open("content", {{"id", c.uid}, {"galleryID", c.galleryId}})
       .element("size", c.size)
@@ -91,21 +95,24 @@ void writeGalleryItem(XmlWriter& w, const StoreData& d, const Content& c,
   if (!c.duration.empty()) w.element("contentDurationTime", c.duration);
   w.element("contentUrl", url(base, c.mediaPath));
   writeThumbnails(w, c, base);
-  w.element("contentDesc", c.desc).element("contentRegisterDate", formatServiceDate(c.registerTime));
+  w.element("contentDesc", c.desc)
+      .element("contentRegisterDate", formatServiceDate(c.registerTime));
   writeMember(w, "contentRegisterMember", d, c.creatorUid, base);
   writeComments(w, d, c, base);
   auto linked = d.contents.find(c.linkedEventUid);
   if (linked != d.contents.end()) {
     const Content& e = linked->second;
-    w.open("eventLink").open("contentLink").element("ID", e.uid).element("calendarID", e.calendarId);
+    w.open("eventLink")
+        .open("contentLink")
+        .element("ID", e.uid)
+        .element("calendarID", e.calendarId);
     writeEventEntries(w, d, e, base);
     w.close().close();
   }
   w.close();
 }
 
-void writeMessageItem(XmlWriter& w, const StoreData& d, const Content& c,
-                      const std::string& base) {
+void writeMessageItem(XmlWriter& w, const StoreData& d, const Content& c, const std::string& base) {
   w.open("content")
       .element("id", c.uid)
       .element("messageBoardID", c.messageBoardId)
@@ -164,7 +171,7 @@ void writeGroup(XmlWriter& w, const StoreData& d, const Group& g, const std::str
 void writeContentEntries(XmlWriter& w, const StoreData& d, const Content& c,
                          const std::string& base) {
   bool media = c.kind != ContentKind::Message && c.kind != ContentKind::Event;
-  std::string desc = c.kind == ContentKind::Message  ? c.messageText
+  std::string desc = c.kind == ContentKind::Message ? c.messageText
                      : c.kind == ContentKind::Event ? c.eventTitle
                                                     : c.desc;
   w.element("contentId", c.uid)
@@ -206,9 +213,15 @@ void writeFeedItems(XmlWriter& w, const StoreData& d, const std::vector<const Co
         writeContentEntries(w, d, *c, base);
         w.close();
         break;
-      case ContentForm::Gallery: writeGalleryItem(w, d, *c, base); break;
-      case ContentForm::Message: writeMessageItem(w, d, *c, base); break;
-      case ContentForm::Calendar: writeCalendarItem(w, d, *c, base); break;
+      case ContentForm::Gallery:
+        writeGalleryItem(w, d, *c, base);
+        break;
+      case ContentForm::Message:
+        writeMessageItem(w, d, *c, base);
+        break;
+      case ContentForm::Calendar:
+        writeCalendarItem(w, d, *c, base);
+        break;
     }
   }
   if (inGroup) w.close();

@@ -12,15 +12,15 @@ namespace kvsim {
 struct LogEntry {
   std::string method;
   std::string path;
-  std::string query;     // raw, as sent
-  std::string appId;     // from Authorization, "" when absent
+  std::string query;  // raw, as sent
+  std::string appId;  // from Authorization, "" when absent
   std::string duid;
-  std::string signature; // "ok", "bad" or "none"
-  bool appToken = false; // an appToken header was present
+  std::string signature;  // "ok", "bad" or "none"
+  bool appToken = false;  // an appToken header was present
   size_t bodySize = 0;
-  std::string code;      // HTTP code, or "drop"
-  std::string fault;     // injected fault kinds, "" when none
-  std::string scheme;    // "http" or "https": how the request arrived
+  std::string code;    // HTTP code, or "drop"
+  std::string fault;   // injected fault kinds, "" when none
+  std::string scheme;  // "http" or "https": how the request arrived
 };
 
 // Formats an entry as the log line (without the line feed):

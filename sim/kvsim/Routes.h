@@ -34,7 +34,7 @@ struct Call {
   std::string path;
   std::vector<std::string> segments;  // resource path after "/openapi/service/kinvale/"
   Form query;
-  Form form;  // url-encoded body
+  Form form;            // url-encoded body
   std::string rawBody;  // the raw body, for handlers that parse it themselves
   const httplib::Request* request = nullptr;
   const Account* account = nullptr;  // the caller; null for media and admin

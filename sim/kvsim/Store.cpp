@@ -87,7 +87,9 @@ void StoreData::addMedia(const std::string& path, const std::string& mime, std::
   media[path] = Media{mime, std::make_shared<const std::string>(std::move(bytes))};
 }
 
-void StoreData::removeComment(const std::string& uid) { comments.erase(uid); }
+void StoreData::removeComment(const std::string& uid) {
+  comments.erase(uid);
+}
 
 void StoreData::removeContent(const std::string& uid) {
   auto it = contents.find(uid);

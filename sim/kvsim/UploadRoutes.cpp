@@ -68,8 +68,7 @@ Reply handleUploadTarget(Context& ctx, const Call& call) {
     if (part.content.empty()) return refusedReply(kErrUploadSize, "empty file");
     if (c->announcedSize >= 0 && static_cast<size_t>(c->announcedSize) != part.content.size()) {
       return refusedReply(kErrUploadSize, "file_size was " + std::to_string(c->announcedSize) +
-                                              ", received " +
-                                              std::to_string(part.content.size()));
+                                              ", received " + std::to_string(part.content.size()));
     }
     std::string mime = part.content_type.empty() ? mimeForName(part.filename) : part.content_type;
     c->format = extensionForMime(mime);

@@ -10,12 +10,23 @@ std::string xmlEscape(const std::string& text) {
   out.reserve(text.size());
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&apos;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -77,8 +88,7 @@ XmlWriter& XmlWriter::empty(const std::string& name, const XmlAttrs& attrs) {
   return *this;
 }
 
-std::string envelope(bool ok, const std::string& desc, const std::string& dataXml,
-                     bool withData) {
+std::string envelope(bool ok, const std::string& desc, const std::string& dataXml, bool withData) {
   std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rsp><result><stat>";
   out += ok ? "ok" : "fail";
   out += "</stat><desc>" + xmlEscape(desc) + "</desc></result>";

@@ -36,9 +36,8 @@ int main(int argc, char** argv) {
   }
   std::cout << "listening on " << server.baseUrl() << std::endl;
 
-  std::time_t deadline = options.exitAfterSeconds > 0
-                             ? std::time(nullptr) + options.exitAfterSeconds
-                             : 0;
+  std::time_t deadline =
+      options.exitAfterSeconds > 0 ? std::time(nullptr) + options.exitAfterSeconds : 0;
   while (true) {
     timespec wait{1, 0};
     if (deadline != 0) {

@@ -581,8 +581,8 @@ TEST(FeprobeScan, ChipWhoseCounterNeverCountsEndsLockWaitWithinBound) {
   EXPECT_EQ(TunedKhz(r.log), std::vector<long>{474000});
 }
 
-// A scan or tuning that stops for a reason the tool used to keep to itself
-// names it in one line; the output and the status stay.
+// A scan or tuning that stops for a reason its output does not show names it
+// in one line on standard error; the output and the status stay.
 TEST(FeprobeScan, SilentStopsSayWhyInOneLine) {
   const char kPump[] = "no automatic charge pump for oscillator frequency ";
   struct Case {

@@ -21,6 +21,13 @@ using W::HttpDelegator;
 using W::HttpHeader;
 using W::HttpRequest;
 
+// Milliseconds since `start`, printable when a bound fails.
+long long elapsedMs(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
+      .count();
+}
+
 // The header lines of a raw request, in the order they came.
 std::vector<std::string> headerLines(const std::string& raw) {
   std::vector<std::string> lines;
@@ -468,7 +475,7 @@ TEST_F(HttpExecutorTest, ConnectTimeoutGives42) {
   sync.setConnectTimeout(200);
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(42, sync.execute());
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  EXPECT_LT(elapsedMs(start), 5000) << "connect timeout not applied";
 
   // Queued: its own timeout, then none but the executor's default (a
   // default left unused would wait for the whole connect watchdog).
@@ -485,7 +492,7 @@ TEST_F(HttpExecutorTest, ConnectTimeoutGives42) {
     ASSERT_EQ(0, executor->addRequest(request));
     ASSERT_TRUE(done.wait());
     EXPECT_EQ(W::SESSION_TIMED_OUT, done.status);
-    EXPECT_LT(std::chrono::steady_clock::now() - queued, std::chrono::seconds(5));
+    EXPECT_LT(elapsedMs(queued), 5000) << "connect timeout not applied";
     executor->setDefaultTimeouts(connectMs, stallMs);
   }
 }

@@ -165,8 +165,7 @@ TEST(CommandLine, NumbersAreDecimalWithinTheirLimit) {
 TEST(CommandTable, UsageListsEveryCommand) {
   const std::string usage = usageText();
   for (const CommandDef& def : commandTable())
-    EXPECT_NE(usage.find(std::string("  ") + synopsis(def) + "\n"), std::string::npos)
-        << def.name;
+    EXPECT_NE(usage.find(std::string("  ") + synopsis(def) + "\n"), std::string::npos) << def.name;
   for (const char* part :
        {"feed GROUP_UID (--before POS | --after POS) [--count N] [--base BASE] [--item ITEM]",
         "  SORT     alphabetical (0), created_time or created (1), recent_used or recent (2)\n",

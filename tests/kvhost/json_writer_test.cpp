@@ -43,13 +43,18 @@ TEST(JsonWriter, WritesWholeRecordsOfEveryForm) {
        nullptr,
        {{"/contents/0",
          "{\"uid\":\"c1\",\"form\":\"photo\",\"type\":\"photo\",\"description\":\"Beach day\","
-         "\"user\":" + alex + ",\"register_date\":null,\"register_time\":\"2026-11-01 08:00:00\","
-         "\"create_date\":\"2026-11-01 07:45:00\",\"create_time\":\"2026-11-01 07:30:00\","
-         "\"gallery_id\":\"\",\"message_board_id\":\"\",\"calendar_id\":\"\",\"url\":\"http://kv/"
-         "c1.jpg\",\"mime\":\"image/jpeg\",\"size\":\"8290\",\"format\":\"jpg\",\"ext\":\"\","
-         "\"duration\":\"\",\"resolution\":{\"width\":1920,\"height\":1080},\"comment_count\":2,"
-         "\"thumbnails\":[{\"uid\":\"contentThumbnail_116X87\",\"url\":\"http://kv/c1_116.jpg\","
-         "\"mime\":\"image/png\"}],\"comments\":[],\"events\":[],\"messages\":[]}"},
+         "\"user\":" +
+             alex +
+             ",\"register_date\":null,\"register_time\":\"2026-11-01 08:00:00\","
+             "\"create_date\":\"2026-11-01 07:45:00\",\"create_time\":\"2026-11-01 07:30:00\","
+             "\"gallery_id\":\"\",\"message_board_id\":\"\",\"calendar_id\":\"\",\"url\":\"http://"
+             "kv/"
+             "c1.jpg\",\"mime\":\"image/jpeg\",\"size\":\"8290\",\"format\":\"jpg\",\"ext\":\"\","
+             "\"duration\":\"\",\"resolution\":{\"width\":1920,\"height\":1080},\"comment_count\":"
+             "2,"
+             "\"thumbnails\":[{\"uid\":\"contentThumbnail_116X87\",\"url\":\"http://kv/"
+             "c1_116.jpg\","
+             "\"mime\":\"image/png\"}],\"comments\":[],\"events\":[],\"messages\":[]}"},
         {"/contents/1",
          "{\"uid\":\"c2\",\"form\":\"feed\",\"type\":\"\",\"description\":\"Line1\\nLine2\","
          "\"user\":null,\"register_date\":null,\"register_time\":null,\"create_date\":null,"
@@ -63,13 +68,16 @@ TEST(JsonWriter, WritesWholeRecordsOfEveryForm) {
          "\"u2\",\"url\":\"http://kv/u2.png\",\"mime\":\"\"},\"status\":\"active\",\"status_code\":"
          "\"1\",\"del_flag\":\"N\",\"register_date\":\"2026-09-01 12:00:00\"},\"register_date\":"
          "\"2026-11-02 17:00:00\",\"register_time\":\"2026-11-02 17:05:00\",\"create_date\":"
-         "\"2026-11-02 16:30:00\",\"create_time\":null,\"gallery_id\":\"gal1\",\"message_board_id\":"
+         "\"2026-11-02 "
+         "16:30:00\",\"create_time\":null,\"gallery_id\":\"gal1\",\"message_board_id\":"
          "\"\",\"calendar_id\":\"\",\"url\":\"http://kv/c3.mp4\",\"mime\":\"\",\"size\":\"24576\","
          "\"format\":\"mp4\",\"ext\":\"m4v\",\"duration\":\"00:00:12\",\"resolution\":{\"width\":"
          "1280,\"height\":720},\"comment_count\":1,\"thumbnails\":[],\"comments\":[{\"uid\":\"m4\","
-         "\"text\":\"Yum\",\"size\":\"3\",\"register_date\":\"2026-11-02 19:10:00\",\"user\":" + sam +
+         "\"text\":\"Yum\",\"size\":\"3\",\"register_date\":\"2026-11-02 19:10:00\",\"user\":" +
+             sam +
              "}],\"events\":[{\"uid\":\"c5\",\"title\":\"\",\"type\":\"\",\"description\":\"\","
-             "\"calendar_uid\":\"cal1\",\"start\":null,\"end\":null,\"register_date\":null,\"user\":"
+             "\"calendar_uid\":\"cal1\",\"start\":null,\"end\":null,\"register_date\":null,"
+             "\"user\":"
              "null}],\"messages\":[]}"},
         {"/contents/3",
          "{\"uid\":\"c4\",\"form\":\"message\",\"type\":\"\",\"description\":\"\",\"user\":null,"
@@ -77,26 +85,31 @@ TEST(JsonWriter, WritesWholeRecordsOfEveryForm) {
          "\"2026-11-02 19:59:00\",\"create_time\":null,\"gallery_id\":\"\",\"message_board_id\":"
          "\"mb1\",\"calendar_id\":\"\",\"url\":\"\",\"mime\":\"\",\"size\":\"21\",\"format\":\"\","
          "\"ext\":\"\",\"duration\":\"\",\"resolution\":{\"width\":0,\"height\":0},"
-         "\"comment_count\":0,\"thumbnails\":[],\"comments\":[],\"events\":[],\"messages\":[{\"uid\":"
-         "\"\",\"text\":\"Dinner at 7 on Sunday\",\"register_date\":\"2026-11-02 20:00:00\",\"user\":" +
+         "\"comment_count\":0,\"thumbnails\":[],\"comments\":[],\"events\":[],\"messages\":[{"
+         "\"uid\":"
+         "\"\",\"text\":\"Dinner at 7 on Sunday\",\"register_date\":\"2026-11-02 "
+         "20:00:00\",\"user\":" +
              sam + "}]}"},
         {"/contents/4",
          "{\"uid\":\"c5\",\"form\":\"event\",\"type\":\"\",\"description\":\"\",\"user\":null,"
          "\"register_date\":null,\"register_time\":null,\"create_date\":null,\"create_time\":null,"
          "\"gallery_id\":\"\",\"message_board_id\":\"\",\"calendar_id\":\"cal1\",\"url\":\"\","
-         "\"mime\":\"\",\"size\":\"\",\"format\":\"\",\"ext\":\"\",\"duration\":\"\",\"resolution\":"
-         "{\"width\":0,\"height\":0},\"comment_count\":0,\"thumbnails\":[],\"comments\":[],\"events\":"
+         "\"mime\":\"\",\"size\":\"\",\"format\":\"\",\"ext\":\"\",\"duration\":\"\","
+         "\"resolution\":"
+         "{\"width\":0,\"height\":0},\"comment_count\":0,\"thumbnails\":[],\"comments\":[],"
+         "\"events\":"
          "[{\"uid\":\"\",\"title\":\"Grandma's birthday\",\"type\":\"birthday\",\"description\":"
          "\"Rose's house\",\"calendar_uid\":\"\",\"start\":\"2026-12-20 17:00:00\",\"end\":"
-         "\"2026-12-21 01:00:00\",\"register_date\":\"2026-11-02 21:00:00\",\"user\":" + alex +
-             "}],\"messages\":[]}"},
+         "\"2026-12-21 01:00:00\",\"register_date\":\"2026-11-02 21:00:00\",\"user\":" +
+             alex + "}],\"messages\":[]}"},
         {"/contents/5/create_date", "\"2026-11-03 10:00:00\""},
         {"/contents/5/create_time", "\"2026-11-03 09:59:00\""}}},
       {report("comments", 0, Json::object(), "comments", {itemOf(comment("m1", "Hi"))}),
        nullptr,
        {{"/comments/0",
          "{\"uid\":\"m1\",\"text\":\"Hi\",\"size\":\"2\",\"register_date\":\"2026-11-02 19:10:00\","
-         "\"user\":" + sam + "}"}}},
+         "\"user\":" +
+             sam + "}"}}},
       {report("auth", -1, Json{{"stage", "start"}}, "", {}),
        "{\"op\":\"auth\",\"status\":-1,\"status_name\":\"WSTATUS_INVALID_ARGUMENT\","
        "\"stage\":\"start\"}",

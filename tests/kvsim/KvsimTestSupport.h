@@ -57,7 +57,7 @@ class ServerFixture : public ::testing::Test {
   httplib::Result post(const std::string& resource, const std::string& body,
                        const httplib::Headers& headers = signedHeaders()) {
     return m_client->Post((kService + resource).c_str(), headers, body,
-                         "application/x-www-form-urlencoded");
+                          "application/x-www-form-urlencoded");
   }
 
   std::string base() const { return m_server->baseUrl(); }

@@ -20,9 +20,10 @@ TEST_F(AuthTest, SignedRequestsAreAcceptedOrRefusedWith401) {
       kvsim::buildAuthorization(kAppId, kToken, kDuid, kvsim::signatureOf(kAppId, kToken));
   const std::string emptyKey =
       kvsim::buildAuthorization(kAppId, kToken, kDuid, kvsim::signatureOf("", ""));
-  const std::string wrongSig = kvsim::buildAuthorization(kAppId, kToken, kDuid, std::string(40, 'f'));
-  const std::string otherAccount = kvsim::buildAuthorization(
-      "someone", kToken, kDuid, kvsim::signatureOf("someone", kToken));
+  const std::string wrongSig =
+      kvsim::buildAuthorization(kAppId, kToken, kDuid, std::string(40, 'f'));
+  const std::string otherAccount =
+      kvsim::buildAuthorization("someone", kToken, kDuid, kvsim::signatureOf("someone", kToken));
   const std::string wrongDuid =
       kvsim::buildAuthorization(kAppId, kToken, "tv-9", kvsim::signatureOf(kAppId, kToken));
   struct Row {

@@ -163,10 +163,12 @@ TEST(AccountCheck, RefusesOtherSchemesAndMissingFields) {
 TEST(DateHeader, AcceptsTheWeekdayAndMonthOfTheDateOnly) {
   const char* const kWeekdays[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
   const std::string valid[] = {
-      "Sat, 31 Jan 2026 0:0:0 GMT",   "Thu, 29 Feb 2024 23:59:59 GMT", "Wed, 31 Mar 2027 9:5:3 GMT",
-      "Fri, 30 Apr 2027 12:0:7 GMT",  "Mon, 31 May 2027 1:2:3 GMT",    "Sun, 30 Jun 2024 18:30:0 GMT",
-      "Wed, 31 Jul 2024 6:45:59 GMT", "Tue, 31 Aug 2027 0:1:0 GMT",    "Wed, 30 Sep 2026 13:13:13 GMT",
-      "Thu, 31 Oct 2024 20:0:1 GMT",  "Tue, 30 Nov 2027 7:7:7 GMT",    "Thu, 31 Dec 2026 23:0:0 GMT",
+      "Sat, 31 Jan 2026 0:0:0 GMT",    "Thu, 29 Feb 2024 23:59:59 GMT",
+      "Wed, 31 Mar 2027 9:5:3 GMT",    "Fri, 30 Apr 2027 12:0:7 GMT",
+      "Mon, 31 May 2027 1:2:3 GMT",    "Sun, 30 Jun 2024 18:30:0 GMT",
+      "Wed, 31 Jul 2024 6:45:59 GMT",  "Tue, 31 Aug 2027 0:1:0 GMT",
+      "Wed, 30 Sep 2026 13:13:13 GMT", "Thu, 31 Oct 2024 20:0:1 GMT",
+      "Tue, 30 Nov 2027 7:7:7 GMT",    "Thu, 31 Dec 2026 23:0:0 GMT",
   };
   for (const std::string& text : valid) {
     EXPECT_TRUE(isValidDateHeader(text)) << text;
@@ -184,13 +186,20 @@ TEST(DateHeader, AcceptsThePluginsFormAndLeadingZerosOnly) {
     const char* text;
     bool valid;
   } rows[] = {
-      {"Mon, 7 Dec 2026 9:5:3 GMT", true},    {"Fri, 1 Jan 2027 0:0:0 GMT", true},
-      {"Tue, 08 Dec 2026 00:10:31 GMT", true}, {"Mon, 7 Dec 2026 9:5:3 UTC", false},
-      {"Mon 7 Dec 2026 9:5:3 GMT", false},    {"Mon, 32 Dec 2026 9:5:3 GMT", false},
-      {"Mon, 7 Dez 2026 9:5:3 GMT", false},   {"Mon, 7 Dec 2026 24:5:3 GMT", false},
-      {"Mon, 7 Dec 26 9:5:3 GMT", false},     {"Mon, 7 Dec 2026 9:5 GMT", false},
-      {"Mon, 1 Mar 2027 0:0:0 GMT", true},    {"Mon, 29 Feb 2027 0:0:0 GMT", false},
-      {"Sat, 31 Apr 2027 0:0:0 GMT", false},  {"Wed, 31 Feb 2027 9:5:3 GMT", false},
+      {"Mon, 7 Dec 2026 9:5:3 GMT", true},
+      {"Fri, 1 Jan 2027 0:0:0 GMT", true},
+      {"Tue, 08 Dec 2026 00:10:31 GMT", true},
+      {"Mon, 7 Dec 2026 9:5:3 UTC", false},
+      {"Mon 7 Dec 2026 9:5:3 GMT", false},
+      {"Mon, 32 Dec 2026 9:5:3 GMT", false},
+      {"Mon, 7 Dez 2026 9:5:3 GMT", false},
+      {"Mon, 7 Dec 2026 24:5:3 GMT", false},
+      {"Mon, 7 Dec 26 9:5:3 GMT", false},
+      {"Mon, 7 Dec 2026 9:5 GMT", false},
+      {"Mon, 1 Mar 2027 0:0:0 GMT", true},
+      {"Mon, 29 Feb 2027 0:0:0 GMT", false},
+      {"Sat, 31 Apr 2027 0:0:0 GMT", false},
+      {"Wed, 31 Feb 2027 9:5:3 GMT", false},
       {"", false},
   };
   for (const Row& r : rows) EXPECT_EQ(isValidDateHeader(r.text), r.valid) << r.text;
@@ -226,8 +235,12 @@ TEST(MediaBytes, JpegHasMarkersAndFrameSize) {
   EXPECT_EQ(jpeg.substr(jpeg.size() - 2), std::string("\xff\xd9", 2));
   size_t sof = jpeg.find(std::string("\xff\xc0", 2));
   ASSERT_NE(sof, std::string::npos);
-  EXPECT_EQ(static_cast<unsigned char>(jpeg[sof + 5]) * 256 + static_cast<unsigned char>(jpeg[sof + 6]), 87);
-  EXPECT_EQ(static_cast<unsigned char>(jpeg[sof + 7]) * 256 + static_cast<unsigned char>(jpeg[sof + 8]), 116);
+  EXPECT_EQ(
+      static_cast<unsigned char>(jpeg[sof + 5]) * 256 + static_cast<unsigned char>(jpeg[sof + 6]),
+      87);
+  EXPECT_EQ(
+      static_cast<unsigned char>(jpeg[sof + 7]) * 256 + static_cast<unsigned char>(jpeg[sof + 8]),
+      116);
   EXPECT_NE(jpeg.find("note"), std::string::npos);
 }
 
@@ -348,8 +361,8 @@ TEST(Flags, UnknownFlagsAndBadValuesAreUsageErrors) {
 }
 
 TEST(Flags, SingleAccountFlagsReplaceTheDefaults) {
-  const char* args[] = {"kvsim", "--app-id", "A", "--auth-token", "T", "--duid", "D",
-                        "--app-token", "X", "--empty", "--exit-after", "7"};
+  const char* args[] = {"kvsim",       "--app-id", "A",       "--auth-token", "T", "--duid", "D",
+                        "--app-token", "X",        "--empty", "--exit-after", "7"};
   Options options;
   std::string error;
   ASSERT_EQ(parseOptions(12, const_cast<char**>(args), options, error), 0) << error;

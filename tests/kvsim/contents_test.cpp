@@ -120,22 +120,33 @@ TEST_F(ContentsTest, ViewAnswersTheSingleContentForm) {
   ASSERT_TRUE(res);
   ASSERT_EQ(res->status, 200);
   const std::string b = base();
-  EXPECT_EQ(dataOf(res->body),
-            "<contentId>c1001</contentId><contentType>photo</contentType>"
-            "<contentRegisterTime>2026-11-01 08:00:00</contentRegisterTime>"
-            "<contentDesc>Beach day 1</contentDesc><commentCount>3</commentCount>"
-            "<uploadUrl>" + b + "/media/contents/c1001/photo.jpg</uploadUrl><contentDetail>"
-            "<contentUrl>" + b + "/media/contents/c1001/photo.jpg</contentUrl><size>8285</size>"
-            "<format>jpg</format><width>1920</width><height>1080</height>"
-            "<createTime>2026-11-01 07:30:00</createTime><thumbnail>"
-            "<contentThumbnail_1920X1080>" + b + "/media/contents/c1001/thumb_1920X1080.jpg"
-            "</contentThumbnail_1920X1080><contentThumbnail_540X405>" + b +
-            "/media/contents/c1001/thumb_540X405.jpg</contentThumbnail_540X405>"
-            "<contentThumbnail_116X87>" + b + "/media/contents/c1001/thumb_116X87.jpg"
-            "</contentThumbnail_116X87></thumbnail></contentDetail><contentCreator>"
-            "<userId>u1</userId><userName>Alex Kim</userName><thumbnail><userImageThumbnail_72X72>" +
-            b + "/media/users/u1/picture_72X72.png</userImageThumbnail_72X72></thumbnail>"
-            "</contentCreator>");
+  EXPECT_EQ(
+      dataOf(res->body),
+      "<contentId>c1001</contentId><contentType>photo</contentType>"
+      "<contentRegisterTime>2026-11-01 08:00:00</contentRegisterTime>"
+      "<contentDesc>Beach day 1</contentDesc><commentCount>3</commentCount>"
+      "<uploadUrl>" +
+          b +
+          "/media/contents/c1001/photo.jpg</uploadUrl><contentDetail>"
+          "<contentUrl>" +
+          b +
+          "/media/contents/c1001/photo.jpg</contentUrl><size>8285</size>"
+          "<format>jpg</format><width>1920</width><height>1080</height>"
+          "<createTime>2026-11-01 07:30:00</createTime><thumbnail>"
+          "<contentThumbnail_1920X1080>" +
+          b +
+          "/media/contents/c1001/thumb_1920X1080.jpg"
+          "</contentThumbnail_1920X1080><contentThumbnail_540X405>" +
+          b +
+          "/media/contents/c1001/thumb_540X405.jpg</contentThumbnail_540X405>"
+          "<contentThumbnail_116X87>" +
+          b +
+          "/media/contents/c1001/thumb_116X87.jpg"
+          "</contentThumbnail_116X87></thumbnail></contentDetail><contentCreator>"
+          "<userId>u1</userId><userName>Alex Kim</userName><thumbnail><userImageThumbnail_72X72>" +
+          b +
+          "/media/users/u1/picture_72X72.png</userImageThumbnail_72X72></thumbnail>"
+          "</contentCreator>");
   EXPECT_EQ(get("c4242/view")->status, 404);
   EXPECT_EQ(get("x1/view")->status, 404);
 }

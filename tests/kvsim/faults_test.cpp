@@ -15,8 +15,8 @@ class FaultsTest : public ServerFixture {
     ASSERT_EQ(res->status, 200) << form << ": " << res->body;
   }
   static long long msSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now() - start)
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start)
         .count();
   }
   const std::string list = "me/group.list?search_index=0&search_count=10";

@@ -40,20 +40,26 @@ TEST_F(EmptyGroupsTest, CreatedGroupHasTheExactRecordShape) {
       "<group><groupId>g1</groupId><groupName>Our &amp; Co</groupName>"
       "<groupDesc>A &lt;b&gt;</groupDesc><totalContentCount>0</totalContentCount>"
       "<photoCount>0</photoCount><audioCount>0</audioCount><videoCount>0</videoCount>"
-      "<commentCount>0</commentCount><groupImage><groupImageUrl>" + b +
-      "/media/groups/g1/image.png</groupImageUrl><thumbnail><groupImageThumbnail_274X204>" + b +
+      "<commentCount>0</commentCount><groupImage><groupImageUrl>" +
+      b + "/media/groups/g1/image.png</groupImageUrl><thumbnail><groupImageThumbnail_274X204>" + b +
       "/media/groups/g1/thumb_274X204.png</groupImageThumbnail_274X204></thumbnail></groupImage>"
       "<groupMaster><userId>u1</userId><userName>Alex Kim</userName><userImage><thumbnail>"
-      "<userImageThumbnail_72X72>" + b +
+      "<userImageThumbnail_72X72>" +
+      b +
       "/media/users/u1/picture_72X72.png</userImageThumbnail_72X72></thumbnail></userImage>"
       "</groupMaster></group>";
-  EXPECT_EQ(created->body, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rsp><result><stat>ok</stat>"
-                           "<desc>created</desc></result><data>" + record + "</data></rsp>");
-  auto listed = get("me/group.list?search_index=0&search_count=10&option_sort=alphabetical&"
-                    "option_include=none");
+  EXPECT_EQ(created->body,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rsp><result><stat>ok</stat>"
+            "<desc>created</desc></result><data>" +
+                record + "</data></rsp>");
+  auto listed =
+      get("me/group.list?search_index=0&search_count=10&option_sort=alphabetical&"
+          "option_include=none");
   ASSERT_TRUE(listed);
-  EXPECT_EQ(listed->body, "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rsp><result><stat>ok</stat>"
-                          "<desc>ok</desc></result><data>" + record + "</data></rsp>");
+  EXPECT_EQ(listed->body,
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><rsp><result><stat>ok</stat>"
+            "<desc>ok</desc></result><data>" +
+                record + "</data></rsp>");
 }
 
 TEST_F(EmptyGroupsTest, ListAnswersFromZeroToIndexPlusCountAndOneMore) {
@@ -100,8 +106,9 @@ TEST_F(EmptyGroupsTest, BadListParametersAreRefusedWithError105) {
 }
 
 TEST_F(GroupsTest, SeedGroupsUseChildAndAttributeForms) {
-  auto res = get("me/group.list?search_index=0&search_count=1&option_sort=alphabetical&"
-                 "option_include=none");
+  auto res =
+      get("me/group.list?search_index=0&search_count=1&option_sort=alphabetical&"
+          "option_include=none");
   ASSERT_TRUE(res);
   const std::string data = dataOf(res->body);
   EXPECT_EQ(groupIds(data), (std::vector<std::string>{"g1", "g2"}));

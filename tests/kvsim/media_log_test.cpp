@@ -19,7 +19,10 @@ TEST_F(MediaTest, EveryHandedOutUrlServesBytesWithItsType) {
       {"/media/contents/c1001/photo.jpg", "image/jpeg", std::string("\xff\xd8\xff", 3)},
       {"/media/contents/c1001/thumb_1920X1080.jpg", "image/jpeg", std::string("\xff\xd8\xff", 3)},
       {"/media/contents/c1001/thumb_116X87.jpg", "image/jpeg", std::string("\xff\xd8\xff", 3)},
-      {"/media/contents/c1034/clip.mp4", "video/mp4", std::string("\0\0\0\x18" "ftyp", 8)},
+      {"/media/contents/c1034/clip.mp4", "video/mp4",
+       std::string("\0\0\0\x18"
+                   "ftyp",
+                   8)},
       {"/media/contents/c1036/song.mp3", "audio/mpeg", "ID3"},
       {"/media/groups/g2/image.png", "image/png", "\x89PNG"},
       {"/media/groups/g1/thumb_274X204.png", "image/png", "\x89PNG"},
@@ -45,8 +48,7 @@ TEST_F(MediaTest, ViewedUrlsAndSizesMatchTheServedFiles) {
   std::string path = data.substr(at, data.find('<', at) - at);
   auto file = m_client->Get(path.c_str());
   ASSERT_TRUE(file);
-  EXPECT_NE(data.find("<size>" + std::to_string(file->body.size()) + "</size>"),
-            std::string::npos);
+  EXPECT_NE(data.find("<size>" + std::to_string(file->body.size()) + "</size>"), std::string::npos);
 }
 
 class LogTest : public ServerFixture {
@@ -71,7 +73,8 @@ TEST_F(LogTest, OneLinePerRequestWithCredentialsBodyAndCode) {
   post("me/group.create", "group_name=Trip+2027", bad);
   post("c1001/comment", "commentText=hi", {{"appToken", ""}});
   post("c1001/comment", "commentText=hi", {{"appToken", "x"}});
-  m_client->Post("/admin/fault", "kind=drop&path=feeds&count=1", "application/x-www-form-urlencoded");
+  m_client->Post("/admin/fault", "kind=drop&path=feeds&count=1",
+                 "application/x-www-form-urlencoded");
   get("g1/feeds?&search_before=0");
   m_client->Get("/media/users/u1/picture_72X72.png");
 

@@ -35,8 +35,8 @@ TEST_F(TlsTest, AnswersCarryHttpsUrlsOfTheServer) {
   ASSERT_TRUE(photo);
   EXPECT_EQ(photo->body.size(), 8285u);
   EXPECT_NE(m_server->log().text().find("GET /media/contents/c1001/photo.jpg query=- app_id=- "
-                                       "duid=- sig=none appToken=no body=0 code=200 fault=- "
-                                       "scheme=https\n"),
+                                        "duid=- sig=none appToken=no body=0 code=200 fault=- "
+                                        "scheme=https\n"),
             std::string::npos);
 }
 

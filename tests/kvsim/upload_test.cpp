@@ -21,8 +21,8 @@ class UploadTest : public ServerFixture {
                         "</uploadUrl>");
     return uid;
   }
-  httplib::Result upload(const std::string& uid, const std::string& part,
-                         const std::string& bytes, const std::string& type = "image/jpeg") {
+  httplib::Result upload(const std::string& uid, const std::string& part, const std::string& bytes,
+                         const std::string& type = "image/jpeg") {
     httplib::MultipartFormDataItems items = {{part, bytes, "picture.jpg", type}};
     return m_client->Post(("/upload/" + uid).c_str(), signedHeaders(), items);
   }
@@ -30,8 +30,8 @@ class UploadTest : public ServerFixture {
 
 TEST_F(UploadTest, UploadedPhotoJoinsTheFeedAndServesItsBytes) {
   const std::string photo = kvsim::makeJpeg(64, 48, "upload test");
-  std::string uid = slot("type=photo&description=Snow+%26+ice&file_size=" +
-                         std::to_string(photo.size()));
+  std::string uid =
+      slot("type=photo&description=Snow+%26+ice&file_size=" + std::to_string(photo.size()));
   ASSERT_EQ(uid, "c1042");
   // Not in the feed before its file arrives.
   EXPECT_EQ(get("c1042/view")->status, 404);
@@ -42,8 +42,10 @@ TEST_F(UploadTest, UploadedPhotoJoinsTheFeedAndServesItsBytes) {
   const std::string data = dataOf(res->body);
   EXPECT_EQ(data.find("<contentId>c1042</contentId><contentType>photo</contentType>"), 0u);
   EXPECT_NE(data.find("<contentDesc>Snow &amp; ice</contentDesc>"), std::string::npos);
-  EXPECT_NE(data.find("<contentUrl>" + base() + "/media/contents/c1042/upload.jpg</contentUrl>"
-                      "<size>" + std::to_string(photo.size()) + "</size><format>jpg</format>"),
+  EXPECT_NE(data.find("<contentUrl>" + base() +
+                      "/media/contents/c1042/upload.jpg</contentUrl>"
+                      "<size>" +
+                      std::to_string(photo.size()) + "</size><format>jpg</format>"),
             std::string::npos);
 
   auto feed = get("g1/feeds?&search_before=0&search_count=1");
@@ -91,7 +93,7 @@ TEST_F(UploadTest, SlotAndTargetRefusals) {
   auto plain = m_client->Post(("/upload/" + uid).c_str(), signedHeaders(), "raw", "image/jpeg");
   EXPECT_EQ(plain->status, 400);
   auto unsigned_ = m_client->Post(("/upload/" + uid).c_str(),
-                                 httplib::MultipartFormDataItems{{"filename", "x", "a.jpg", ""}});
+                                  httplib::MultipartFormDataItems{{"filename", "x", "a.jpg", ""}});
   EXPECT_EQ(unsigned_->status, 401);
   ASSERT_EQ(upload(uid, "filename", "x")->status, 200);
   EXPECT_EQ(upload(uid, "filename", "x")->status, 403);  // a slot takes one file

@@ -49,7 +49,8 @@ struct Downloads : CallLog {
     const bool open = file != nullptr && file->is_open();
     const bool failed = stream.fail();
     std::string bytes;
-    if (open) bytes.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+    if (open)
+      bytes.assign(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
     self->record([&] {
       self->status = status;
       self->resourceUID = resource.getUID();

@@ -4,8 +4,8 @@
 
 #include <atomic>
 
-#include "frame/KVServiceCMD.h"
 #include "PluginTestSupport.h"
+#include "frame/KVServiceCMD.h"
 #include "frame/WKVOAI.h"
 
 namespace kvtest {

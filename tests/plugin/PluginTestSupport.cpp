@@ -98,7 +98,9 @@ void configure(const std::string& appId, const std::string& token, const std::st
   config.setCPOption(provider(), "base_url", baseUrl);
 }
 
-void clearConfiguration() { W::WConfigManager::getInstance().clearCPOptions(provider()); }
+void clearConfiguration() {
+  W::WConfigManager::getInstance().clearCPOptions(provider());
+}
 
 void logIn(W::WKVOAI& oai) {
   XmlDoc doc("<result><stat>ok</stat></result>");

@@ -56,8 +56,7 @@ class CapturingExecutor {
 
 // Sets the provider's options used by the account flows and the base URL.
 void configure(const std::string& appId = "app-1", const std::string& token = "token-1",
-               const std::string& duid = "duid-1",
-               const std::string& baseUrl = "http://kv.test");
+               const std::string& duid = "duid-1", const std::string& baseUrl = "http://kv.test");
 void clearConfiguration();
 
 // Loads the session's credentials as a successful authentication does.

@@ -71,9 +71,9 @@ TEST_F(AccountTest, EachMissingIdentityOptionRefusesWithMinusOne) {
 
 TEST_F(AccountTest, PendingServiceExceptionRefusesWithMinusNineUntilResolved) {
   W::KVService* service = oai.getService();
-  ASSERT_EQ(service->setException(kvtest::provider(), W::EXCEPTION_CAPTCHA, "a", "b",
-                                  W::HttpResponse()),
-            0);
+  ASSERT_EQ(
+      service->setException(kvtest::provider(), W::EXCEPTION_CAPTCHA, "a", "b", W::HttpResponse()),
+      0);
   for (const Operation& op : kOperations) {
     EXPECT_EQ((oai.*op.start)(kvtest::onAccount, &userData), -9) << op.name;
   }

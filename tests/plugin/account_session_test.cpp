@@ -39,9 +39,9 @@ class SessionAccount : public AccountTest {
   }
   W::WCaptchaException* pendingCaptcha() {
     W::KVService* service = oai.getService();
-    EXPECT_EQ(service->setException(kvtest::provider(), W::EXCEPTION_CAPTCHA, "", "",
-                                    W::HttpResponse()),
-              0);
+    EXPECT_EQ(
+        service->setException(kvtest::provider(), W::EXCEPTION_CAPTCHA, "", "", W::HttpResponse()),
+        0);
     auto* captcha = dynamic_cast<W::WCaptchaException*>(service->getException());
     if (captcha != nullptr) captcha->data() = {"id", "key", "c", "answer"};
     return captcha;
@@ -82,17 +82,15 @@ TEST_F(SessionAccount, LoginCompletionReportsOkFailAndServerErrors) {
     bool loggedIn;
   };
   const Row rows[] = {
-      {200, kvtest::okAnswer(), 0, true},
-      {200, kvtest::failAnswer(), -16, false},
-      {200, "garbage", -16, false},
-      {403, "Error=207", -202, false},
+      {200, kvtest::okAnswer(), 0, true},     {200, kvtest::failAnswer(), -16, false},
+      {200, "garbage", -16, false},           {403, "Error=207", -202, false},
       {500, kvtest::okAnswer(), -107, false},
   };
   for (const Row& row : rows) {
     kvtest::resetLogs();
     oai.getService()->setUserCredential(nullptr, kvtest::provider());
-    ASSERT_EQ(oai.getService()->login("http://kv.test/login", headers, "", loginCommand(
-                                                                               kvtest::onAccount)),
+    ASSERT_EQ(oai.getService()->login("http://kv.test/login", headers, "",
+                                      loginCommand(kvtest::onAccount)),
               0);
     executor.completeLast(0, row.code, row.payload);
     ASSERT_EQ(kvtest::callbacks().size(), 1u) << row.code << " " << row.payload;
@@ -104,8 +102,7 @@ TEST_F(SessionAccount, LoginCompletionReportsOkFailAndServerErrors) {
 
 TEST_F(SessionAccount, LoginWithoutCallbackClearsTheCredentials) {
   kvtest::logIn(oai);
-  ASSERT_EQ(oai.getService()->login("http://kv.test/login", headers, "", loginCommand(nullptr)),
-            0);
+  ASSERT_EQ(oai.getService()->login("http://kv.test/login", headers, "", loginCommand(nullptr)), 0);
   executor.completeLast(0, 200, kvtest::okAnswer());
   EXPECT_FALSE(oai.getService()->isLoggedIn());
   EXPECT_EQ(oai.pendingCommands(), 0u);
@@ -199,12 +196,8 @@ TEST_F(SessionAccount, ResolutionReportsItsStatusAndRemovesTheException) {
     W::WSTATUS status;
   };
   const Row rows[] = {
-      {0, 200, "", 0},
-      {0, 403, "Error=105\n", -1},
-      {0, 403, "nothing", -16},
-      {0, 500, "", -107},
-      {0, 404, "", -205},
-      {W::SESSION_BROKEN, 200, "", -107},
+      {0, 200, "", 0},    {0, 403, "Error=105\n", -1}, {0, 403, "nothing", -16},
+      {0, 500, "", -107}, {0, 404, "", -205},          {W::SESSION_BROKEN, 200, "", -107},
   };
   W::KVService* service = oai.getService();
   for (const Row& row : rows) {

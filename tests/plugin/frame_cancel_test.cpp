@@ -31,8 +31,9 @@ class CancelProtocol : public testing::Test {
     W::HttpResponse response;
     response.setHttpResponseCode(code);
     oai->addCMD(&cmd);
-    oai->completeCommand(session, response, &cmd, [&](const std::string&) { return parsed; },
-                         [&](W::WSTATUS status) { cmd.callback(status, oai->getContentProvider(), cmd.userData); });
+    oai->completeCommand(
+        session, response, &cmd, [&](const std::string&) { return parsed; },
+        [&](W::WSTATUS status) { cmd.callback(status, oai->getContentProvider(), cmd.userData); });
   }
 
   void prepare(CountingCMD& cmd, void* userData) {
@@ -117,18 +118,19 @@ TEST_F(CancelProtocol, StatusComesFromSessionHttpCodeOrParser) {
     W::WSTATUS expected;
   };
   const Row rows[] = {
-      {W::SESSION_OK, 200, 0, 0},       {W::SESSION_OK, 200, -16, -16},
-      {W::SESSION_OK, 404, 0, -205},    {W::SESSION_OK, 401, 0, -202},
-      {W::SESSION_OK, 500, 0, -107},    {W::SESSION_CONNECT_FAILED, 200, 0, -100},
+      {W::SESSION_OK, 200, 0, 0},         {W::SESSION_OK, 200, -16, -16},
+      {W::SESSION_OK, 404, 0, -205},      {W::SESSION_OK, 401, 0, -202},
+      {W::SESSION_OK, 500, 0, -107},      {W::SESSION_CONNECT_FAILED, 200, 0, -100},
       {W::SESSION_CANCELLED, 0, 0, -108},
   };
   for (const Row& row : rows) {
     kvtest::resetLogs();
     CountingCMD cmd(deaths);
-  prepare(cmd, &token);
+    prepare(cmd, &token);
     complete(cmd, row.code, row.parsed, row.session);
     ASSERT_EQ(kvtest::callbacks().size(), 1u);
-    EXPECT_EQ(kvtest::callbacks().entries[0].status, row.expected) << row.code << "/" << row.session;
+    EXPECT_EQ(kvtest::callbacks().entries[0].status, row.expected)
+        << row.code << "/" << row.session;
   }
 }
 
@@ -141,10 +143,13 @@ TEST_F(CancelProtocol, CancelledTwoHundredIsNotParsed) {
   W::HttpResponse response;
   response.setHttpResponseCode(200);
   oai->addCMD(&cmd);
-  oai->completeCommand(W::SESSION_OK, response, &cmd, [&](const std::string&) {
-    parsed = true;
-    return 0;
-  }, [](W::WSTATUS) { FAIL() << "no caller callback"; });
+  oai->completeCommand(
+      W::SESSION_OK, response, &cmd,
+      [&](const std::string&) {
+        parsed = true;
+        return 0;
+      },
+      [](W::WSTATUS) { FAIL() << "no caller callback"; });
   EXPECT_FALSE(parsed);
   EXPECT_FALSE(oai->isCancelRequested());
   EXPECT_EQ(kvtest::cancels().size(), 0u);

@@ -60,8 +60,9 @@ TEST(CancelThreads, HostCancelsWhileCompletionsRun) {
       oai.addCMD(&cmd);
       W::HttpResponse response;
       response.setHttpResponseCode(200);
-      oai.completeCommand(W::SESSION_OK, response, &cmd, [](const std::string&) { return 0; },
-                          [&](W::WSTATUS status) { cmd.callback(status, kvtest::provider(), nullptr); });
+      oai.completeCommand(
+          W::SESSION_OK, response, &cmd, [](const std::string&) { return 0; },
+          [&](W::WSTATUS status) { cmd.callback(status, kvtest::provider(), nullptr); });
       round.fetch_add(1);
     }
     stop.store(true);
@@ -85,10 +86,12 @@ TEST(CancelThreads, HostCancelsWhileCompletionsRun) {
 TEST(CancelThreads, ReauthenticationWhileHostThreadsStartOperations) {
   const std::string kAuthorizationA =
       " auth_identifier=\"KV_AUTH_V1\", app_id=\"app-A\", app_type=\"dtv\", token=\"token-A\", "
-      "token_type=\"user\", duid=\"duid-A\", signature=\"d45f7dde61d57fefcd023ea31aa8bd6bc937b437\"";
+      "token_type=\"user\", duid=\"duid-A\", "
+      "signature=\"d45f7dde61d57fefcd023ea31aa8bd6bc937b437\"";
   const std::string kAuthorizationB =
       " auth_identifier=\"KV_AUTH_V1\", app_id=\"app-B\", app_type=\"dtv\", token=\"token-B\", "
-      "token_type=\"user\", duid=\"duid-B\", signature=\"1219e171b291e9fd6e8d65fe3e7c17d0a1a1c84e\"";
+      "token_type=\"user\", duid=\"duid-B\", "
+      "signature=\"1219e171b291e9fd6e8d65fe3e7c17d0a1a1c84e\"";
   kvtest::configure("app-A", "token-A", "duid-A");
   kvtest::CapturingExecutor executor;
   W::WKVOAI oai;
@@ -109,9 +112,8 @@ TEST(CancelThreads, ReauthenticationWhileHostThreadsStartOperations) {
   // enough to see them (a loaded machine may start them late); the
   // watchdog only catches a hang.
   const auto watchdog = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-  for (int i = 0; (i < 2000 || executor.size() < 200) &&
-                  std::chrono::steady_clock::now() < watchdog;
-       ++i) {
+  for (int i = 0;
+       (i < 2000 || executor.size() < 200) && std::chrono::steady_clock::now() < watchdog; ++i) {
     const char* who = i % 2 == 0 ? "B" : "A";
     kvtest::configure(std::string("app-") + who, std::string("token-") + who,
                       std::string("duid-") + who);

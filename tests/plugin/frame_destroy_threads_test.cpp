@@ -244,9 +244,10 @@ TEST(DestroyThreads, NoCallbackAfterDestroyAndEveryOperationReportsAtMostOnce) {
   RecordProperty("exactly_once_checked", exactOnceChecked);
   RecordProperty("cancel_reports", cancelReports);
   RecordProperty("destroyed_with_pending", destroyedWithPending);
-  std::printf("rounds=%d operations=%d exactly_once_checked=%d cancel_reports=%d "
-              "destroyed_with_pending=%d\n",
-              rounds, started, exactOnceChecked, cancelReports, destroyedWithPending);
+  std::printf(
+      "rounds=%d operations=%d exactly_once_checked=%d cancel_reports=%d "
+      "destroyed_with_pending=%d\n",
+      rounds, started, exactOnceChecked, cancelReports, destroyedWithPending);
 }
 
 // The interleaving the stress test found, replayed step by step: a cancel

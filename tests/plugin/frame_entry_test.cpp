@@ -75,8 +75,8 @@ void unloadOnGroupList(W::WSTATUS, const W::WContentProvider&, const W::WContain
 }
 
 // "Login failed, unload the provider": a destroy from inside one of the
-// provider's own callbacks is finished once the completion has returned;
-// before, the completion went on with a freed command, session and provider
+// provider's own callbacks is finished once the completion has returned, so
+// the completion never goes on with a freed command, session or provider
 // (AddressSanitizer holds the rest of this test).
 TEST(PluginEntry, DestroyFromItsOwnCallbackWaitsForTheCompletion) {
   const std::string groups = "<rsp><result><stat>ok</stat></result><data/></rsp>";
@@ -99,8 +99,8 @@ TEST(PluginEntry, DestroyFromItsOwnCallbackWaitsForTheCompletion) {
        [](W::WKVOAI& oai, Unloader& u) {
          // The cancel callback is told with the cancelled operation's user data.
          const W::WSTATUS status =
-             oai.retrieveGroupList(W::WPerson(), &unloadOnGroupList, 0, 5,
-                                   W::KV_SORT_ALPHABETICAL, W::KV_INCLUDE_NONE, &u);
+             oai.retrieveGroupList(W::WPerson(), &unloadOnGroupList, 0, 5, W::KV_SORT_ALPHABETICAL,
+                                   W::KV_INCLUDE_NONE, &u);
          if (status != 0) return status;
          return oai.cancel(kvtest::provider(), &unloadOnAccount, nullptr);
        },

@@ -55,13 +55,15 @@ TEST_F(Registry, CommandIdPacksProviderAndKey) {
 TEST_F(Registry, QueuedRequestCarriesMethodUrlHeadersBodyAndId) {
   W::KVService* service = oai->getService();
   W::KVHeaderMap headers{{"DATE", "d"}, {"appToken", "t"}, {"Authorization", "a"}};
-  ASSERT_EQ(service->postDataRequest("http://kv.test/x", headers, "k=v", new CountingCMD(deaths)), 0);
+  ASSERT_EQ(service->postDataRequest("http://kv.test/x", headers, "k=v", new CountingCMD(deaths)),
+            0);
   ASSERT_EQ(executor.size(), 1u);
   W::HttpRequest* r = executor.last();
   EXPECT_EQ(r->getType(), W::HTTP_POST);
   EXPECT_EQ(r->getURL(), "http://kv.test/x");
   EXPECT_EQ(r->getBody(), "k=v");
-  EXPECT_EQ(kvtest::headerNames(r), (std::vector<std::string>{"Authorization", "DATE", "appToken"}));
+  EXPECT_EQ(kvtest::headerNames(r),
+            (std::vector<std::string>{"Authorization", "DATE", "appToken"}));
   EXPECT_EQ(r->getID(), static_cast<unsigned long long>(kvtest::provider().getID()));
   EXPECT_EQ(service->pendingArgs(), 1u);
   executor.completeLast(W::SESSION_OK, 200, "<rsp/>");

@@ -97,24 +97,22 @@ TEST(ErrorString, ReadsTheCodeOfA403Body) {
       {"Error=\n", ""},
       {"", ""},
   };
-  for (const Row& row : rows) EXPECT_EQ(KVService::extractErrorString(std::string(row.body)), row.code);
+  for (const Row& row : rows)
+    EXPECT_EQ(KVService::extractErrorString(std::string(row.body)), row.code);
 }
 
 TEST(Envelope, RejectsWhatIsNotAnRspDocumentWithChildren) {
   const char* bad[] = {
-      "",
-      "not xml",
-      "<rsp><result>",
-      "<other><result/></other>",
-      "<rsp/>",
-      "<?xml version='1.0'?>",
+      "", "not xml", "<rsp><result>", "<other><result/></other>", "<rsp/>", "<?xml version='1.0'?>",
   };
   for (const char* payload : bad) {
     W::KVXmlAnswer parser;
     std::list<xmlpp::Node*> children;
     testing::internal::CaptureStdout();
     EXPECT_EQ(KVService::openEnvelope(payload, parser, children), -16) << payload;
-    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("#ERROR WSTATUS:WSTATUS_FAILURE(-16)\tFILE:src/KVService(", 0), 0u)
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind(
+                  "#ERROR WSTATUS:WSTATUS_FAILURE(-16)\tFILE:src/KVService(", 0),
+              0u)
         << payload;
     EXPECT_TRUE(children.empty());
   }

@@ -47,7 +47,8 @@ TEST(LogLine, HasTheFixedFormatAndAnEmptyLine) {
     const char* expected;
   };
   const Row rows[] = {
-      {-202, "src/WKVOAI", 12, "#ERROR WSTATUS:WSTATUS_NOT_LOGGED_IN(-202)\tFILE:src/WKVOAI(12)\n\n"},
+      {-202, "src/WKVOAI", 12,
+       "#ERROR WSTATUS:WSTATUS_NOT_LOGGED_IN(-202)\tFILE:src/WKVOAI(12)\n\n"},
       {-16, "src/KVService", 7, "#ERROR WSTATUS:WSTATUS_FAILURE(-16)\tFILE:src/KVService(7)\n\n"},
       {-9999, "src/WKVOAI", 1, "#ERROR WSTATUS:WSTATUS_UNKNOWN(-9999)\tFILE:src/WKVOAI(1)\n\n"},
   };

@@ -148,12 +148,9 @@ TEST(PercentEncode, KeepsUnreservedAndEncodesTheRest) {
     const char* out;
   };
   const Row rows[] = {
-      {"abcXYZ019-._~", "abcXYZ019-._~"},
-      {"Tom & Jerry = 100%", "Tom+%26+Jerry+%3D+100%25"},
-      {"a/b?c#d+e", "a%2Fb%3Fc%23d%2Be"},
-      {std::string("nul\0x", 5), "nul%00x"},
-      {"\xC3\xA9t\xC3\xA9", "%C3%A9t%C3%A9"},
-      {"", ""},
+      {"abcXYZ019-._~", "abcXYZ019-._~"},     {"Tom & Jerry = 100%", "Tom+%26+Jerry+%3D+100%25"},
+      {"a/b?c#d+e", "a%2Fb%3Fc%23d%2Be"},     {std::string("nul\0x", 5), "nul%00x"},
+      {"\xC3\xA9t\xC3\xA9", "%C3%A9t%C3%A9"}, {"", ""},
   };
   for (const Row& row : rows) EXPECT_EQ(W::percentEncode(row.in), row.out);
 }

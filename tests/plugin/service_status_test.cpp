@@ -29,11 +29,11 @@ TEST(HttpCodeTable, MapsEveryCode) {
 // Every three-digit code text, and texts that only look like one.
 TEST(ServiceCodeTable, MapsEveryCode) {
   const std::map<std::string, unsigned> listed = {
-      {"206", 142}, {"207", 142}, {"100", 1},   {"101", 1},   {"102", 1},   {"103", 1},
-      {"104", 1},   {"105", 1},   {"106", 1},   {"107", 1},   {"108", 1},   {"109", 1},
-      {"209", 1},   {"210", 1},   {"300", 1},   {"203", 101}, {"204", 101}, {"205", 101},
-      {"208", 101}, {"500", 101}, {"501", 101}, {"502", 101}, {"200", 21},  {"201", 21},
-      {"202", 21},
+      {"206", 142}, {"207", 142}, {"100", 1},   {"101", 1},   {"102", 1},
+      {"103", 1},   {"104", 1},   {"105", 1},   {"106", 1},   {"107", 1},
+      {"108", 1},   {"109", 1},   {"209", 1},   {"210", 1},   {"300", 1},
+      {"203", 101}, {"204", 101}, {"205", 101}, {"208", 101}, {"500", 101},
+      {"501", 101}, {"502", 101}, {"200", 21},  {"201", 21},  {"202", 21},
   };
   char text[12];  // room for any int: the compiler cannot see the loop's range
   for (int code = 0; code <= 999; ++code) {
@@ -50,49 +50,47 @@ TEST(ServiceCodeTable, MapsEveryCode) {
 // Internal codes 0 to 142, one entry each; above 142 everything is -16.
 TEST(WlibTable, MapsEveryInternalCode) {
   const int expected[143] = {
-      /*   0 */ 0, -1, -16, -16, -16, -3, -16, -16, -16, -16,
-      /*  10 */ -16, -16, -16, -16, -16, -16, -16, -16, -16, -16,
-      /*  20 */ -16, -200, -13, -13, -500, -200, -13, -13, -13, -107,
-      /*  30 */ -202, -16, -16, -16, -16, -16, -16, -16, -16, -16,
-      /*  40 */ -16, -100, -105, -107, -203, -205, -16, -16, -16, -16,
-      /*  50 */ -16, -16, -16, -16, -16, -16, -16, -16, -16, -16,
-      /*  60 */ -16, -5, -5, -5, -5, -5, -5, -5, -16, -16,
-      /*  70 */ -16, -16, -16, -16, -16, -16, -16, -16, -16, -16,
-      /*  80 */ -16, -108, -16, -16, -16, -16, -16, -16, -16, -16,
-      /*  90 */ -16, -16, -16, -16, -16, -16, -16, -16, -16, -16,
-      /* 100 */ -16, -16, -9, -16, -16, -16, -16, -16, -16, -16,
-      /* 110 */ -16, -16, -16, -16, -16, -16, -16, -16, -16, -16,
-      /* 120 */ -16, -16, -16, -16, -16, -16, -16, -16, -16, -16,
-      /* 130 */ -16, -16, -16, -16, -16, -16, -16, -16, -16, -16,
-      /* 140 */ -16, -205, -202,
+      /*   0 */ 0,    -1,   -16,  -16,  -16,  -3,   -16, -16, -16, -16,
+      /*  10 */ -16,  -16,  -16,  -16,  -16,  -16,  -16, -16, -16, -16,
+      /*  20 */ -16,  -200, -13,  -13,  -500, -200, -13, -13, -13, -107,
+      /*  30 */ -202, -16,  -16,  -16,  -16,  -16,  -16, -16, -16, -16,
+      /*  40 */ -16,  -100, -105, -107, -203, -205, -16, -16, -16, -16,
+      /*  50 */ -16,  -16,  -16,  -16,  -16,  -16,  -16, -16, -16, -16,
+      /*  60 */ -16,  -5,   -5,   -5,   -5,   -5,   -5,  -5,  -16, -16,
+      /*  70 */ -16,  -16,  -16,  -16,  -16,  -16,  -16, -16, -16, -16,
+      /*  80 */ -16,  -108, -16,  -16,  -16,  -16,  -16, -16, -16, -16,
+      /*  90 */ -16,  -16,  -16,  -16,  -16,  -16,  -16, -16, -16, -16,
+      /* 100 */ -16,  -16,  -9,   -16,  -16,  -16,  -16, -16, -16, -16,
+      /* 110 */ -16,  -16,  -16,  -16,  -16,  -16,  -16, -16, -16, -16,
+      /* 120 */ -16,  -16,  -16,  -16,  -16,  -16,  -16, -16, -16, -16,
+      /* 130 */ -16,  -16,  -16,  -16,  -16,  -16,  -16, -16, -16, -16,
+      /* 140 */ -16,  -205, -202,
   };
   for (unsigned code = 0; code <= 142; ++code) {
     EXPECT_EQ(KVService::getWlibSTATUS(code), expected[code]) << code;
   }
-  for (unsigned code = 143; code <= 1000; ++code) EXPECT_EQ(KVService::getWlibSTATUS(code), -16) << code;
+  for (unsigned code = 143; code <= 1000; ++code)
+    EXPECT_EQ(KVService::getWlibSTATUS(code), -16) << code;
   EXPECT_EQ(KVService::getWlibSTATUS(4294967295u), -16);
 }
 
 TEST(EndToEnd, HttpCodesBecomeHostStatuses) {
   const std::pair<int, int> rows[] = {
-      {200, 0},    {201, 0},    {304, 0},    {400, -205}, {403, -205}, {404, -205},
-      {410, -205}, {401, -202}, {409, -203}, {412, -203}, {500, -107}, {202, -16},
-      {503, -16},
+      {200, 0},    {201, 0},    {304, 0},    {400, -205}, {403, -205}, {404, -205}, {410, -205},
+      {401, -202}, {409, -203}, {412, -203}, {500, -107}, {202, -16},  {503, -16},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(KVService::getWlibSTATUS(KVService::getKVSTATUS(row.first)), row.second)
-        << row.first;
+    EXPECT_EQ(KVService::getWlibSTATUS(KVService::getKVSTATUS(row.first)), row.second) << row.first;
   }
 }
 
 TEST(EndToEnd, ServiceCodesBecomeHostStatuses) {
   const std::pair<const char*, int> rows[] = {
-      {"206", -202}, {"207", -202}, {"100", -1},   {"300", -1},  {"200", -200},
-      {"201", -200}, {"202", -200}, {"203", -16},  {"500", -16}, {"", -16},
+      {"206", -202}, {"207", -202}, {"100", -1},  {"300", -1},  {"200", -200},
+      {"201", -200}, {"202", -200}, {"203", -16}, {"500", -16}, {"", -16},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(KVService::getWlibSTATUS(KVService::getKVSTATUS(std::string(row.first))),
-              row.second)
+    EXPECT_EQ(KVService::getWlibSTATUS(KVService::getKVSTATUS(std::string(row.first))), row.second)
         << row.first;
   }
 }
@@ -110,12 +108,20 @@ TEST(EndToEnd, TransportStatusesBecomeHostStatuses) {
 // number keeps the default.
 TEST(LimitOptions, OnlyWholeNumbersReplaceTheDefault) {
   const std::pair<const char*, long long> rows[] = {
-      {"", 7},    {"0", 0},       {"65536", 65536}, {"9007199254740992", 9007199254740992},
-      {"-1", 7},  {"12abc", 7},   {" 5", 7},        {"1e6", 7},
-      {"9007199254740993", 7},    {"99999999999999999999999", 7},
+      {"", 7},
+      {"0", 0},
+      {"65536", 65536},
+      {"9007199254740992", 9007199254740992},
+      {"-1", 7},
+      {"12abc", 7},
+      {" 5", 7},
+      {"1e6", 7},
+      {"9007199254740993", 7},
+      {"99999999999999999999999", 7},
   };
   testing::internal::CaptureStdout();
-  for (const auto& row : rows) EXPECT_EQ(W::limitOption("key", row.first, 7), row.second) << row.first;
+  for (const auto& row : rows)
+    EXPECT_EQ(W::limitOption("key", row.first, 7), row.second) << row.first;
   EXPECT_NE(testing::internal::GetCapturedStdout().find("#WARNING option key=\"-1\""),
             std::string::npos)
       << "the first bad value is reported";
@@ -139,16 +145,33 @@ TEST(LimitOptions, EachKindOfRequestGetsItsLimits) {
     bool follow;
     const char* caFile;
   } rows[] = {
-      {"service call", Kind::ServiceCall, {1234, 7, "/kv/ca.pem"}, 7000, 1234, false, false,
+      {"service call",
+       Kind::ServiceCall,
+       {1234, 7, "/kv/ca.pem"},
+       7000,
+       1234,
+       false,
+       false,
        "/kv/ca.pem"},
-      {"MIME probe", Kind::MediaProbe, {1234, 7, "/kv/ca.pem"}, 7000, 1234, true, true,
+      {"MIME probe",
+       Kind::MediaProbe,
+       {1234, 7, "/kv/ca.pem"},
+       7000,
+       1234,
+       true,
+       true,
        "/kv/ca.pem"},
-      {"media download", Kind::MediaDownload, {1234, 7, "/kv/ca.pem"}, 0, 0, false, true,
+      {"media download",
+       Kind::MediaDownload,
+       {1234, 7, "/kv/ca.pem"},
+       0,
+       0,
+       false,
+       true,
        "/kv/ca.pem"},
       {"upload", Kind::Upload, {1234, 7, "/kv/ca.pem"}, 0, 1234, false, false, "/kv/ca.pem"},
       {"no limits", Kind::ServiceCall, {0, 0, ""}, 0, 0, false, false, ""},
-      {"largest timeout", Kind::ServiceCall, {1, 1LL << 53, ""}, most, 1,
-       false, false, ""},
+      {"largest timeout", Kind::ServiceCall, {1, 1LL << 53, ""}, most, 1, false, false, ""},
   };
   for (const Row& row : rows) {
     W::HttpRequest request(W::HTTP_GET, "http://kv.test/", W::HttpHeader(), "", nullptr, nullptr);

@@ -30,9 +30,9 @@ class TlsServer {
     m_server.set_keep_alive_max_count(1);  // stop() need not wait for an idle connection
     m_server.Post(".*/upload", [this](const httplib::Request&, httplib::Response& res) {
       ++m_served;
-      res.set_content(kvtest::okAnswer("<contentId>c-new</contentId><uploadUrl>" + uploadUrl +
-                                       "</uploadUrl>"),
-                      "text/xml");
+      res.set_content(
+          kvtest::okAnswer("<contentId>c-new</contentId><uploadUrl>" + uploadUrl + "</uploadUrl>"),
+          "text/xml");
     });
     m_server.Get(".*", [this](const httplib::Request&, httplib::Response& res) {
       ++m_served;

@@ -24,8 +24,7 @@ struct Completions : kvtest::CallLog {
 
 Completions* g_completions = nullptr;
 
-void recordCompletion(W::SESSION_STATUS status, const W::HttpResponse& response,
-                      W::KVServiceCMD*) {
+void recordCompletion(W::SESSION_STATUS status, const W::HttpResponse& response, W::KVServiceCMD*) {
   g_completions->record([&] { g_completions->seen.emplace_back(status, response); });
 }
 
@@ -46,7 +45,8 @@ TEST_F(Transport, GetSendsHeadersInKeyOrderAndDeletesTheCommandOnce) {
   httptest::RawOnceServer server(
       "HTTP/1.1 200 OK\r\nContent-Type: text/xml\r\nContent-Length: 6\r\n\r\n<rsp/>");
   ASSERT_TRUE(server.ok());
-  W::KVHeaderMap headers{{"appToken", "t"}, {"DATE", "Mon, 7 Dec 2026 9:5:3 GMT"},
+  W::KVHeaderMap headers{{"appToken", "t"},
+                         {"DATE", "Mon, 7 Dec 2026 9:5:3 GMT"},
                          {"Authorization", " auth_identifier=\"KV_AUTH_V1\""}};
   ASSERT_EQ(service.getDataRequest(server.url("/openapi/service/kinvale/me/group.list?a=1"),
                                    headers, "", new CountingCMD(deaths)),
@@ -103,8 +103,7 @@ TEST_F(Transport, UploadSendsOneFilePartWithItsTypeAndTracksProgress) {
   const std::string path = dir.write("upload.bin", bytes);
 
   ASSERT_EQ(service.postDataRequest(server.url("/up"), {}, {{"filename", "image/jpeg"}},
-                                    new CountingCMD(deaths), path,
-                                    static_cast<long>(bytes.size())),
+                                    new CountingCMD(deaths), path, static_cast<long>(bytes.size())),
             0);
   ASSERT_TRUE(completions.waitFor(1));
   EXPECT_EQ(completions.seen[0].first, W::SESSION_OK);

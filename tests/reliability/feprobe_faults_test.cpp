@@ -50,13 +50,13 @@ bool StartsWith(const std::string& s, const std::string& prefix) {
 }
 
 bool EndsWith(const std::string& s, const std::string& suffix) {
-  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+  return s.size() >= suffix.size() &&
+         s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 int CountEndingWith(const Lines& log, const std::string& suffix) {
   int n = 0;
-  for (const std::string& l : log)
-    n += EndsWith(l, suffix);
+  for (const std::string& l : log) n += EndsWith(l, suffix);
   return n;
 }
 
@@ -65,8 +65,7 @@ int CountEndingWith(const Lines& log, const std::string& suffix) {
 // go without their register write).
 int TransferCount(const Lines& log) {
   int n = 0;
-  for (const std::string& l : log)
-    n += StartsWith(l, "i2c w ") || StartsWith(l, "i2c r 60");
+  for (const std::string& l : log) n += StartsWith(l, "i2c w ") || StartsWith(l, "i2c r 60");
   return n;
 }
 
@@ -75,8 +74,7 @@ int TransferLine(const Lines& log, int transfer) {
   int n = 0;
   for (size_t i = 0; i < log.size(); i++) {
     n += StartsWith(log[i], "i2c w ") || StartsWith(log[i], "i2c r 60");
-    if (n == transfer)
-      return static_cast<int>(i);
+    if (n == transfer) return static_cast<int>(i);
   }
   return -1;
 }
@@ -96,8 +94,7 @@ void ExpectFaultedRun(const ProbeRun& r, const ProbeRun& clean, int transfer,
   ASSERT_GE(first, 0);
   // Up to the failing transfer the probe did exactly what it did unfaulted.
   ASSERT_EQ(r.log.size(), static_cast<size_t>(first) + 1) << r.log.back();
-  for (int i = 0; i < first; i++)
-    ASSERT_EQ(r.log[i], clean.log[i]) << "line " << i;
+  for (int i = 0; i < first; i++) ASSERT_EQ(r.log[i], clean.log[i]) << "line " << i;
   std::string refused = clean.log[first];
   if (StartsWith(refused, "i2c r "))  // a read NAKs before any byte comes back
     refused = refused.substr(0, 8);
@@ -110,8 +107,7 @@ void ExpectFaultedRun(const ProbeRun& r, const ProbeRun& clean, int transfer,
 // Index of the transfer that writes the last step of the initialisation.
 int LastInitTransfer(const Lines& log) {
   int line = IndexOf(log, "i2c w 08 4f 1a");
-  if (line < 0)
-    return -1;
+  if (line < 0) return -1;
   Lines head(log.begin(), log.begin() + line + 1);
   return TransferCount(head);
 }
@@ -162,8 +158,7 @@ TEST(FeprobeFaults, NakAtEveryTransferOfInitialisationEndsWithMessageAndStatusOn
     }
     ExpectFaultedRun(r, clean, n, err);
     EXPECT_EQ(r.out, kWait1);
-    if (HasFatalFailure())
-      return;
+    if (HasFatalFailure()) return;
   }
   EXPECT_EQ(restarts, 2);  // its read and its write
   // One past the last transfer the fault never fires: the run is the clean one.
@@ -183,8 +178,8 @@ TEST(FeprobeFaults, ShortTransferAtEveryPositionOfInitialisationEndsWithStatusOn
     // A read (two messages) comes back one short, a write none.
     int line = TransferLine(clean.log, n);
     ASSERT_GE(line, 0);
-    bool is_read = line + 1 < static_cast<int>(clean.log.size()) &&
-                   StartsWith(clean.log[line + 1], "i2c r ");
+    bool is_read =
+        line + 1 < static_cast<int>(clean.log.size()) && StartsWith(clean.log[line + 1], "i2c r ");
     std::string err = is_read ? "i2c_transfer: 1 of 2 messages transferred\n"
                               : "i2c_transfer: 0 of 1 messages transferred\n";
     if (IsInitRestart(clean.log, n, last_init)) {
@@ -193,8 +188,7 @@ TEST(FeprobeFaults, ShortTransferAtEveryPositionOfInitialisationEndsWithStatusOn
     }
     EXPECT_FALSE(r.timed_out);
     EXPECT_EQ(r.status, 1);
-    if (n == 1)
-      err += "could not read revision\n";
+    if (n == 1) err += "could not read revision\n";
     if (n > 1 && n <= last_init)
       err += "tda10046_init: Input/output error\n";  // a short transfer is EIO
     EXPECT_EQ(r.err, err);
@@ -212,14 +206,12 @@ TEST(FeprobeFaults, NakAtEveryTransferOfAShortScanEndsWithoutTimingLine) {
   const int transfers = TransferCount(clean.log);
   ASSERT_GT(transfers, 100);
   for (int n = 1; n <= transfers; n++) {
-    ProbeRun r = RunProbe(std::string(kScanChannels) + "nak_at=" + std::to_string(n) + "\n",
-                          args, "", kWatchdog);
+    ProbeRun r = RunProbe(std::string(kScanChannels) + "nak_at=" + std::to_string(n) + "\n", args,
+                          "", kWatchdog);
     std::string err = kNakMessage;
-    if (n == 1)
-      err += "could not read revision\n";
+    if (n == 1) err += "could not read revision\n";
     ExpectFaultedRun(r, clean, n, err);
-    if (HasFatalFailure())
-      return;
+    if (HasFatalFailure()) return;
   }
   ProbeRun after =
       RunProbe(std::string(kScanChannels) + "nak_at=" + std::to_string(transfers + 1) + "\n", args);
@@ -241,34 +233,73 @@ TEST(FeprobeFaults, DeviceFaultsGiveTheirMessageAndStatusOne) {
     const char* stdin_text;
     const char* err;
   } cases[] = {
-      {"wrong identification byte", "id=0x47\n", {"--scan"}, "",
+      {"wrong identification byte",
+       "id=0x47\n",
+       {"--scan"},
+       "",
        "unknown tda revision 47. need to wake up? (option --wakeup)\n"},
-      {"another wrong identification byte", "id=0xff\n", {"--init"}, "",
+      {"another wrong identification byte",
+       "id=0xff\n",
+       {"--init"},
+       "",
        "unknown tda revision ff. need to wake up? (option --wakeup)\n"},
-      {"zero identification byte", "id=0x00\n", {"--init", "--scan"}, "",
+      {"zero identification byte",
+       "id=0x00\n",
+       {"--init", "--scan"},
+       "",
        "unknown tda revision 00. need to wake up? (option --wakeup)\n"
        "maybe a hardware reset is needed. (option --hw-reset)\n"},
-      {"zero identification byte after wakeup", "id=0x00\n", {"--wakeup"}, "",
+      {"zero identification byte after wakeup",
+       "id=0x00\n",
+       {"--wakeup"},
+       "",
        "unknown tda revision 00. need to wake up? (option --wakeup)\n"
        "maybe a hardware reset is needed. (option --hw-reset)\n"},
-      {"chip asleep", "asleep=1\n", {"--scan"}, "",
+      {"chip asleep",
+       "asleep=1\n",
+       {"--scan"},
+       "",
        "unknown tda revision 00. need to wake up? (option --wakeup)\n"
        "maybe a hardware reset is needed. (option --hw-reset)\n"},
-      {"demodulator never answers", "nak_addr=0x08\n", {"--init"}, "",
+      {"demodulator never answers",
+       "nak_addr=0x08\n",
+       {"--init"},
+       "",
        "i2c_transfer: No such device or address\ncould not read revision\n"},
-      {"tuner never answers (single frequency)", "nak_addr=0x60\n", {"--freq=474"}, "",
+      {"tuner never answers (single frequency)",
+       "nak_addr=0x60\n",
+       {"--freq=474"},
+       "",
        "i2c_transfer: No such device or address\n"},
-      {"counter never counts", "counter=stuck\n", {"--scan", "--scan-bands=0x2000"}, "",
+      {"counter never counts",
+       "counter=stuck\n",
+       {"--scan", "--scan-bands=0x2000"},
+       "",
        "lock wait timeout at 529500000 Hz\n"},
-      {"counter never counts (single frequency)", "counter=stuck\n",
-       {"--freq=474000000", "--bandwidth=8000000"}, "", "lock wait timeout at 474000000 Hz\n"},
-      {"front processor never ready", "fp_ready_after=never\n", {"--hw-reset"}, "\n",
+      {"counter never counts (single frequency)",
+       "counter=stuck\n",
+       {"--freq=474000000", "--bandwidth=8000000"},
+       "",
+       "lock wait timeout at 474000000 Hz\n"},
+      {"front processor never ready",
+       "fp_ready_after=never\n",
+       {"--hw-reset"},
+       "\n",
        "!!! FP TX TIMEOUT\nfp_reset_bus(0) failed\n"},
-      {"front processor never ready (bus 1)", "fp_ready_first=never\n", {"--hw-reset", "--bus=1"},
-       "\n", "!!! FP TX TIMEOUT\nfp_reset_bus(1) failed\n"},
-      {"front processor always busy", "fp_busy=always\n", {"--hw-reset"}, "\n",
+      {"front processor never ready (bus 1)",
+       "fp_ready_first=never\n",
+       {"--hw-reset", "--bus=1"},
+       "\n",
+       "!!! FP TX TIMEOUT\nfp_reset_bus(1) failed\n"},
+      {"front processor always busy",
+       "fp_busy=always\n",
+       {"--hw-reset"},
+       "\n",
        "fp busy timeout\nfp_reset_bus(0) failed\n"},
-      {"physical memory denied", "mem=denied\n", {"--hw-reset"}, "\n",
+      {"physical memory denied",
+       "mem=denied\n",
+       {"--hw-reset"},
+       "\n",
        "/dev/mem: Permission denied\nfp_init() failed\n"},
   };
   for (const Case& c : cases) {

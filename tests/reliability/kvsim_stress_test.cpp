@@ -45,8 +45,8 @@ int operationCount() {
   return KV_STRESS_DEFAULT_OPS;
 }
 
-constexpr int kInFlight = 8;       // operations outstanding at once
-constexpr int kFaultBatch = 100;   // new fault rules every this many operations
+constexpr int kInFlight = 8;      // operations outstanding at once
+constexpr int kFaultBatch = 100;  // new fault rules every this many operations
 constexpr auto kReportWait = std::chrono::seconds(60);
 
 const char* const kMedia[] = {
@@ -59,7 +59,7 @@ const char* const kMedia[] = {
 // ------------------------------------------------------------ operations
 
 enum class Kind { GroupList, Feeds, Comments, ViewContent, CreateComment, Register, Download };
-const char* const kKindNames[] = {"group.list", "feeds", "comment.list", "view",
+const char* const kKindNames[] = {"group.list", "feeds",    "comment.list", "view",
                                   "comment",    "register", "download"};
 constexpr int kKinds = 7;
 
@@ -69,8 +69,8 @@ struct Operation {
   std::atomic<int> lateReports{0};
   std::atomic<bool> viaCancel{false};
   std::atomic<int> status{0};
-  std::string file;   // downloads: the file name asked for
-  int media = 0;      // downloads: index into kMedia
+  std::string file;  // downloads: the file name asked for
+  int media = 0;     // downloads: index into kMedia
 };
 
 struct StressRun {
@@ -109,15 +109,19 @@ void onCommentList(W::WSTATUS s, const W::WContentProvider&, const W::WContainer
 void onContent(W::WSTATUS s, const W::WContentProvider&, const W::WContent&, void* u) {
   report(u, s, false);
 }
-void onCommentText(W::WSTATUS s, const W::WContentProvider&, const W::WComment&,
-                   const W::STRING&, void* u) {
+void onCommentText(W::WSTATUS s, const W::WContentProvider&, const W::WComment&, const W::STRING&,
+                   void* u) {
   report(u, s, false);
 }
-void onAccount(W::WSTATUS s, const W::WContentProvider&, void* u) { report(u, s, false); }
+void onAccount(W::WSTATUS s, const W::WContentProvider&, void* u) {
+  report(u, s, false);
+}
 void onDownload(W::WSTATUS s, const W::WContentProvider&, const W::STRING&, void* u) {
   report(u, s, false);
 }
-void onCancel(W::WSTATUS s, const W::WContentProvider&, void* u) { report(u, s, true); }
+void onCancel(W::WSTATUS s, const W::WContentProvider&, void* u) {
+  report(u, s, true);
+}
 
 W::WSTATUS startOperation(W::WKVOAI& oai, Operation& op, const std::string& base,
                           const std::string& dir) {
@@ -339,7 +343,8 @@ TEST(KvsimStress, EveryOperationReportsOnceUnderFaultsAndFilesAreWholeOrAbsent) 
     const Operation& op = *ops[i];
     if (op.reports.load() == -1) continue;
     perKind[kKindNames[static_cast<int>(op.kind)]]++;
-    EXPECT_EQ(op.reports.load(), 1) << "operation " << i << " " << kKindNames[static_cast<int>(op.kind)];
+    EXPECT_EQ(op.reports.load(), 1)
+        << "operation " << i << " " << kKindNames[static_cast<int>(op.kind)];
     EXPECT_EQ(op.lateReports.load(), 0) << "operation " << i << " reported after destroyPlugin";
     if (op.viaCancel.load()) cancelled++;
     statuses[op.status.load()]++;
@@ -374,11 +379,12 @@ TEST(KvsimStress, EveryOperationReportsOnceUnderFaultsAndFilesAreWholeOrAbsent) 
   W::WConfigManager::getInstance().clearCPOptions(W::WContentProvider("Kinvale", 12));
   g_run = nullptr;
 
-  std::printf("operations=%d refused=%d seconds=%.1f requests=%d fault_rules=%d "
-              "cancels_accepted=%d cancel_reports=%d downloads_ok=%d downloads_failed=%d "
-              "complete_file_kept_after_cancel=%d failure_log_lines=%d\n",
-              total, refused, seconds, requests, rulesInstalled, cancelsAccepted.load(), cancelled,
-              downloadsOk, downloadsFailed, keptAfterCancelOrFailure, logLines);
+  std::printf(
+      "operations=%d refused=%d seconds=%.1f requests=%d fault_rules=%d "
+      "cancels_accepted=%d cancel_reports=%d downloads_ok=%d downloads_failed=%d "
+      "complete_file_kept_after_cancel=%d failure_log_lines=%d\n",
+      total, refused, seconds, requests, rulesInstalled, cancelsAccepted.load(), cancelled,
+      downloadsOk, downloadsFailed, keptAfterCancelOrFailure, logLines);
   std::printf("faults:");
   for (const auto& f : faults) std::printf(" %s=%d", f.first.c_str(), f.second);
   std::printf("\nstatuses:");

@@ -12,8 +12,8 @@ class HttpDelegator {
  public:
   // Statuses addRequest() refuses with.
   enum : int {
-    REFUSED_INVALID = -1,   // null request, or CR/LF in a header
-    REFUSED_SHUTDOWN = -16, // the executor is shutting down (or its worker could not start)
+    REFUSED_INVALID = -1,    // null request, or CR/LF in a header
+    REFUSED_SHUTDOWN = -16,  // the executor is shutting down (or its worker could not start)
   };
 
   static HttpDelegator* getInstance();

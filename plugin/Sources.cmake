@@ -1,0 +1,46 @@
+# The plug-in's sources, listed by layer from the frame down to the
+# operations: its library here, and the fuzz tree's instrumented copy.
+set(KV_PLUGIN_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/frame/CommandDispatch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frame/DownloaderEntry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frame/PluginEntry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frame/WKVOAI.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frame/WKVOAICancel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service/KVCompletionScope.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service/KVCredentials.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service/KVEnvelope.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service/KVExceptions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service/KVLimits.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service/KVLog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service/KVService.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service/KVSigning.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service/KVStatus.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service/KVTransport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service/KVUrlEncode.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service/KVXmlAnswer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/common/OperationRequest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/common/ServiceAnswer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/account/AccountAnswers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/account/AccountHandlers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/account/AccountOperations.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/account/SessionAccount.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/groups/GalleryParser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/groups/GroupCompletion.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/groups/GroupFeeds.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/groups/GroupOperations.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/groups/GroupParser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/content/CommentHandlers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/content/CommentOperations.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/content/CommentParser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/content/ContentCreation.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/content/ContentHandlers.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/content/ContentOperations.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/content/ContentParser.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/content/DetailReaders.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/content/PersonReaders.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/content/UploadSlot.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/download/ContentDownloader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/download/DirectDownload.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/download/DownloadNames.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/download/MimeProbes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/download/PrivateDownloadDir.cpp)
