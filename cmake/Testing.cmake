@@ -48,9 +48,6 @@ function(kv_add_test_suite target)
     kv_test_pch_owner(kv_test_pch)
     target_precompile_headers(${target} REUSE_FROM kv_test_pch)
   endif()
-  # Test files compiled in batches: each batch parses the project's headers
-  # (libxml++, glibmm, curl) once instead of once per file.
-  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE 8)
   if(arg_DEPENDS)
     add_dependencies(${target} ${arg_DEPENDS})
   endif()

@@ -51,7 +51,7 @@ static int parse_ulong(const char* s, unsigned long* out) {
   return 0;
 }
 
-static int lookup(const struct name_code* table, const char* name, unsigned* code) {
+static int name_code_lookup(const struct name_code* table, const char* name, unsigned* code) {
   for (size_t i = 0; table[i].name; i++) {
     if (strcmp(table[i].name, name) == 0) {
       *code = table[i].code;
@@ -111,26 +111,26 @@ int fesim_channel_parse(struct fesim_channel* ch, const char* value, char* err, 
     key = tok;
     val = eq + 1;
     if (strcmp(key, "mode") == 0) {
-      bad = lookup(mode_names, val, &ch->mode);
+      bad = name_code_lookup(mode_names, val, &ch->mode);
     } else if (strcmp(key, "guard") == 0) {
-      bad = lookup(guard_names, val, &ch->guard);
+      bad = name_code_lookup(guard_names, val, &ch->guard);
     } else if (strcmp(key, "mod") == 0) {
-      bad = lookup(modulation_names, val, &ch->modulation);
+      bad = name_code_lookup(modulation_names, val, &ch->modulation);
     } else if (strcmp(key, "hier") == 0) {
-      bad = lookup(hierarchy_names, val, &ch->hierarchy);
+      bad = name_code_lookup(hierarchy_names, val, &ch->hierarchy);
     } else if (strcmp(key, "hp") == 0) {
-      bad = lookup(rate_names, val, &ch->hp);
+      bad = name_code_lookup(rate_names, val, &ch->hp);
     } else if (strcmp(key, "lp") == 0) {
-      bad = lookup(rate_names, val, &ch->lp);
+      bad = name_code_lookup(rate_names, val, &ch->lp);
     } else if (strcmp(key, "inv") == 0) {
-      bad = lookup(inversion_names, val, &ch->inversion);
+      bad = name_code_lookup(inversion_names, val, &ch->inversion);
     } else if (strcmp(key, "offset") == 0) {
       bad = parse_ulong(val, &num) != 0 || num > 6;
       ch->offset = (unsigned)num;
     } else if (strcmp(key, "lock") == 0) {
       unsigned yes = 0;
       static const struct name_code yes_no[] = {{"yes", 1}, {"no", 0}, {NULL, 0}};
-      bad = lookup(yes_no, val, &yes);
+      bad = name_code_lookup(yes_no, val, &yes);
       ch->never_locks = !yes;
     } else {
       return fail(err, errlen, "unknown channel key '%s'", key);
@@ -273,7 +273,7 @@ static int parse_counter(struct line_ctx* ctx, const char* key, const char* val)
   static const struct name_code counter_names[] = {{"stuck", 1}, {"normal", 0}, {NULL, 0}};
   unsigned stuck = 0;
   (void)key;
-  if (lookup(counter_names, val, &stuck) != 0) {
+  if (name_code_lookup(counter_names, val, &stuck) != 0) {
     return fail(ctx->err, ctx->errlen, "counter is normal or stuck");
   }
   ctx->cfg->counter_stuck = (int)stuck;
@@ -287,7 +287,7 @@ static int parse_mem(struct line_ctx* ctx, const char* key, const char* val) {
                                                {NULL, 0}};
   unsigned mem = 0;
   (void)key;
-  if (lookup(mem_names, val, &mem) != 0) {
+  if (name_code_lookup(mem_names, val, &mem) != 0) {
     return fail(ctx->err, ctx->errlen, "mem is present, absent or denied");
   }
   ctx->cfg->mem = (enum fesim_mem_mode)mem;
