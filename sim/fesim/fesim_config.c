@@ -338,32 +338,18 @@ static const struct {
     {"clock_step", parse_clock_step},
 };
 
-/* The keys whose value is a plain number up to max. store returns -1 for a value
- * it does not take. */
-static int store_id(struct fesim_config* cfg, unsigned long num) {
-  cfg->id = (uint8_t)num;
-  return 0;
-}
+/* store_NAME: keeps a number that fits its field (the table below checks the range). */
+#define STORE_FIELD(name, field, type)                                   \
+  static int store_##name(struct fesim_config* cfg, unsigned long num) { \
+    cfg->field = (type)num;                                              \
+    return 0;                                                            \
+  }
 
-static int store_asleep(struct fesim_config* cfg, unsigned long num) {
-  cfg->asleep = (int)num;
-  return 0;
-}
-
-static int store_if(struct fesim_config* cfg, unsigned long num) {
-  cfg->if_freq = (uint32_t)num;
-  return 0;
-}
-
-static int store_cp(struct fesim_config* cfg, unsigned long num) {
-  cfg->tuner.cp = (unsigned)num;
-  return 0;
-}
-
-static int store_test(struct fesim_config* cfg, unsigned long num) {
-  cfg->tuner.test = (unsigned)num;
-  return 0;
-}
+STORE_FIELD(id, id, uint8_t)
+STORE_FIELD(asleep, asleep, int)
+STORE_FIELD(if, if_freq, uint32_t)
+STORE_FIELD(cp, tuner.cp, unsigned)
+STORE_FIELD(test, tuner.test, unsigned)
 
 /* Only a step that has a reference divider ratio. */
 static int store_step(struct fesim_config* cfg, unsigned long num) {
@@ -374,26 +360,13 @@ static int store_step(struct fesim_config* cfg, unsigned long num) {
   return 0;
 }
 
-static int store_lock_delay(struct fesim_config* cfg, unsigned long num) {
-  cfg->lock_delay = (unsigned)num;
-  return 0;
-}
+STORE_FIELD(lock_delay, lock_delay, unsigned)
+STORE_FIELD(nak_at, nak_at, unsigned long)
+STORE_FIELD(nak_addr, nak_addr, int)
+STORE_FIELD(short_at, short_at, unsigned long)
 
-static int store_nak_at(struct fesim_config* cfg, unsigned long num) {
-  cfg->nak_at = num;
-  return 0;
-}
-
-static int store_nak_addr(struct fesim_config* cfg, unsigned long num) {
-  cfg->nak_addr = (int)num;
-  return 0;
-}
-
-static int store_short_at(struct fesim_config* cfg, unsigned long num) {
-  cfg->short_at = num;
-  return 0;
-}
-
+/* The keys whose value is a plain number up to max. store returns -1 for a value
+ * it does not take. */
 static const struct {
   const char* key;
   unsigned long max;
