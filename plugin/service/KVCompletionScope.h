@@ -4,7 +4,14 @@
 // the command, the session and the argument record to finish with, so such
 // a destroy is held back until the completion has returned, and then
 // nothing of the provider is touched any more.
+//
+// Open scopes are kept in one process-wide list, not in thread-local
+// storage: the plug-in is loaded with dlopen, and a thread_local there is
+// dynamic TLS, which some hosts' leak checkers misread (and which the
+// target's static TLS reserve may not have room for).
 #pragma once
+
+#include <thread>
 
 namespace W {
 
@@ -30,7 +37,9 @@ class KVCompletionScope {
 
  private:
   const KVService* const m_service;
-  KVCompletionScope* const m_outer;
+  const std::thread::id m_thread;
+  // The next older open scope of any thread; guarded by the list's lock.
+  KVCompletionScope* m_older = nullptr;
   Destroy m_destroy = nullptr;
   void* m_object = nullptr;
 };
