@@ -28,7 +28,8 @@ function(kv_add_test_suite target)
     return()
   endif()
 
-  add_executable(${target} ${arg_SOURCES} ${PROJECT_SOURCE_DIR}/tests/common/TsanSuppressions.cpp)
+  add_executable(${target} ${arg_SOURCES} ${PROJECT_SOURCE_DIR}/tests/common/TsanSuppressions.cpp
+    ${PROJECT_SOURCE_DIR}/tests/common/TestTmpdir.cpp)
   target_link_libraries(${target} PRIVATE ${arg_LIBS} kv_test_common GTest::gtest_main
     Threads::Threads)
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR} ${arg_INCLUDES})

@@ -76,8 +76,8 @@ struct Cancels : CallLog {
   }
 };
 
-// A file name no other test run uses; the file under "/tmp/" is removed
-// when this goes out of scope.
+// A file name no other test run uses, in the test process's temporary
+// directory (dir()); the file is removed when this goes out of scope.
 class TmpName {
  public:
   explicit TmpName(const std::string& suffix) {
@@ -87,7 +87,11 @@ class TmpName {
   }
   ~TmpName() { std::remove(path().c_str()); }
   const std::string& name() const { return m_name; }
-  std::string path() const { return "/tmp/" + m_name; }
+  static std::string dir() {
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp";
+  }
+  std::string path() const { return dir() + "/" + m_name; }
 
  private:
   std::string m_name;

@@ -127,7 +127,8 @@ TEST_F(DownloadLoopback, ContentDownloaderHandsTheHostTheFileBytes) {
   const std::string urls[] = {server.url("/p/" + plain.name()),
                               server.url("/p/b.jpg?x=1/" + fromQuery.name())};
   const std::string names[] = {plain.name(), fromQuery.name()};
-  // A file of the host's under the same name in /tmp is none of ours.
+  // A file of the host's under the same name in the temporary directory is
+  // none of ours.
   std::ofstream(plain.path()) << "the host's own";
   ASSERT_EQ(chmod(plain.path().c_str(), 0600), 0);
   for (int i = 0; i < 2; ++i) {
@@ -289,8 +290,8 @@ TEST_F(DownloadLoopback, CancelAfterAnAcceptedAnswerRemovesTheOpenedFile) {
     Cancels::current = &kindCancels;
     Downloads seen;
     if (kind == 0) {
-      ASSERT_EQ(oai.download(kvtest::provider(), "http://127.0.0.1:9/x", "/tmp", fifo.name(),
-                             Downloads::onDirect, &seen),
+      ASSERT_EQ(oai.download(kvtest::provider(), "http://127.0.0.1:9/x", kvtest::TmpName::dir(),
+                             fifo.name(), Downloads::onDirect, &seen),
                 0);
     } else {
       ASSERT_EQ(contentDownload("http://127.0.0.1:9/" + fifo.name(), &seen), 0);

@@ -128,8 +128,8 @@ TEST_F(DownloadRequest, ContentDownloaderNamesTheFileAfterTheLastSlash) {
 // still be cancelled.
 TEST_F(DownloadRequest, AnotherTransfersCompletionLeavesTheCurrentOneAlone) {
   kvtest::TmpName first(".bin"), second(".bin");
-  ASSERT_EQ(startDirect("http://h/a", "/tmp", first.name()), 0);
-  ASSERT_EQ(startDirect("http://h/b", "/tmp", second.name()), 0);
+  ASSERT_EQ(startDirect("http://h/a", kvtest::TmpName::dir(), first.name()), 0);
+  ASSERT_EQ(startDirect("http://h/b", kvtest::TmpName::dir(), second.name()), 0);
   W::HttpRequest* running = executor.at(0);
   W::HttpRequest::Impl::onProgress(&running->impl(), 10, 4, 0, 0);
   executor.complete(1, 0, 404, "");
@@ -222,7 +222,7 @@ TEST_F(DownloadRequest, CompletionStatusesWithoutAFile) {
   };
   for (const Row& row : rows) {
     Downloads direct;
-    ASSERT_EQ(oai.download(kvtest::provider(), "http://h/x", "/tmp", missing.name(),
+    ASSERT_EQ(oai.download(kvtest::provider(), "http://h/x", kvtest::TmpName::dir(), missing.name(),
                            Downloads::onDirect, &direct),
               0);
     executor.completeLast(row.session, row.code, "");
@@ -248,7 +248,8 @@ TEST_F(DownloadRequest, CompletionStatusesWithoutAFile) {
 TEST_F(DownloadRequest, WithoutCallbackTheCancelIsResetAndTheFileStays) {
   kvtest::TmpName file(".bin");
   { std::ofstream(file.path()) << "data"; }
-  ASSERT_EQ(oai.download(kvtest::provider(), "http://h/x", "/tmp", file.name(), nullptr, nullptr),
+  ASSERT_EQ(oai.download(kvtest::provider(), "http://h/x", kvtest::TmpName::dir(), file.name(),
+                         nullptr, nullptr),
             0);
   ASSERT_EQ(oai.cancel(kvtest::provider(), nullptr, nullptr), 0);
   executor.completeLast(0, 200, "");

@@ -1,0 +1,49 @@
+// Every test process works in a temporary directory of its own: TMPDIR
+// points there for the process and for every program it starts (kvsim,
+// kvhost, feprobe, nginx, the plug-in's private download directory), and
+// the directory is removed with all it holds when the process ends. A
+// crashed test still leaves its files, under one name to look for.
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+constexpr const char* kOwnerVariable = "KV_TEST_TMPDIR";
+
+class ProcessTmpdir {
+ public:
+  ProcessTmpdir() {
+    const char* tmp = getenv("TMPDIR");
+    const char* owned = getenv(kOwnerVariable);
+    // A test process started by another one (a death test) shares its
+    // parent's directory; the parent removes it.
+    if (tmp != nullptr && owned != nullptr && std::strcmp(tmp, owned) == 0) return;
+    std::string pattern =
+        std::string(tmp != nullptr && tmp[0] == '/' ? tmp : "/tmp") + "/kv-test-XXXXXX";
+    if (mkdtemp(&pattern[0]) == nullptr) return;
+    m_path = pattern;
+    m_owner = getpid();
+    setenv("TMPDIR", m_path.c_str(), 1);
+    setenv(kOwnerVariable, m_path.c_str(), 1);
+  }
+
+  ~ProcessTmpdir() {
+    // A forked child that exits normally must not remove its parent's files.
+    if (m_path.empty() || getpid() != m_owner) return;
+    std::error_code ignored;
+    std::filesystem::remove_all(m_path, ignored);
+  }
+
+ private:
+  std::string m_path;
+  pid_t m_owner = 0;
+};
+
+// Before every other static object, so that none reads the old TMPDIR.
+__attribute__((init_priority(101))) ProcessTmpdir g_processTmpdir;
+
+}  // namespace
