@@ -510,11 +510,11 @@ TEST(FeprobeScan, ScanBands80StopsAtFortyEightMegahertzWithoutResultOrTiming) {
   EXPECT_EQ(Count(r.log, "close /dev/i2c-0"), 0);
 }
 
-TEST(FeprobeScan, ScanBandsZeroExitsOneAfterIdentifyingSayingWhy) {
+TEST(FeprobeScan, ScanBandsZeroExitsOneSilentlyAfterIdentifying) {
   ProbeRun r = RunProbe("", {"--scan", "--scan-bands=0"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, kWait1);
-  EXPECT_EQ(r.err, "scan-bands 0x0 selects no band\n");
+  EXPECT_EQ(r.err, "") << "a mask selecting no band ends without a message";
   ASSERT_FALSE(r.log.empty());
   EXPECT_EQ(r.log.back(), "i2c r 08 46");
 }
