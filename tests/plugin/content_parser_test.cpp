@@ -169,7 +169,8 @@ TEST_F(ContentParser, MessageAndCalendarForms) {
                      "<messageText>Hello</messageText>"
                      "<comment commentId=\"cm-2\"/></content>"
                      "<content id=\"e-1\" calendarID=\"cal-1\"><eventTitle>Dinner</eventTitle>"
-                     "<size>99</size></content>"
+                     "<size>99</size><comment><commentId>cm-3</commentId><commentText>Yum</commentText>"
+                     "</comment></content>"
                      "<content messageBoardID=\"mb-1\"><messageText>no id</messageText></content>"
                      "</group>")),
       0);
@@ -189,6 +190,9 @@ TEST_F(ContentParser, MessageAndCalendarForms) {
   EXPECT_EQ(event.getEvents().front().getTitle(), "Dinner");
   EXPECT_EQ(event.getSize(), "") << "the calendar form reads no size";
   EXPECT_TRUE(event.getMessages().empty());
+  ASSERT_EQ(event.getComments().size(), 1u) << "the calendar form reads its comments";
+  EXPECT_EQ(event.getComments().front().getUID(), "cm-3");
+  EXPECT_EQ(event.getComments().front().getComment(), "Yum");
 }
 
 TEST_F(ContentParser, DataDescribingOneContentIsReadInTheFeedForm) {

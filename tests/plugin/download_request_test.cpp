@@ -10,6 +10,7 @@
 
 #include "DownloadTestSupport.h"
 #include "download/DownloadCommands.h"
+#include "download/PrivateDownloadDir.h"
 
 namespace {
 
@@ -140,6 +141,47 @@ TEST_F(DownloadRequest, AnotherTransfersCompletionLeavesTheCurrentOneAlone) {
   EXPECT_EQ(total, 10.0);
   ASSERT_EQ(oai.cancel(kvtest::provider(), nullptr, nullptr), 0);
   EXPECT_TRUE(running->isCancelled()) << "the cancel reaches the transfer still running";
+}
+
+// A cancel stops the live reading of the running transfer's progress, which
+// then reports its last reading until its completion; another transfer
+// ending meanwhile must not zero that reading.
+TEST_F(DownloadRequest, AnotherTransfersCompletionKeepsTheCancelledOnesLastProgress) {
+  kvtest::TmpName first(".bin"), second(".bin");
+  ASSERT_EQ(startDirect("http://h/a", kvtest::TmpName::dir(), first.name()), 0);
+  ASSERT_EQ(startDirect("http://h/b", kvtest::TmpName::dir(), second.name()), 0);
+  W::HttpRequest::Impl::onProgress(&executor.at(0)->impl(), 10, 4, 0, 0);
+  double done = -1, total = -1;
+  ASSERT_EQ(oai.progressStatus(kvtest::provider(), done, total, nullptr), 0);
+  ASSERT_EQ(oai.cancel(kvtest::provider(), nullptr, nullptr), 0);
+  executor.complete(1, 0, 404, "");
+  ASSERT_EQ(oai.progressStatus(kvtest::provider(), done, total, nullptr), 0);
+  EXPECT_EQ(done, 4.0) << "the other transfer's end zeroed the cancelled one's progress";
+  EXPECT_EQ(total, 10.0);
+}
+
+// The private directory is used again only while it is still a directory
+// of this user that nobody else may enter, read or write; otherwise a fresh
+// one is made.
+TEST(PrivateDownloadDir, IsReplacedOnceOthersMayUseIt) {
+  const struct Row {
+    mode_t mode;
+    bool kept;
+  } rows[] = {{0700, true}, {0770, false}, {0720, false}, {0740, false},
+              {0710, false}, {0707, false}, {0702, false}, {0701, false}};
+  for (const Row& row : rows) {
+    const std::string dir = W::privateDownloadDir();
+    ASSERT_FALSE(dir.empty());
+    ASSERT_EQ(chmod(dir.c_str(), row.mode), 0) << dir;
+    const std::string next = W::privateDownloadDir();
+    EXPECT_EQ(next == dir, row.kept) << "directory of mode 0" << std::oct << row.mode;
+    if (next != dir) rmdir(dir.c_str());
+  }
+  const std::string dir = W::privateDownloadDir();
+  ASSERT_EQ(rmdir(dir.c_str()), 0);
+  ASSERT_EQ(symlink(kvtest::TmpName::dir().c_str(), dir.c_str()), 0);
+  EXPECT_NE(W::privateDownloadDir(), dir) << "a link in its place is not the directory";
+  unlink(dir.c_str());
 }
 
 TEST_F(DownloadRequest, NamesThatLeaveTheDirectoryAreRefused) {

@@ -160,6 +160,9 @@ TEST(Envelope, ParsesUnderItsOwnOptionsWhateverTheProcessDefaults) {
       "<!ENTITY c '&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;'><!ENTITY d '&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;'>]>"
       "<rsp><result><stat>&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;</stat></result></rsp>",
       "<rsp><result><stat>&undeclared;</stat></result></rsp>",
+      // A DTD that names no entity: refused for being a DTD.
+      "<!DOCTYPE rsp [<!ELEMENT rsp ANY>]><rsp><result><stat>ok</stat></result><data/></rsp>",
+      "<!DOCTYPE rsp><rsp><result><stat>ok</stat></result><data/></rsp>",
       [] {
         std::string deep;
         for (int i = 0; i < 300; ++i) deep = "<n>" + deep + "</n>";
@@ -173,8 +176,10 @@ TEST(Envelope, ParsesUnderItsOwnOptionsWhateverTheProcessDefaults) {
       W::KVXmlAnswer parser;
       std::list<xmlpp::Node*> children;
       testing::internal::CaptureStdout();
-      EXPECT_EQ(KVService::openEnvelope(payload, parser, children), -16) << hostile << payload;
+      const W::WSTATUS status = KVService::openEnvelope(payload, parser, children);
       testing::internal::GetCapturedStdout();
+      EXPECT_EQ(status, -16) << "an answer to refuse (hostile defaults: " << hostile
+                             << "): " << payload;
     }
     W::KVXmlAnswer parser;
     std::list<xmlpp::Node*> children;

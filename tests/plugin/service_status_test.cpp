@@ -6,6 +6,9 @@
 #include <map>
 
 #include "HttpRequestImpl.h"
+#include "PluginTestSupport.h"
+#include "TestFiles.h"
+#include "frame/WKVOAI.h"
 #include "service/KVLimits.h"
 #include "service/KVService.h"
 
@@ -125,6 +128,31 @@ TEST(LimitOptions, OnlyWholeNumbersReplaceTheDefault) {
   EXPECT_NE(testing::internal::GetCapturedStdout().find("#WARNING option key=\"-1\""),
             std::string::npos)
       << "the first bad value is reported";
+}
+
+// The defaults of the provider's limit options, as README's table of
+// provider options gives them: a change on either side fails here.
+TEST(LimitOptions, DefaultsAreTheDocumentedOnes) {
+  const struct Row {
+    const char* key;
+    long long value;
+    long long W::KVLimits::*field;
+  } rows[] = {
+      {"max_answer_bytes", 33554432, &W::KVLimits::maxAnswerBytes},
+      {"request_timeout", 60, &W::KVLimits::requestTimeoutSeconds},
+  };
+  kvtest::clearConfiguration();
+  W::WKVOAI oai;
+  const W::KVLimits limits = oai.getService()->limits();
+  const std::string readme = kvtest::readFile(KV_SOURCE_DIR "/README.md");
+  ASSERT_FALSE(readme.empty());
+  for (const Row& row : rows) {
+    EXPECT_EQ(limits.*row.field, row.value) << "default of option " << row.key;
+    const std::string documented = "| `" + std::string(row.key) + "` | " +
+                                   std::to_string(row.value) + " ";
+    EXPECT_NE(readme.find(documented), std::string::npos)
+        << "README does not document " << row.key << "=" << row.value << " as the default";
+  }
 }
 
 // What each kind of request is limited by: service calls and MIME probes end

@@ -53,6 +53,8 @@ class FakeI2c {
   std::function<void(uint8_t)> on_write;
   // Called before a demodulator read of register reg; may update regs.
   std::function<void(uint8_t)> on_read;
+  // What the tuner answers to a read, byte after byte.
+  std::vector<uint8_t> pll_status;
 
   // The tuner messages written so far.
   std::vector<std::vector<uint8_t>> PllWrites() const {
@@ -100,6 +102,9 @@ class FakeI2c {
       if (m.addr == kDemod && (m.flags & I2C_M_RD)) {
         if (on_read) on_read(m_pointer);
         for (uint16_t k = 0; k < m.len; k++) m.buf[k] = regs[static_cast<uint8_t>(m_pointer + k)];
+      }
+      if (m.addr == kPll && (m.flags & I2C_M_RD)) {
+        for (uint16_t k = 0; k < m.len; k++) m.buf[k] = k < pll_status.size() ? pll_status[k] : 0;
       }
       transfers.back().push_back({m.addr, m.flags, std::vector<uint8_t>(m.buf, m.buf + m.len)});
     }

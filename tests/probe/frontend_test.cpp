@@ -213,6 +213,24 @@ TEST_F(Chip, TunerMessageGoesBetweenGateOpenAndClose) {
             bus.transfers);
 }
 
+// The tool never reads the tuner, but the driver offers it: the same gate
+// around a read of the tuner's status byte.
+TEST_F(Chip, TunerReadGoesBetweenGateOpenAndClose) {
+  bus.regs[0x07] = 0x01;
+  bus.pll_status = {0x5a};
+  uint8_t status = 0;
+  ASSERT_EQ(0, pll_read_gated(fe, &status, 1));
+  EXPECT_EQ(0x5a, status);
+  EXPECT_EQ((std::vector<std::vector<FakeMsg>>{
+                {{0x08, 0, {0x07}}, {0x08, I2C_M_RD, {0x01}}},
+                {{0x08, 0, {0x07, 0x03}}},
+                {{0x60, I2C_M_RD, {0x5a}}},
+                {{0x08, 0, {0x07}}, {0x08, I2C_M_RD, {0x03}}},
+                {{0x08, 0, {0x07, 0x01}}},
+            }),
+            bus.transfers);
+}
+
 TEST_F(Chip, FailedTunerWriteLeavesGateOpen) {
   bus.fail_at = {2};
   testing::internal::CaptureStderr();
