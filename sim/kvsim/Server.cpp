@@ -3,9 +3,11 @@
 
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
+#include <memory>
 
 #include "AuthHeader.h"
 #include "HttpDate.h"
@@ -351,9 +353,22 @@ int Server::start(int port, std::string& error) {
     return -1;
   }
   m_base = (tls ? "https://127.0.0.1:" : "http://127.0.0.1:") + std::to_string(m_port);
-  m_thread = std::thread([this] { m_http->listen_after_bind(); });
-  for (int i = 0; i < 400 && !m_http->is_running(); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  // The socket already queues connections; the port is reported once the
+  // accept loop runs, and an accept loop that ended before it ran is a
+  // failure, however long the thread took to start.
+  auto ended = std::make_shared<std::atomic<bool>>(false);
+  m_thread = std::thread([this, ended] {
+    m_http->listen_after_bind();
+    *ended = true;
+  });
+  while (!m_http->is_running()) {
+    if (*ended) {
+      error = "the listener on 127.0.0.1:" + std::to_string(m_port) + " did not start";
+      stop();
+      m_port = -1;
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return m_port;
 }
