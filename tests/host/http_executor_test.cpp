@@ -469,6 +469,13 @@ TEST_F(HttpExecutorTest, ConnectionRefusedGives41) {
   EXPECT_EQ(0, done.response.getHttpResponseCode());
 }
 
+// The executor's defaults for requests that set none: 15 s to connect, and
+// the stall rule's 60 s below 1 byte/s (README's provider options).
+TEST_F(HttpExecutorTest, DefaultTimeoutsAreFifteenSecondsToConnectAndSixtyToStall) {
+  EXPECT_EQ(executor->defaultConnectTimeout(), 15000) << "default connect timeout (ms)";
+  EXPECT_EQ(executor->defaultStallTimeout(), 60000) << "default stall timeout (ms)";
+}
+
 TEST_F(HttpExecutorTest, ConnectTimeoutGives42) {
   FullListener server;
   HttpRequest sync(W::HTTP_GET, server.url("/sync"), HttpHeader(), "", nullptr, nullptr);

@@ -145,6 +145,21 @@ class HostileXmlDefaults {
   int m_substitute, m_keepBlanks, m_loadDtd, m_validate;
 };
 
+// Elements nest 256 deep at most, the envelope's own included.
+TEST(Envelope, AnswersNestUpTo256ElementsDeep) {
+  for (const std::pair<int, W::WSTATUS> row : {std::make_pair(256, 0), std::make_pair(257, -16)}) {
+    std::string nested;
+    for (int i = 1; i < row.first; ++i) nested = "<n>" + nested + "</n>";
+    W::KVXmlAnswer parser;
+    std::list<xmlpp::Node*> children;
+    testing::internal::CaptureStdout();
+    const W::WSTATUS status = KVService::openEnvelope(
+        "<rsp><result><stat>ok</stat></result>" + nested + "</rsp>", parser, children);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(status, row.second) << "an answer " << row.first << " elements deep";
+  }
+}
+
 // Answers never carry a DTD: one is refused before any of its entities is
 // expanded or loaded, whatever the process's libxml2 defaults, and the
 // documents that are answers parse the same under any defaults.
