@@ -147,7 +147,7 @@ class HostileXmlDefaults {
 
 // Elements nest 256 deep at most, the envelope's own included.
 TEST(Envelope, AnswersNestUpTo256ElementsDeep) {
-  for (const std::pair<int, W::WSTATUS> row : {std::make_pair(256, 0), std::make_pair(257, -16)}) {
+  for (const auto& row : {std::make_pair(256, 0), std::make_pair(257, -16)}) {
     std::string nested;
     for (int i = 1; i < row.first; ++i) nested = "<n>" + nested + "</n>";
     W::KVXmlAnswer parser;
