@@ -384,6 +384,21 @@ TEST(FeprobeSingle, InterruptWhileTheGateMayBeOpenClosesItFirst) {
   }
 }
 
+// A probe started in the background with SIGINT ignored keeps ignoring it.
+TEST(FeprobeSingle, InterruptIgnoredByTheParentStaysIgnored) {
+  struct sigaction ignore = {};
+  struct sigaction old = {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(sigaction(SIGINT, &ignore, &old), 0);
+  ProbeRun r = RunProbe("signal_at=3\n", {"--freq=474"});
+  sigaction(SIGINT, &old, nullptr);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(ContainsRun(r.log, {"i2c w 08 07 02", "signal INT", "i2c w 60 0b f5 ca 64"}));
+  ASSERT_FALSE(r.log.empty());
+  EXPECT_EQ(r.log.back(), "close /dev/i2c-0");
+}
+
 TEST(FeprobeSingle, FreqWithBandwidthTakesHertzAndTheTunerRejects474Hz) {
   ProbeRun r = RunProbe("", {"--freq=474", "--bandwidth=8000000"});
   EXPECT_EQ(r.status, 1);

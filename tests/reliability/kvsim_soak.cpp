@@ -4,8 +4,9 @@
 // direct and content downloads, random cancels and progress polls), and
 // destroys it (destroyPlugin): three rounds in four once every operation
 // has reported, the fourth with operations still in flight. After each
-// round it reads the process's heap in use, open descriptors, threads and
-// the files in the plug-in's private download directory. The first quarter
+// round it reads the process's heap in use, open descriptors and sockets,
+// threads, the files in the plug-in's private download directory and what
+// the host's download directory holds beyond finished files. The first quarter
 // of the rounds is the warm-up; exits 1 when a gauge grows past the warm-up
 // (or an operation reports twice, late or never), 2 when it cannot run.
 // Everything it starts writes under a temporary directory it removes.
