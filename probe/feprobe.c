@@ -9,6 +9,7 @@
 #include "fp.h"
 #include "frontend.h"
 #include "i2c.h"
+#include "interrupt.h"
 #include "options.h"
 #include "pll.h"
 #include "scan.h"
@@ -194,6 +195,10 @@ static int run(void) {
   fe->al = (uint8_t)opt.al;
   fe->if_freq = (uint32_t)opt.if_freq;
   fe->step_size = (uint32_t)opt.step_size;
+  if (interrupt_guard_gate(fe) < 0) {
+    perror("sigaction");
+    return 1;
+  }
 
   if (opt.wakeup && tda10046_wakeup(fe) < 0) {
     return 1;

@@ -63,12 +63,7 @@ void i2c_close(i2c_handle* handle) {
 }
 
 int i2c_transfer(i2c_handle* handle, struct i2c_msg* msgs, int count) {
-  struct i2c_rdwr_ioctl_data data;
-  int ret;
-
-  data.msgs = msgs;
-  data.nmsgs = (uint32_t)count;
-  ret = rdwr(handle->fd, &data);
+  int ret = i2c_transfer_raw(handle->fd, msgs, count);
   if (ret == -1) {
     /* The caller may report the same errno again (perror); keep it true. */
     int err = errno;
@@ -82,6 +77,13 @@ int i2c_transfer(i2c_handle* handle, struct i2c_msg* msgs, int count) {
     return -1;
   }
   return count;
+}
+
+int i2c_transfer_raw(int fd, struct i2c_msg* msgs, int count) {
+  struct i2c_rdwr_ioctl_data data;
+  data.msgs = msgs;
+  data.nmsgs = (uint32_t)count;
+  return rdwr(fd, &data);
 }
 
 size_t i2c_reg_prefix(uint16_t reg, uint8_t out[2]) {

@@ -35,6 +35,10 @@ void i2c_close(i2c_handle* handle);
  * messages (a message naming both counts, errno EIO). */
 int i2c_transfer(i2c_handle* handle, struct i2c_msg* msgs, int count);
 
+/* The bare I2C_RDWR call on descriptor fd, async-signal-safe: no message, no
+ * allocation. Returns the ioctl's result (the count of messages, or -1). */
+int i2c_transfer_raw(int fd, struct i2c_msg* msgs, int count);
+
 /* Writes the on-wire register address (one byte below 0x100, else two bytes high
  * first) to out and returns its length, 1 or 2. */
 size_t i2c_reg_prefix(uint16_t reg, uint8_t out[2]);

@@ -5,6 +5,7 @@
 #include <stdio.h>
 #include <unistd.h>
 
+#include "interrupt.h"
 #include "tda10046.h"
 
 #define REG_GATE 0x07
@@ -143,9 +144,13 @@ int pll_set_frequency(frontend_state* fe, uint32_t f, uint32_t bw) {
   return 0;
 }
 
-/* Gate open, one tuner transfer (write unless reading), gate closed. */
+/* Gate open, one tuner transfer (write unless reading), gate closed. A signal
+ * from before the gate opens until it is closed again has the gate closed
+ * (interrupt.h). */
 static int pll_gated(frontend_state* fe, uint8_t* data, size_t length, int reading) {
-  int ret = tda10046_write_mask(fe, REG_GATE, GATE_OPEN, GATE_OPEN);
+  int ret;
+  interrupt_gate_opening();
+  ret = tda10046_write_mask(fe, REG_GATE, GATE_OPEN, GATE_OPEN);
   if (ret < 0) {
     return ret;
   }
@@ -157,7 +162,11 @@ static int pll_gated(frontend_state* fe, uint8_t* data, size_t length, int readi
   if (ret < 0) {
     return ret;
   }
-  return tda10046_write_mask(fe, REG_GATE, GATE_OPEN, 0x00);
+  ret = tda10046_write_mask(fe, REG_GATE, GATE_OPEN, 0x00);
+  if (ret == 0) {
+    interrupt_gate_closed();
+  }
+  return ret;
 }
 
 int pll_write_gated(frontend_state* fe, const uint8_t* data, size_t length) {

@@ -4,6 +4,7 @@
 
 #include <errno.h>
 #include <limits.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -72,6 +73,7 @@ void fesim_config_defaults(struct fesim_config* cfg) {
   cfg->tuner.test = 1;
   cfg->tuner.step = 166667;
   cfg->nak_addr = -1;
+  cfg->signal_number = SIGINT;
   cfg->mem = FESIM_MEM_PRESENT;
   cfg->fp_busy = 0;
   cfg->fp_ready_after = 0;
@@ -312,6 +314,17 @@ static int parse_fp_ready(struct line_ctx* ctx, const char* key, const char* val
   return 0;
 }
 
+static int parse_signal(struct line_ctx* ctx, const char* key, const char* val) {
+  static const struct name_code signal_names[] = {{"INT", SIGINT}, {"TERM", SIGTERM}, {NULL, 0}};
+  unsigned sig = 0;
+  (void)key;
+  if (name_code_lookup(signal_names, val, &sig) != 0) {
+    return fail(ctx->err, ctx->errlen, "signal is INT or TERM");
+  }
+  ctx->cfg->signal_number = (int)sig;
+  return 0;
+}
+
 static int parse_clock_step(struct line_ctx* ctx, const char* key, const char* val) {
   int minus = val[0] == '-';
   unsigned long num;
@@ -336,6 +349,7 @@ static const struct {
     {"fp_ready_after", parse_fp_ready},
     {"fp_ready_first", parse_fp_ready},
     {"clock_step", parse_clock_step},
+    {"signal", parse_signal},
 };
 
 /* store_NAME: keeps a number that fits its field (the table below checks the range). */
@@ -364,6 +378,7 @@ STORE_FIELD(lock_delay, lock_delay, unsigned)
 STORE_FIELD(nak_at, nak_at, unsigned long)
 STORE_FIELD(nak_addr, nak_addr, int)
 STORE_FIELD(short_at, short_at, unsigned long)
+STORE_FIELD(signal_at, signal_at, unsigned long)
 
 /* The keys whose value is a plain number up to max. store returns -1 for a value
  * it does not take. */
@@ -382,6 +397,7 @@ static const struct {
     {"nak_at", ULONG_MAX, store_nak_at},
     {"nak_addr", 0x7f, store_nak_addr},
     {"short_at", ULONG_MAX, store_short_at},
+    {"signal_at", ULONG_MAX, store_signal_at},
 };
 
 /* Any key not in value_parsers: a number first, then a known key that takes it. */

@@ -57,6 +57,8 @@ struct fesim_config {
   unsigned long nak_at;              /* NAK the Nth I2C_RDWR call (1-based), 0 = never */
   int nak_addr;                      /* NAK every transfer touching this address, -1 = none */
   unsigned long short_at;            /* Nth I2C_RDWR call returns one message fewer, 0 = never */
+  unsigned long signal_at;           /* raise signal after the Nth I2C_RDWR call, 0 = never */
+  int signal_number;                 /* the signal signal_at raises: SIGINT or SIGTERM */
   enum fesim_mem_mode mem;
   long fp_busy;        /* busy-bit reads that show busy; -1 = always */
   long fp_ready_after; /* not-ready reads before each byte; -1 = never ready */
@@ -70,8 +72,9 @@ struct fesim_config {
 
 /* Fills cfg with the defaults: bus 0 as /dev/i2c-0, id 0x46, IF 36,166,667 Hz,
  * tuner settings automatic charge pump, test bits 1, step 166,667 Hz, a wall
- * clock that does not jump, counter counting, no failures, /dev/mem present, FP never busy and
- * always ready (also for the first byte), sysfs file absent, no channels. */
+ * clock that does not jump, counter counting, no failures, no signal (SIGINT when asked for),
+ * /dev/mem present, FP never busy and always ready (also for the first byte), sysfs file
+ * absent, no channels. */
 void fesim_config_defaults(struct fesim_config* cfg);
 
 /* Parses the config text (NUL-terminated) on top of the current contents of

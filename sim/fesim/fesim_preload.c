@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <linux/i2c-dev.h>
 #include <linux/i2c.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -415,6 +416,12 @@ static int i2c_ioctl(struct sim_fd* s, unsigned long request, void* arg) {
   }
   transfer_count++;
   rc = fesim_i2c_transfer(&frontends[s->bus_index], data->msgs, data->nmsgs, transfer_count);
+  if (transfer_count == config.signal_at) {
+    /* As a signal arriving between two transfers finds the bus: this one
+     * done, the next not begun. The program's handler may transfer itself. */
+    fesim_log("signal %s", config.signal_number == SIGTERM ? "TERM" : "INT");
+    raise(config.signal_number);
+  }
   if (rc < 0) {
     errno = -rc;
     return -1;

@@ -3,6 +3,8 @@
 // the front processor, as fesim logs them.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -318,6 +320,83 @@ TEST(FeprobeSingle, FreqInKilohertzTunesThroughTheGate) {
         ContainsRun(r.log, {"i2c w 08 07", "i2c r 08 00", "i2c w 08 07 02", "i2c w 60 0b f5 ca 64",
                             "i2c w 08 07", "i2c r 08 02", "i2c w 08 07 00", "usleep 100"}));
   }
+}
+
+// A signal while the tuner's gate may be open: the probe closes it, one line,
+// 128 + the signal. Before the gate is touched or once it is closed the
+// signal ends the probe as it always did.
+TEST(FeprobeSingle, InterruptWhileTheGateMayBeOpenClosesItFirst) {
+  const char kIntClosed[] = "interrupted by SIGINT: tuner gate closed\n";
+  struct Case {
+    const char* config;
+    int status;
+    int signal;
+    const char* err;
+    Lines tail;  // the last lines of the log
+  } cases[] = {
+      {"signal_at=1\nsignal=TERM\n", -1, SIGTERM, "", {"i2c r 08 46", "signal TERM"}},
+      {"signal_at=2\n",
+       130,
+       0,
+       kIntClosed,
+       {"i2c r 08 00", "signal INT", "i2c w 08 07", "i2c r 08 00", "i2c w 08 07 00"}},
+      {"signal_at=3\n",
+       130,
+       0,
+       kIntClosed,
+       {"i2c r 08 00", "i2c w 08 07 02", "signal INT", "i2c w 08 07", "i2c r 08 02",
+        "i2c w 08 07 00"}},
+      {"signal_at=4\nsignal=TERM\n",
+       143,
+       0,
+       "interrupted by SIGTERM: tuner gate closed\n",
+       {"i2c w 08 07 02", "i2c w 60 0b f5 ca 64", "signal TERM", "i2c w 08 07", "i2c r 08 02",
+        "i2c w 08 07 00"}},
+      {"signal_at=5\n",
+       130,
+       0,
+       kIntClosed,
+       {"i2c w 60 0b f5 ca 64", "i2c w 08 07", "i2c r 08 02", "signal INT", "i2c w 08 07",
+        "i2c r 08 02", "i2c w 08 07 00"}},
+      // The close went out, but only its return says so.
+      {"signal_at=6\n",
+       130,
+       0,
+       kIntClosed,
+       {"i2c w 08 07 00", "signal INT", "i2c w 08 07", "i2c r 08 00", "i2c w 08 07 00"}},
+      {"signal_at=7\n", -1, SIGINT, "", {"i2c w 08 16", "i2c r 08 20", "signal INT"}},
+      // The close itself fails: said so, still 130.
+      {"signal_at=4\nnak_at=5\n",
+       130,
+       0,
+       "interrupted by SIGINT: tuner gate may be open (I2C error)\n",
+       {"i2c w 60 0b f5 ca 64", "signal INT", "i2c w 08 07 nak"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.config);
+    ProbeRun r = RunProbe(c.config, {"--freq=474"});
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.signal, c.signal);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(r.out, kWait1);
+    ASSERT_GE(r.log.size(), c.tail.size());
+    EXPECT_EQ(Lines(r.log.end() - static_cast<long>(c.tail.size()), r.log.end()), c.tail);
+  }
+}
+
+// A probe started in the background with SIGINT ignored keeps ignoring it.
+TEST(FeprobeSingle, InterruptIgnoredByTheParentStaysIgnored) {
+  struct sigaction ignore = {};
+  struct sigaction old = {};
+  ignore.sa_handler = SIG_IGN;
+  ASSERT_EQ(sigaction(SIGINT, &ignore, &old), 0);
+  ProbeRun r = RunProbe("signal_at=3\n", {"--freq=474"});
+  sigaction(SIGINT, &old, nullptr);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(ContainsRun(r.log, {"i2c w 08 07 02", "signal INT", "i2c w 60 0b f5 ca 64"}));
+  ASSERT_FALSE(r.log.empty());
+  EXPECT_EQ(r.log.back(), "close /dev/i2c-0");
 }
 
 TEST(FeprobeSingle, FreqWithBandwidthTakesHertzAndTheTunerRejects474Hz) {

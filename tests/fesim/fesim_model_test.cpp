@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -133,7 +134,8 @@ TEST(FesimConfig, KeysSetTheirFields) {
   fesim_config cfg = Parse(
       "bus=2 both\nbus=5 slash\nid=0x00\nasleep=1\nif=36000000\ncounter=stuck\n"
       "lock_delay=3\nnak_at=12\nnak_addr=0x60\nshort_at=7\nmem=denied\nfp_busy=always\n"
-      "fp_ready_after=never\nsysfs_timeout=300\\n\ncp=5\ntest=0\nstep=62500\nclock_step=-3600\n");
+      "fp_ready_after=never\nsysfs_timeout=300\\n\ncp=5\ntest=0\nstep=62500\nclock_step=-3600\n"
+      "signal_at=40\nsignal=TERM\n");
   ASSERT_EQ(cfg.bus_count, 2u);  // the first bus line replaces the default bus 0
   EXPECT_EQ(cfg.buses[0].number, 2u);
   EXPECT_EQ(cfg.buses[0].nodes, unsigned{FESIM_NODE_DASH | FESIM_NODE_SLASH});
@@ -156,6 +158,8 @@ TEST(FesimConfig, KeysSetTheirFields) {
   EXPECT_EQ(cfg.tuner.test, 0u);
   EXPECT_EQ(cfg.tuner.step, 62500u);
   EXPECT_EQ(cfg.clock_step, -3600);
+  EXPECT_EQ(cfg.signal_at, 40ul);
+  EXPECT_EQ(cfg.signal_number, SIGTERM);
 }
 
 TEST(FesimConfig, BadLinesAreRefusedWithTheirLineNumber) {
@@ -178,6 +182,7 @@ TEST(FesimConfig, BadLinesAreRefusedWithTheirLineNumber) {
       {"cp=8\n", "line 1:"},
       {"step=100000\n", "line 1:"},
       {"clock_step=-\n", "line 1:"},
+      {"signal=HUP\n", "line 1:"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

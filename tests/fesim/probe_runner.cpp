@@ -76,6 +76,7 @@ ProbeRun RunUnderFesim(const std::string& config_text, const std::vector<std::st
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     if (WIFEXITED(wstatus)) run.status = WEXITSTATUS(wstatus);
+    if (WIFSIGNALED(wstatus)) run.signal = WTERMSIG(wstatus);
   }
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   run.out = kvtest::readFile(dir + "/stdout");

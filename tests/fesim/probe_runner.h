@@ -9,6 +9,7 @@
 
 struct ProbeRun {
   int status = -1;         // exit status; -1 when killed or not started
+  int signal = 0;          // the signal that ended it, 0 when it exited
   bool timed_out = false;  // killed by the runner's watchdog
   double seconds = 0;      // wall-clock time of the whole run
   std::string out;

@@ -34,7 +34,7 @@ TEST(TableWriter, PrintsEveryFormReadably) {
        "  count: 6\n"
        "  UID  FORM     USER      DATE                 COMMENTS  TEXT\n"
        "  c1   photo    Alex Kim  2026-11-01 08:00:00  2         Beach day\n"
-       "  c2   feed                                    0         Line1 Line2\n"
+       "  c2   feed                                    0         Line1\\nLine2\n"
        "  c3   gallery  u2        2026-11-02 17:00:00  1         Swimming lesson (mp4 1280x720 "
        "00:00:12)\n"
        "  c4   message  Sam Kim   2026-11-02 20:00:00  0         Dinner at 7 on Sunday\n"
@@ -54,7 +54,7 @@ TEST(TableWriter, PrintsEveryFormReadably) {
        "comments: WSTATUS_SUCCESS (0)\n"
        "  count: 2\n"
        "  UID   USER     DATE                 TEXT\n"
-       "  m1    Sam Kim  2026-11-02 19:10:00  Nice photo\n"
+       "  m1    Sam Kim  2026-11-02 19:10:00  Nice\\nphoto\n"
        "  m100  J\xc3\xbcrgen                        Gr\xc3\xbc\xc3\x9f"
        "e\n"},
       {report("feed", -205, Json::object(), "contents", {}),
@@ -63,6 +63,25 @@ TEST(TableWriter, PrintsEveryFormReadably) {
        "fetch: WSTATUS_SUCCESS (0)\n  name: photo.jpg\n  bytes: 8290\n"},
   };
   for (const auto& c : cases) EXPECT_EQ(toTable(c.report), c.expected);
+}
+
+// A server's escape sequences reach the terminal as text, and the escapes keep
+// the columns aligned.
+TEST(TableWriter, ShowsControlCharactersOfServiceTextsEscaped) {
+  W::WGroup hostile;
+  hostile.setUID("g9");
+  hostile.setName("\x1b[2J\x1b]0;owned\x07");
+  W::WGroup bare;
+  bare.setUID("g2");
+  bare.setName("Grandparents");
+  const std::string csi = "\xc2\x9b";  // U+009B, a terminal's control sequence introducer
+  EXPECT_EQ(toTable(report("groups", 0, Json{{"person", csi + "6n"}}, "groups",
+                           {itemOf(hostile), itemOf(bare)})),
+            "groups: WSTATUS_SUCCESS (0)\n"
+            "  person: \\u009b6n\n"
+            "  UID  NAME                     TOTAL  PHOTOS  COMMENTS  MASTER\n"
+            "  g9   \\x1b[2J\\x1b]0;owned\\x07  0      0       0\n"
+            "  g2   Grandparents             0      0       0\n");
 }
 
 }  // namespace

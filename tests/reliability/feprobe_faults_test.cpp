@@ -5,6 +5,9 @@
 // the probe's message and exit status 1, within a bounded time.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -219,6 +222,71 @@ TEST(FeprobeFaults, NakAtEveryTransferOfAShortScanEndsWithoutTimingLine) {
   EXPECT_EQ(after.out.substr(0, after.out.rfind("scan took")),
             clean.out.substr(0, clean.out.rfind("scan took")));
   EXPECT_LT(transfers, kMaxTransfers);
+}
+
+// ------------------------------------------------------------ interrupts
+
+// Transfer numbers from the read of 0x07 that opens the gate to the write
+// that closes it: a signal after any of them finds the gate open, about to
+// be, or not yet known closed, and must have it closed.
+std::vector<int> GateWindowTransfers(const Lines& log) {
+  std::vector<int> window;
+  int n = 0;
+  for (const std::string& l : log) {
+    n += StartsWith(l, "i2c w ") || StartsWith(l, "i2c r 60");
+    if (StartsWith(l, "i2c w 60 "))
+      for (int t = n - 2; t <= n + 2; t++) window.push_back(t);
+  }
+  return window;
+}
+
+// Lines of log up to the last message of the given transfer.
+Lines LogThroughTransfer(const Lines& log, int transfer) {
+  int next = TransferLine(log, transfer + 1);
+  size_t end = next < 0 ? log.size() : static_cast<size_t>(next);
+  while (end > 0 && !StartsWith(log[end - 1], "i2c ")) end--;
+  return Lines(log.begin(), log.begin() + static_cast<long>(end));
+}
+
+// SIGINT or SIGTERM after every transfer of a short scan: inside the gate's
+// window the probe closes the gate, says so in one line and exits 130 or 143;
+// anywhere else it dies of the signal as before, without a word. Either way
+// nothing else goes on the bus and the gate ends closed.
+TEST(FeprobeFaults, InterruptAtEveryTransferOfAShortScanLeavesTheGateClosed) {
+  const std::vector<std::string> args = {"--scan", "--verbose", "--scan-bands=0x2000"};
+  ProbeRun clean = RunProbe(kScanChannels, args);
+  ASSERT_EQ(clean.status, 0) << clean.err;
+  const int transfers = TransferCount(clean.log);
+  const std::vector<int> window = GateWindowTransfers(clean.log);
+  ASSERT_EQ(window.size(), 5u * 10);  // 8 channels, 2 of them retuned
+  int closedByProbe = 0;
+  for (int n = 1; n <= transfers; n++) {
+    const bool term = n % 2 == 0;
+    SCOPED_TRACE("signal after transfer " + std::to_string(n) + (term ? " TERM" : " INT"));
+    ProbeRun r = RunProbe(std::string(kScanChannels) + "signal_at=" + std::to_string(n) +
+                              "\nsignal=" + (term ? "TERM" : "INT") + "\n",
+                          args);
+    EXPECT_FALSE(r.timed_out);
+    Lines expected = LogThroughTransfer(clean.log, n);
+    expected.push_back(term ? "signal TERM" : "signal INT");
+    if (std::find(window.begin(), window.end(), n) != window.end()) {
+      closedByProbe++;
+      EXPECT_EQ(r.status, term ? 143 : 130);
+      EXPECT_EQ(r.err, term ? "interrupted by SIGTERM: tuner gate closed\n"
+                            : "interrupted by SIGINT: tuner gate closed\n");
+      expected.push_back("i2c w 08 07");
+      ASSERT_GT(r.log.size(), expected.size());
+      expected.push_back(r.log[expected.size()]);  // the gate register as it was
+      expected.push_back("i2c w 08 07 00");
+    } else {
+      EXPECT_EQ(r.signal, term ? SIGTERM : SIGINT);
+      EXPECT_EQ(r.err, "");
+    }
+    EXPECT_EQ(r.log, expected);
+    EXPECT_TRUE(StartsWith(clean.out, r.out)) << r.out;
+    if (HasFailure()) return;
+  }
+  EXPECT_EQ(closedByProbe, 50);
 }
 
 // ------------------------------------------------------------ device faults

@@ -1,6 +1,8 @@
 // Table rendering of kvhost's reports.
 #include "TableWriter.h"
 
+#include "VisibleText.h"
+
 #include <W/WStatus.h>
 
 #include <algorithm>
@@ -16,14 +18,6 @@ size_t displayWidth(const std::string& text) {
   for (char c : text)
     if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++width;
   return width;
-}
-
-// Line breaks and tabs would tear the table apart; show them as spaces.
-std::string oneLine(const std::string& text) {
-  std::string out = text;
-  for (char& c : out)
-    if (c == '\n' || c == '\r' || c == '\t') c = ' ';
-  return out;
 }
 
 std::string upper(const std::string& text) {
@@ -67,7 +61,7 @@ std::string toTable(const Report& report) {
   std::string out = report.op + ": " + W::WSTATUS2STRING(static_cast<unsigned>(report.status)) +
                     " (" + std::to_string(report.status) + ")\n";
   for (const auto& value : report.values.items())
-    out += "  " + value.key() + ": " + oneLine(valueText(value.value())) + "\n";
+    out += "  " + value.key() + ": " + visibleText(valueText(value.value())) + "\n";
   if (report.listName.empty()) return out;
   if (report.items.empty()) return out + "  (no " + report.listName + ")\n";
 
@@ -76,7 +70,7 @@ std::string toTable(const Report& report) {
   for (const std::string& c : columns) lines[0].push_back(upper(c));
   for (const Item& item : report.items) {
     lines.emplace_back();
-    for (const std::string& c : columns) lines.back().push_back(oneLine(item.row.get(c)));
+    for (const std::string& c : columns) lines.back().push_back(visibleText(item.row.get(c)));
   }
   std::vector<size_t> widths(columns.size(), 0);
   for (const auto& cells : lines)
