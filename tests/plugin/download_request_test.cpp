@@ -73,6 +73,7 @@ TEST_F(DownloadRequest, DirectDownloadNamesTheFileByGivenNameOrByTheUrl) {
     EXPECT_EQ(request->getType(), W::HTTP_GET);
     EXPECT_EQ(request->getURL(), row.url);
     EXPECT_EQ(request->getFilePath(), row.path) << row.url;
+    EXPECT_EQ(request->impl().fileMode, 0644u) << "the host's file: readable by all, not writable";
     EXPECT_TRUE(kvtest::headerNames(request).empty());
     auto* cmd = commandOf<W::KVDirectDownloadCMD>(0);
     ASSERT_NE(cmd, nullptr);
@@ -105,6 +106,7 @@ TEST_F(DownloadRequest, ContentDownloaderNamesTheFileAfterTheLastSlash) {
     ASSERT_EQ(startContent(row.url), 0) << row.url;
     ASSERT_EQ(executor.size(), 1u);
     EXPECT_EQ(executor.at(0)->getURL(), row.url);
+    EXPECT_EQ(executor.at(0)->impl().fileMode, 0600u) << "the process's file: its own alone";
     const std::string path = executor.at(0)->getFilePath();
     const std::string dir = path.substr(0, path.rfind('/'));
     EXPECT_THAT(path.substr(dir.size()), testing::MatchesRegex(std::string("/[0-9]+-") + row.name));
