@@ -25,13 +25,6 @@
 /* The option variables, written only while parsing. */
 static probe_options opt;
 
-/* Objects that live until the process exits and are never freed. They are held
- * here, volatile so that the compiler keeps the stores, to stay reachable to the
- * end (leak checkers see them in use). The bus is closed on success only. */
-static i2c_handle* volatile probe_bus;
-static frontend_state* volatile probe_fe;
-static channel* volatile scan_list;
-
 /* Reads one line from standard input and discards it; end of file returns too. */
 static void wait_for_enter(void) {
   char* line = NULL;
@@ -121,10 +114,12 @@ static int hw_reset(void) {
   return 0;
 }
 
-static int scan(frontend_state* fe) {
+/* Scans the selected bands; *list keeps the channel list for the caller to free. */
+static int scan(frontend_state* fe, channel** list) {
   struct timeval start;
   struct timeval end;
-  scan_list = scan_list_build((uint32_t)opt.scan_bands);
+  channel* scan_list = scan_list_build((uint32_t)opt.scan_bands);
+  *list = scan_list;
   if (!scan_list) {
     /* A mask that selects no band ends the run silently, as it always has;
      * a failed allocation was reported where it happened. */
@@ -176,19 +171,24 @@ static int tune_single(frontend_state* fe) {
   return 0;
 }
 
+/* The normal flow. Every way out goes through one label, which frees what the
+ * run allocated; the bus is closed only after a successful run, and a failed
+ * one leaves its descriptor to the process's exit. */
 static int run(void) {
-  frontend_state* fe;
+  i2c_handle* bus;
+  frontend_state* fe = NULL;
+  channel* scan_list = NULL;
+  int status = 1;
 
-  probe_bus = i2c_open((unsigned)opt.bus);
-  if (!probe_bus) {
+  bus = i2c_open((unsigned)opt.bus);
+  if (!bus) {
     return 1;
   }
   wait_dvb_shutdown();
-  probe_fe = frontend_new(probe_bus);
-  if (!probe_fe) {
-    return 1;
+  fe = frontend_new(bus);
+  if (!fe) {
+    goto out;
   }
-  fe = probe_fe;
   fe->cp = (uint8_t)opt.cp;
   fe->test = (uint8_t)opt.test;
   fe->atc = (uint8_t)opt.atc;
@@ -197,32 +197,40 @@ static int run(void) {
   fe->step_size = (uint32_t)opt.step_size;
   if (interrupt_guard_gate(fe) < 0) {
     perror("sigaction");
-    return 1;
+    goto out;
   }
 
   if (opt.wakeup && tda10046_wakeup(fe) < 0) {
-    return 1;
+    goto out;
   }
   if (tda10046_check_revision(fe) < 0) {
-    return 1;
+    goto out;
   }
   if (opt.init && tda10046_init(fe) < 0) {
     perror("tda10046_init");
-    return 1;
+    goto out;
   }
   if (opt.scan) {
-    if (scan(fe) < 0) {
-      return 1;
+    if (scan(fe, &scan_list) < 0) {
+      goto out;
     }
   } else if (tune_single(fe) < 0) {
-    return 1;
+    goto out;
   }
   if (opt.sleep) {
     tda10046_sleep(fe);
   }
-  i2c_close(probe_bus);
-  probe_bus = NULL;
-  return 0;
+  status = 0;
+
+out:
+  free(scan_list);
+  free(fe);
+  if (status == 0) {
+    i2c_close(bus);
+  } else {
+    free(bus);
+  }
+  return status;
 }
 
 int main(int argc, char** argv) {

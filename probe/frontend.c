@@ -8,13 +8,9 @@
 
 #include "pll.h"
 #include "tda10046.h"
+#include "tda10046_regs.h"
 #include "timeutil.h"
 
-#define REG_ACQ 0x01
-#define REG_STATUS 0x06
-#define REG_COUNTER 0x10
-#define REG_RX_TPS 0x04
-#define STATUS_LOCKED 0x08
 #define COUNTER_GIVE_UP 8
 #define CODE_NOMINAL 7
 #define MAX_RETRIES 2
@@ -54,14 +50,14 @@ static int tune(frontend_state* fe, const channel* ch, unsigned code) {
   if (ret < 0) {
     return ret;
   }
-  acq[0] = 0x97;
+  acq[0] = ACQ_SEARCH;
   acq[1] = (uint8_t)((code >> 2) << 7);
   acq[2] = (uint8_t)((code << 6) & 0xFF);
   ret = frontend_write(fe->bus, fe->demod_addr, REG_ACQ, acq, sizeof(acq));
   if (ret < 0) {
     return ret;
   }
-  ret = tda10046_write_reg(fe, REG_ACQ, 0x97 | 0x40);
+  ret = tda10046_write_reg(fe, REG_ACQ, ACQ_SEARCH | ACQ_RESTART);
   if (ret < 0) {
     return ret;
   }

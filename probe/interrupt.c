@@ -9,8 +9,7 @@
 #include <string.h>
 #include <unistd.h>
 
-#define REG_GATE 0x07
-#define GATE_OPEN 0x02
+#include "tda10046_regs.h"
 
 /* Set while the gate may be open; the handler touches the bus only then. */
 static volatile sig_atomic_t gate_window;
@@ -20,7 +19,7 @@ static volatile sig_atomic_t gate_addr;
 /* Read-modify-write of the gate register with the gate bit cleared. Returns 0,
  * or -1 when a transfer failed. */
 static int close_gate(int fd, uint16_t addr) {
-  uint8_t reg = REG_GATE;
+  uint8_t reg = REG_CONF;
   uint8_t value = 0;
   uint8_t write_back[2];
   struct i2c_msg read_msgs[2];
@@ -37,8 +36,8 @@ static int close_gate(int fd, uint16_t addr) {
   if (i2c_transfer_raw(fd, read_msgs, 2) != 2) {
     return -1;
   }
-  write_back[0] = REG_GATE;
-  write_back[1] = (uint8_t)(value & ~GATE_OPEN);
+  write_back[0] = REG_CONF;
+  write_back[1] = (uint8_t)(value & ~CONF_GATE_OPEN);
   write_msg.addr = addr;
   write_msg.flags = 0;
   write_msg.len = 2;

@@ -7,9 +7,8 @@
 
 #include "interrupt.h"
 #include "tda10046.h"
+#include "tda10046_regs.h"
 
-#define REG_GATE 0x07
-#define GATE_OPEN 0x02
 #define PLL_SETTLE_US 100
 #define PLL_MAX_DIVIDER 0x8000u
 #define PLL_WIDE_CHANNEL 8000000u
@@ -150,7 +149,7 @@ int pll_set_frequency(frontend_state* fe, uint32_t f, uint32_t bw) {
 static int pll_gated(frontend_state* fe, uint8_t* data, size_t length, int reading) {
   int ret;
   interrupt_gate_opening();
-  ret = tda10046_write_mask(fe, REG_GATE, GATE_OPEN, GATE_OPEN);
+  ret = tda10046_write_mask(fe, REG_CONF, CONF_GATE_OPEN, CONF_GATE_OPEN);
   if (ret < 0) {
     return ret;
   }
@@ -162,7 +161,7 @@ static int pll_gated(frontend_state* fe, uint8_t* data, size_t length, int readi
   if (ret < 0) {
     return ret;
   }
-  ret = tda10046_write_mask(fe, REG_GATE, GATE_OPEN, 0x00);
+  ret = tda10046_write_mask(fe, REG_CONF, CONF_GATE_OPEN, 0x00);
   if (ret == 0) {
     interrupt_gate_closed();
   }

@@ -6,18 +6,7 @@
 
 #include <unistd.h>
 
-#define REG_ID 0x00
-#define REG_ACQ 0x01
-#define REG_RX_TPS 0x04
-#define REG_SLEEP 0x07
-#define REG_INVERSION 0x16
-#define REG_BANDWIDTH 0x31
-#define REG_CLOCK 0x3E
-#define REG_IF_WORD 0x4D
-
-#define ACQ_RESTART 0x40
-#define SLEEP_BIT 0x01
-#define INVERSION_OFF_BIT 0x20
+#include "tda10046_regs.h"
 
 #define INIT_SETTLE_US 120000
 
@@ -97,11 +86,11 @@ int tda10046_check_revision(frontend_state* fe) {
 }
 
 int tda10046_wakeup(frontend_state* fe) {
-  return tda10046_write_mask(fe, REG_SLEEP, SLEEP_BIT, 0x00);
+  return tda10046_write_mask(fe, REG_CONF, CONF_SLEEP, 0x00);
 }
 
 int tda10046_sleep(frontend_state* fe) {
-  return tda10046_write_mask(fe, REG_SLEEP, SLEEP_BIT, SLEEP_BIT);
+  return tda10046_write_mask(fe, REG_CONF, CONF_SLEEP, CONF_SLEEP);
 }
 
 int tda10046_restart(frontend_state* fe) {
@@ -110,10 +99,10 @@ int tda10046_restart(frontend_state* fe) {
 
 int tda10046_set_inversion(frontend_state* fe, int inversion) {
   if (inversion == 0) {
-    return tda10046_write_mask(fe, REG_INVERSION, INVERSION_OFF_BIT, INVERSION_OFF_BIT);
+    return tda10046_write_mask(fe, REG_INVERSION, INVERSION_OFF, INVERSION_OFF);
   }
   if (inversion == 1) {
-    return tda10046_write_mask(fe, REG_INVERSION, INVERSION_OFF_BIT, 0x00);
+    return tda10046_write_mask(fe, REG_INVERSION, INVERSION_OFF, 0x00);
   }
   fprintf(stderr, "invalid inversion: %d\n", inversion);
   return -EINVAL;
@@ -124,7 +113,7 @@ int tda10046_set_modulation(frontend_state* fe, int modulation) {
   uint8_t code;
   for (code = 0; code < 3; code++) {
     if (constellation_points[code] == modulation) {
-      return tda10046_write_mask(fe, REG_RX_TPS, 0x03, code);
+      return tda10046_write_mask(fe, REG_RX_TPS, RX_TPS_MODULATION, code);
     }
   }
   fprintf(stderr, "invalid modulation: %d\n", modulation);
@@ -168,11 +157,24 @@ static int run_init_steps(frontend_state* fe, const struct init_step* steps, siz
 
 /* Steps 10 to 27, after the clock set-up and the settling pause. */
 static const struct init_step init_tail[] = {
-    {1, 0x37, 0xC0, 0x00}, {0, 0x01, 0, 0x87},    {1, 0x07, 0x20, 0x00}, {0, 0x16, 0, 0x88},
-    {0, 0x1E, 0, 0x07},    {0, 0x1F, 0, 0xC0},    {0, 0x37, 0, 0x38},    {1, 0x3A, 0x80, 0x80},
-    {1, 0x3B, 0xC0, 0x40}, {1, 0x3B, 0x3E, 0x38}, {1, 0x3D, 0xF0, 0x60}, {0, 0x43, 0, 0x00},
-    {0, 0x46, 0, 0x12},    {0, 0x47, 0, 0x00},    {0, 0x48, 0, 0xFF},    {0, 0x49, 0, 0x00},
-    {0, 0x4A, 0, 0xFF},    {0, 0x4F, 0, 0x1A},
+    {1, 0x37, 0xC0, 0x00},                /* 10 */
+    {0, REG_ACQ, 0, 0x87},                /* 11 */
+    {1, REG_CONF, CONF_INIT_CLEAR, 0x00}, /* 12 */
+    {0, REG_INVERSION, 0, 0x88},          /* 13 */
+    {0, 0x1E, 0, 0x07},                   /* 14 */
+    {0, 0x1F, 0, 0xC0},                   /* 15 */
+    {0, 0x37, 0, 0x38},                   /* 16 */
+    {1, 0x3A, 0x80, 0x80},                /* 17 */
+    {1, 0x3B, 0xC0, 0x40},                /* 18 */
+    {1, 0x3B, 0x3E, 0x38},                /* 19 */
+    {1, 0x3D, 0xF0, 0x60},                /* 20 */
+    {0, 0x43, 0, 0x00},                   /* 21 */
+    {0, 0x46, 0, 0x12},                   /* 22 */
+    {0, 0x47, 0, 0x00},                   /* 23 */
+    {0, 0x48, 0, 0xFF},                   /* 24 */
+    {0, 0x49, 0, 0x00},                   /* 25 */
+    {0, 0x4A, 0, 0xFF},                   /* 26 */
+    {0, 0x4F, 0, 0x1A},                   /* 27 */
 };
 
 int tda10046_init(frontend_state* fe) {
@@ -180,7 +182,7 @@ int tda10046_init(frontend_state* fe) {
   uint16_t word = tda10046_if_word(fe->if_freq, fs);
   uint8_t if_bytes[2];
   const struct init_step head[] = {
-      {0, REG_SLEEP, 0, 0x00},
+      {0, REG_CONF, 0, 0x00},
       {1, 0x3B, 0x01, 0x00},
   };
   const struct init_step clock[] = {
@@ -232,14 +234,14 @@ int tda10046_read_inversion(frontend_state* fe, uint32_t* inversion) {
   if (ret < 0) {
     return ret;
   }
-  *inversion = (value & INVERSION_OFF_BIT) ? 0u : 1u;
+  *inversion = (value & INVERSION_OFF) ? 0u : 1u;
   return 0;
 }
 
 int tda10046_write_tps(frontend_state* fe, const channel* ch) {
   uint8_t bytes[3];
   int ret;
-  bytes[0] = 0xA0;
+  bytes[0] = ACQ_PROGRAMMED;
   bytes[1] = (uint8_t)((ch->hierarchy << 5) | (ch->transmission_mode << 4) |
                        (ch->guard_interval << 2) | ch->modulation);
   bytes[2] = (uint8_t)((ch->code_rate_hp << 3) | ch->code_rate_lp);
@@ -247,7 +249,7 @@ int tda10046_write_tps(frontend_state* fe, const channel* ch) {
   if (ret < 0) {
     return ret;
   }
-  return tda10046_write_reg(fe, REG_ACQ, 0xA0 | ACQ_RESTART);
+  return tda10046_write_reg(fe, REG_ACQ, ACQ_PROGRAMMED | ACQ_RESTART);
 }
 
 int tda10046_get_bw(frontend_state* fe) {
