@@ -6,6 +6,7 @@
 #include <limits.h>
 #include <signal.h>
 #include <stdarg.h>
+#include <stddef.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -81,6 +82,54 @@ void fesim_config_defaults(struct fesim_config* cfg) {
   cfg->sysfs_present = 0;
 }
 
+/* A channel's keys: each sets one unsigned field of the record, from a name of
+ * its table, or (no table) from a number up to `most`. */
+struct channel_key {
+  const char* key;
+  size_t field; /* offsetof in struct fesim_channel */
+  const struct name_code* names;
+  unsigned most;
+};
+
+static const struct name_code lock_names[] = {{"yes", 0}, {"no", 1}, {NULL, 0}};
+
+static const struct channel_key channel_keys[] = {
+    {"mode", offsetof(struct fesim_channel, mode), mode_names, 0},
+    {"guard", offsetof(struct fesim_channel, guard), guard_names, 0},
+    {"mod", offsetof(struct fesim_channel, modulation), modulation_names, 0},
+    {"hier", offsetof(struct fesim_channel, hierarchy), hierarchy_names, 0},
+    {"hp", offsetof(struct fesim_channel, hp), rate_names, 0},
+    {"lp", offsetof(struct fesim_channel, lp), rate_names, 0},
+    {"inv", offsetof(struct fesim_channel, inversion), inversion_names, 0},
+    {"offset", offsetof(struct fesim_channel, offset), NULL, 6},
+    {"lock", offsetof(struct fesim_channel, never_locks), lock_names, 0},
+};
+
+/* Sets the field of `key=val`. Returns 0, or -1 after the message in err. */
+static int channel_key_set(struct fesim_channel* ch, const char* key, const char* val, char* err,
+                           size_t errlen) {
+  for (size_t i = 0; i < sizeof(channel_keys) / sizeof(channel_keys[0]); i++) {
+    const struct channel_key* k = &channel_keys[i];
+    unsigned* field = (unsigned*)((char*)ch + k->field);
+    unsigned long num = 0;
+    int bad;
+    if (strcmp(k->key, key) != 0) {
+      continue;
+    }
+    if (k->names) {
+      bad = name_code_lookup(k->names, val, field);
+    } else {
+      bad = parse_ulong(val, &num) != 0 || num > k->most;
+      *field = (unsigned)num;
+    }
+    if (bad) {
+      return fail(err, errlen, "bad value '%s' for channel key '%s'", val, key);
+    }
+    return 0;
+  }
+  return fail(err, errlen, "unknown channel key '%s'", key);
+}
+
 int fesim_channel_parse(struct fesim_channel* ch, const char* value, char* err, size_t errlen) {
   char buf[LINE_MAX_LEN];
   char* save = NULL;
@@ -93,53 +142,24 @@ int fesim_channel_parse(struct fesim_channel* ch, const char* value, char* err, 
   }
   strcpy(buf, value);
   for (char* tok = strtok_r(buf, " \t", &save); tok; tok = strtok_r(NULL, " \t", &save)) {
-    int bad = 0;
-    const char* val;
-    const char* key;
     char* eq = strchr(tok, '=');
-    if (!eq) {
-      if (field >= 2 || parse_ulong(tok, &num) != 0 || num > UINT32_MAX) {
-        return fail(err, errlen, "bad channel field '%s'", tok);
+    if (eq) {
+      *eq = '\0';
+      if (channel_key_set(ch, tok, eq + 1, err, errlen) != 0) {
+        return -1;
       }
-      if (field == 0) {
-        ch->frequency = (uint32_t)num;
-      } else {
-        ch->bandwidth = (uint32_t)num;
-      }
-      field++;
       continue;
     }
-    *eq = '\0';
-    key = tok;
-    val = eq + 1;
-    if (strcmp(key, "mode") == 0) {
-      bad = name_code_lookup(mode_names, val, &ch->mode);
-    } else if (strcmp(key, "guard") == 0) {
-      bad = name_code_lookup(guard_names, val, &ch->guard);
-    } else if (strcmp(key, "mod") == 0) {
-      bad = name_code_lookup(modulation_names, val, &ch->modulation);
-    } else if (strcmp(key, "hier") == 0) {
-      bad = name_code_lookup(hierarchy_names, val, &ch->hierarchy);
-    } else if (strcmp(key, "hp") == 0) {
-      bad = name_code_lookup(rate_names, val, &ch->hp);
-    } else if (strcmp(key, "lp") == 0) {
-      bad = name_code_lookup(rate_names, val, &ch->lp);
-    } else if (strcmp(key, "inv") == 0) {
-      bad = name_code_lookup(inversion_names, val, &ch->inversion);
-    } else if (strcmp(key, "offset") == 0) {
-      bad = parse_ulong(val, &num) != 0 || num > 6;
-      ch->offset = (unsigned)num;
-    } else if (strcmp(key, "lock") == 0) {
-      unsigned yes = 0;
-      static const struct name_code yes_no[] = {{"yes", 1}, {"no", 0}, {NULL, 0}};
-      bad = name_code_lookup(yes_no, val, &yes);
-      ch->never_locks = !yes;
+    /* The two plain numbers: frequency, then bandwidth. */
+    if (field >= 2 || parse_ulong(tok, &num) != 0 || num > UINT32_MAX) {
+      return fail(err, errlen, "bad channel field '%s'", tok);
+    }
+    if (field == 0) {
+      ch->frequency = (uint32_t)num;
     } else {
-      return fail(err, errlen, "unknown channel key '%s'", key);
+      ch->bandwidth = (uint32_t)num;
     }
-    if (bad) {
-      return fail(err, errlen, "bad value '%s' for channel key '%s'", val, key);
-    }
+    field++;
   }
   if (field != 2 || ch->frequency == 0 || ch->bandwidth == 0) {
     return fail(err, errlen, "channel needs a frequency and a bandwidth in Hz");

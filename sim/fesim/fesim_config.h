@@ -39,9 +39,9 @@ struct fesim_channel {
   unsigned hierarchy;  /* 0 = none, 1, 2, 3 = 4 */
   unsigned hp;         /* 0 = 1/2 .. 4 = 7/8 */
   unsigned lp;
-  unsigned inversion; /* 1 = spectrum inverted */
-  unsigned offset;    /* offset code 0..6: carrier sits at nominal + offset */
-  int never_locks;    /* reports its offset code wherever tuned, never locks */
+  unsigned inversion;   /* 1 = spectrum inverted */
+  unsigned offset;      /* offset code 0..6: carrier sits at nominal + offset */
+  unsigned never_locks; /* reports its offset code wherever tuned, never locks */
 };
 
 struct fesim_config {
