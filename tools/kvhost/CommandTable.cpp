@@ -178,11 +178,11 @@ std::string usageText() {
       "service, the way the television's media framework does.\n"
       "\n"
       "Options:\n"
-      "  --plugin PATH       plug-in to load (default: libkinvale-oai.so in the plug-in "
-      "directory,\n"
-      "                      " KV_PLUGIN_DIR_FROM_BIN
-      " from kvhost's directory unless absolute;\n"
-      "                      in a build tree, ../lib beside kvhost)\n"
+      "  --plugin PATH       plug-in to load (default: libkinvale-oai.so in the plug-in\n"
+      "                      directory, " KV_PLUGIN_DIR_FROM_BIN
+      ",\n"
+      "                      taken from kvhost's own directory when relative; in a build\n"
+      "                      tree, ../lib beside kvhost)\n"
       "  --config FILE       provider options, key=value lines, every key passed to the plug-in:\n"
       "                      base_url, app_id, AuthToken, duid, ca_file, max_answer_bytes,\n"
       "                      request_timeout, ...\n"
