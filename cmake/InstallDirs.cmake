@@ -3,7 +3,9 @@
 # the header that tells the programs about it and about the release.
 include(GNUInstallDirs)
 
-set(KV_PLUGIN_DIR "${CMAKE_INSTALL_LIBDIR}/kinvale/plugins" CACHE PATH
+# A STRING, not a PATH: CMake would make a relative -DKV_PLUGIN_DIR=... given
+# on the command line absolute, against the current directory.
+set(KV_PLUGIN_DIR "${CMAKE_INSTALL_LIBDIR}/kinvale/plugins" CACHE STRING
   "Plug-in directory: relative to the prefix, or absolute (e.g. the host framework's own)")
 # libW and the fesim preload: libraries of our own programs, not for others
 # to link, so in a directory of their own that the programs find by RUNPATH.
