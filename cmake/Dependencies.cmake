@@ -8,6 +8,13 @@ if(KV_PART_PLUGIN)
   find_package(OpenSSL REQUIRED COMPONENTS Crypto)
 endif()
 
+# cpp-httplib (header-only): kvsim, the benchmarks' servers and the loopback
+# servers of the plug-in's and libW's tests. PkgConfig::HTTPLIB carries its
+# compile definitions (TLS, compression).
+if(KV_PART_TOOLS OR KV_PART_BENCH OR (KV_BUILD_TESTS AND KV_PART_PLUGIN))
+  pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET GLOBAL cpp-httplib)
+endif()
+
 if(KV_BUILD_TESTS)
   if(CMAKE_CROSSCOMPILING)
     find_package(GTest QUIET)

@@ -13,7 +13,8 @@
 # that belongs to two groups gets one label matched by both (`ctest -L` takes
 # a regex), as "kvsim_threads" is by -L kvsim and -L threads.
 #
-# HTTPLIB: the suite's files use cpp-httplib, which is then precompiled with
+# HTTPLIB: the suite's files use cpp-httplib (PkgConfig::HTTPLIB, with its
+# TLS and compression definitions), which is then precompiled with
 # GoogleTest and linked.
 function(kv_add_test_suite target)
   cmake_parse_arguments(PARSE_ARGV 1 arg "HTTPLIB" "AREA;LABEL;TIMEOUT"
@@ -41,9 +42,8 @@ function(kv_add_test_suite target)
   # GoogleTest (and, where asked, cpp-httplib) is parsed once per tree, not
   # once per file: it is most of a test file's compile time.
   if(arg_HTTPLIB)
-    kv_test_httplib_target()
     kv_test_pch_owner(kv_test_pch_httplib <httplib.h>)
-    target_link_libraries(${target} PRIVATE kv_test_httplib)
+    target_link_libraries(${target} PRIVATE PkgConfig::HTTPLIB)
     target_precompile_headers(${target} REUSE_FROM kv_test_pch_httplib)
   else()
     kv_test_pch_owner(kv_test_pch)
@@ -70,21 +70,12 @@ function(kv_test_pch_owner owner)
   set(anchor ${CMAKE_BINARY_DIR}/${owner}.cpp)
   file(CONFIGURE OUTPUT ${anchor} CONTENT "// Compiles the tests' precompiled header.\n")
   add_library(${owner} OBJECT ${anchor})
-  target_link_libraries(${owner} PRIVATE GTest::gtest_main Threads::Threads)
+  target_link_libraries(${owner} PRIVATE GTest::gtest_main Threads::Threads kv_flags)
   if(ARGN MATCHES "httplib")
-    target_link_libraries(${owner} PRIVATE kv_test_httplib)
+    target_link_libraries(${owner} PRIVATE PkgConfig::HTTPLIB)
   endif()
   # Compiled as the executables are (-fPIE, not a library's -fPIC).
   set_target_properties(${owner} PROPERTIES POSITION_INDEPENDENT_CODE OFF)
   target_compile_options(${owner} PRIVATE -O0 -g1 -fPIE)
   target_precompile_headers(${owner} PRIVATE <gtest/gtest.h> ${ARGN})
-endfunction()
-
-# cpp-httplib's compile definitions (TLS, compression) for the test suites.
-function(kv_test_httplib_target)
-  if(NOT TARGET kv_test_httplib)
-    pkg_check_modules(KV_TEST_HTTPLIB REQUIRED IMPORTED_TARGET GLOBAL cpp-httplib)
-    add_library(kv_test_httplib INTERFACE IMPORTED GLOBAL)
-    target_link_libraries(kv_test_httplib INTERFACE PkgConfig::KV_TEST_HTTPLIB)
-  endif()
 endfunction()

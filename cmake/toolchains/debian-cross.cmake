@@ -6,6 +6,9 @@ set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_C_COMPILER ${KV_TRIPLET}-gcc)
 set(CMAKE_CXX_COMPILER ${KV_TRIPLET}-g++)
 set(CMAKE_LIBRARY_ARCHITECTURE ${KV_TRIPLET})
+# Installed as Debian installs a target's libraries (GNUInstallDirs gives
+# the multiarch directory to native trees only).
+set(CMAKE_INSTALL_LIBDIR lib/${KV_TRIPLET} CACHE PATH "Object code libraries (lib/<triplet>)")
 
 # The static emulator: a dynamic one would itself honour LD_PRELOAD, which the
 # fesim shim sets for the emulated program.

@@ -10,9 +10,8 @@
 // the provider's own downloader, `plugin` (from createPlugin) being the
 // downloader argument. Returns the downloader's status; WSTATUS_INVALID_ARGUMENT without calling
 // it when `resource` or `plugin` is null.
+#include "frame/KvExport.h"
 #include "frame/WKVOAI.h"
-
-#define KV_EXPORT __attribute__((visibility("default")))
 
 extern "C" KV_EXPORT int kvContentDownloader(const W::WMediaResource* resource,
                                              W::WContentDownloadCallback callback, void* userData,

@@ -1,7 +1,6 @@
 // The two unmangled entry points the host finds with dlsym.
+#include "frame/KvExport.h"
 #include "frame/WKVOAI.h"
-
-#define KV_EXPORT __attribute__((visibility("default")))
 
 // Creates the provider. Returns null when it cannot be built (no exception
 // crosses into the host).

@@ -25,6 +25,7 @@ std::string usageText() {
          "                      (default " +
          std::to_string(kDefaultMaxBodyBytes) +
          ")\n"
+         "  --version           print kvsim's version and exit\n"
          "  --help              show this text\n";
 }
 
@@ -36,6 +37,10 @@ int parseOptions(int argc, char** argv, Options& options, std::string& error) {
     std::string flag = argv[i];
     if (flag == "--help" || flag == "-h") {
       options.help = true;
+      continue;
+    }
+    if (flag == "--version") {
+      options.version = true;
       continue;
     }
     if (flag == "--empty") {

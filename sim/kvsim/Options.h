@@ -11,6 +11,7 @@ struct Options {
   int port = 0;
   int exitAfterSeconds = 0;  // 0: run until SIGINT or SIGTERM
   bool help = false;
+  bool version = false;
   ServerConfig config;
 };
 

@@ -7,6 +7,7 @@
 #include <ctime>
 #include <iostream>
 
+#include "KvBuildInfo.h"
 #include "Options.h"
 #include "Server.h"
 
@@ -19,6 +20,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::cout << kvsim::usageText();
+    return 0;
+  }
+  if (options.version) {
+    std::cout << "kvsim " KV_VERSION "\n";
     return 0;
   }
   // Signals are taken by sigtimedwait below, never by the server's threads.

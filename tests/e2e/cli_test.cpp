@@ -40,6 +40,12 @@ TEST(Cli, HelpListsCommandsAndExitsWithZero) {
     EXPECT_NE(run.out.find(part), std::string::npos) << part;
 }
 
+TEST(Cli, VersionIsTheReleaseAndExitsWithZero) {
+  ProcessResult run = runProcess({kKvhostPath, "--version"}, 10000);
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.out, "kvhost 1.0.0\n");
+}
+
 TEST(Cli, MissingPluginIsReportedAndExitsWithOne) {
   HostRun run = runKvhostBare({"--plugin", "/nonexistent/libkinvale-oai.so", "auth"});
   EXPECT_EQ(run.process.exitCode, 1);

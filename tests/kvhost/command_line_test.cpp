@@ -126,7 +126,7 @@ TEST(CommandLine, EmptyProviderValueIsKeptAsGiven) {
   EXPECT_EQ(*inv.authToken, "");
 }
 
-TEST(CommandLine, HelpNeedsNoCommand) {
+TEST(CommandLine, HelpAndVersionNeedNoCommand) {
   Invocation inv;
   std::string error;
   EXPECT_TRUE(parse({"--help"}, inv, error));
@@ -134,6 +134,13 @@ TEST(CommandLine, HelpNeedsNoCommand) {
   Invocation shortForm;
   EXPECT_TRUE(parse({"-h"}, shortForm, error));
   EXPECT_TRUE(shortForm.help);
+  Invocation version;
+  EXPECT_TRUE(parse({"--version"}, version, error)) << error;
+  EXPECT_TRUE(version.version);
+  EXPECT_FALSE(version.help);
+  Invocation valued;
+  EXPECT_FALSE(parse({"--version=2"}, valued, error));
+  EXPECT_EQ(error, "--version takes no value");
 }
 
 TEST(CommandLine, NumbersAreDecimalWithinTheirLimit) {

@@ -5,7 +5,11 @@
 
 #include <cstring>
 
+#include <filesystem>
+#include <vector>
+
 #include "PluginLoader.h"
+#include "TestFiles.h"
 
 namespace kvhost {
 namespace {
@@ -15,6 +19,44 @@ TEST(PluginLoader, DefaultPathIsTheLibraryBesideTheExecutable) {
   const std::string tail = "/../lib/libkinvale-oai.so";
   ASSERT_GT(path.size(), tail.size());
   EXPECT_EQ(path.compare(path.size() - tail.size(), tail.size(), tail), 0) << path;
+}
+
+// Without --plugin: the installed plug-in directory first, the build tree's
+// ../lib when only that has the plug-in. ROOT stands for a scratch tree that
+// holds bin/ (kvhost's directory) and the files listed.
+TEST(PluginLoader, DefaultPathPrefersTheInstalledPluginDirectory) {
+  const char* const kInstalled = "../lib/x86_64-linux-gnu/kinvale/plugins";
+  const struct {
+    const char* pluginDir;
+    std::vector<std::string> files;
+    const char* expected;
+  } rows[] = {
+      {kInstalled,
+       {"lib/x86_64-linux-gnu/kinvale/plugins/libkinvale-oai.so", "lib/libkinvale-oai.so"},
+       "ROOT/bin/../lib/x86_64-linux-gnu/kinvale/plugins/libkinvale-oai.so"},
+      {kInstalled, {"lib/libkinvale-oai.so"}, "ROOT/bin/../lib/libkinvale-oai.so"},
+      {kInstalled, {}, "ROOT/bin/../lib/x86_64-linux-gnu/kinvale/plugins/libkinvale-oai.so"},
+      {"ROOT/host/plugins",
+       {"host/plugins/libkinvale-oai.so", "lib/libkinvale-oai.so"},
+       "ROOT/host/plugins/libkinvale-oai.so"},
+      {"ROOT/host/plugins", {"lib/libkinvale-oai.so"}, "ROOT/bin/../lib/libkinvale-oai.so"},
+  };
+  for (const auto& row : rows) {
+    kvtest::TempDir root("kv-plugin-dir");
+    ASSERT_FALSE(root.path().empty());
+    const auto rooted = [&](std::string text) {
+      if (text.compare(0, 4, "ROOT") == 0) text.replace(0, 4, root.path());
+      return text;
+    };
+    std::filesystem::create_directories(root.file("bin"));
+    for (const std::string& file : row.files) {
+      std::filesystem::create_directories(std::filesystem::path(root.file(file)).parent_path());
+      root.write(file, "");
+    }
+    EXPECT_EQ(PluginLoader::defaultPathFor(root.file("bin"), rooted(row.pluginDir)),
+              rooted(row.expected))
+        << row.pluginDir << " with " << row.files.size() << " files";
+  }
 }
 
 TEST(PluginLoader, MissingLibraryIsAnErrorNamingThePath) {

@@ -41,7 +41,7 @@ TEST(Binary, ExitAfterStopsByItself) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
 
-TEST(Binary, UsageErrorsExitWithTwoAndHelpWithZero) {
+TEST(Binary, UsageErrorsExitWithTwoHelpAndVersionWithZero) {
   struct Row {
     std::vector<std::string> args;
     int status;
@@ -50,6 +50,7 @@ TEST(Binary, UsageErrorsExitWithTwoAndHelpWithZero) {
       {{"--frobnicate"}, 2, "kvsim: unknown option --frobnicate"},
       {{"--port"}, 2, "kvsim: --port needs a value"},
       {{"--help"}, 0, "usage: kvsim"},
+      {{"--version"}, 0, "kvsim 1.0.0\n"},
   };
   for (Row& r : rows) {
     kvtest::KvsimProcess child(KVSIM_BINARY, capturing(r.args));

@@ -34,6 +34,8 @@ bool applyGlobalFlag(const std::string& name, Invocation& inv) {
     inv.forceProgress = true;
   } else if (name == "help") {
     inv.help = true;
+  } else if (name == "version") {
+    inv.version = true;
   } else {
     return false;
   }
@@ -194,7 +196,7 @@ bool parseCommandLine(int argc, const char* const* argv, Invocation& inv, std::s
     }
     inv.args.push_back(arg);
   }
-  if (inv.help) return true;
+  if (inv.help || inv.version) return true;
   if (inv.command == nullptr) {
     error = kMissingCommand;
     return false;

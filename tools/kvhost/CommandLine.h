@@ -20,7 +20,7 @@ bool parseNumber(const std::string& text, unsigned long max, unsigned long& valu
 // or false with `error` set for an unknown command or option, a missing or
 // surplus argument, a missing value, a non-numeric number or an unknown name
 // of an enumerated option (whose names are stored as their numbers). With
-// --help the command may be absent.
+// --help or --version the command may be absent.
 bool parseCommandLine(int argc, const char* const* argv, Invocation& invocation,
                       std::string& error);
 

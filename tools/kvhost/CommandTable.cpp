@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "Commands.h"
+#include "KvBuildInfo.h"
 #include "OptionNames.h"
 
 namespace kvhost {
@@ -177,7 +178,11 @@ std::string usageText() {
       "service, the way the television's media framework does.\n"
       "\n"
       "Options:\n"
-      "  --plugin PATH       plug-in to load (default: ../lib/libkinvale-oai.so beside kvhost)\n"
+      "  --plugin PATH       plug-in to load (default: libkinvale-oai.so in the plug-in\n"
+      "                      directory, " KV_PLUGIN_DIR_FROM_BIN
+      ",\n"
+      "                      taken from kvhost's own directory when relative; in a build\n"
+      "                      tree, ../lib beside kvhost)\n"
       "  --config FILE       provider options, key=value lines, every key passed to the plug-in:\n"
       "                      base_url, app_id, AuthToken, duid, ca_file, max_answer_bytes,\n"
       "                      request_timeout, ...\n"
@@ -192,6 +197,7 @@ std::string usageText() {
       "                      status_name, values and the whole records\n"
       "  --progress          draw the transfer progress bar even when standard error is not\n"
       "                      a terminal\n"
+      "  --version           print kvhost's version and exit\n"
       "  -h, --help          show this text\n"
       "\n"
       "Commands (every command except register and auth authenticates first):\n";

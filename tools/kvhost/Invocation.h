@@ -21,6 +21,7 @@ struct Invocation {
   bool json = false;
   bool forceProgress = false;
   bool help = false;
+  bool version = false;
 
   const CommandDef* command = nullptr;
   std::vector<std::string> args;

@@ -5,6 +5,8 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include "KvBuildInfo.h"
+
 namespace kvhost {
 
 namespace {
@@ -69,7 +71,17 @@ std::string PluginLoader::defaultPath() {
   std::string path(exe, static_cast<size_t>(n));
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return std::string();
-  return path.substr(0, slash) + "/../lib/libkinvale-oai.so";
+  return defaultPathFor(path.substr(0, slash), KV_PLUGIN_DIR_FROM_BIN);
+}
+
+std::string PluginLoader::defaultPathFor(const std::string& exeDir, const std::string& pluginDir) {
+  const std::string name = "/libkinvale-oai.so";
+  const std::string installed =
+      (!pluginDir.empty() && pluginDir[0] == '/' ? pluginDir : exeDir + "/" + pluginDir) + name;
+  const std::string buildTree = exeDir + "/../lib" + name;
+  if (access(installed.c_str(), F_OK) != 0 && access(buildTree.c_str(), F_OK) == 0)
+    return buildTree;
+  return installed;
 }
 
 }  // namespace kvhost

@@ -41,9 +41,15 @@ class PluginLoader {
   // The kvContentDownloader export, or null when the plug-in has none.
   ContentDownloaderEntry contentDownloader() const { return m_downloader; }
 
-  // <directory of the running executable>/../lib/libkinvale-oai.so, or
-  // empty when /proc/self/exe cannot be read.
+  // The plug-in to load without --plugin: defaultPathFor the running
+  // executable's directory and the installed plug-in directory
+  // (KV_PLUGIN_DIR_FROM_BIN). Empty when /proc/self/exe cannot be read.
   static std::string defaultPath();
+
+  // libkinvale-oai.so in `pluginDir` (relative to `exeDir` unless absolute)
+  // when it is there, else in `exeDir`/../lib when it is there (a build
+  // tree), else the first: a failing load then names the installed place.
+  static std::string defaultPathFor(const std::string& exeDir, const std::string& pluginDir);
 
  private:
   void* m_library = nullptr;

@@ -8,6 +8,7 @@
 #include "CommandLine.h"
 #include "CommandTable.h"
 #include "Commands.h"
+#include "KvBuildInfo.h"
 #include "ProviderConfig.h"
 
 namespace {
@@ -68,6 +69,10 @@ int main(int argc, char** argv) {
     return error == kMissingCommand ? missingCommand() : usageError(error);
   if (invocation.help) {
     std::fputs(usageText().c_str(), stdout);
+    return 0;
+  }
+  if (invocation.version) {
+    std::printf("kvhost %s\n", KV_VERSION);
     return 0;
   }
   if (!applyProviderOptions(invocation, error)) return usageError(error);
