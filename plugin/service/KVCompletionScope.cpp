@@ -33,4 +33,8 @@ bool KVCompletionScope::deferDestroy(const KVService* service, Destroy destroy, 
   return true;
 }
 
+void KVCompletionScope::markReported() {
+  if (t_innermost != nullptr) t_innermost->m_reported = true;
+}
+
 }  // namespace W

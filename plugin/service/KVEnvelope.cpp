@@ -60,10 +60,11 @@ STRING KVService::extractErrorString(const xmlpp::Node* node, STRING& code) {
 }
 
 STRING KVService::extractErrorString(const STRING& payload) {
-  static const STRING kKey = "Error=";
+  // A literal, not a static string: nothing here is destroyed at exit.
+  static const char kKey[] = "Error=";
   size_t at = payload.find(kKey);
   if (at == STRING::npos) return STRING();
-  size_t start = at + kKey.size();
+  size_t start = at + sizeof kKey - 1;
   size_t end = payload.find('\n', start);
   STRING code = payload.substr(start, end == STRING::npos ? STRING::npos : end - start);
   // Servers often end lines with CRLF; the CR is not part of the code.
