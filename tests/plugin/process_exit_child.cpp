@@ -1,0 +1,134 @@
+// A host process that ends while the plug-in is busy, for
+// process_exit_test.cpp. Usage: kv_process_exit_child MODE BASE_URL
+//   return-after-download   a content download completes, main returns
+//   return-during-download  main returns while a content download is in flight
+//   exit-in-completion      exit() while a completion runs its host callback;
+//                           the callback goes on during exit(), after the
+//                           static objects made later than the provider are
+//                           gone, and starts an operation and a download
+// Exits 0 when everything went as planned, 2 when a wait ran out.
+#include <dirent.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "PluginTestSupport.h"
+#include "download/PrivateDownloadDir.h"
+
+extern "C" W::WPlugin* createPlugin();
+
+namespace {
+
+// A one-way latch with a watchdog; a wait that runs out ends the process.
+class Latch {
+ public:
+  void open() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_open = true;
+    m_cv.notify_all();
+  }
+  void wait() {
+    std::unique_lock<std::mutex> lock(m_mutex);
+    if (!m_cv.wait_for(lock, std::chrono::seconds(30), [this] { return m_open; })) _exit(2);
+  }
+
+ private:
+  std::mutex m_mutex;
+  std::condition_variable m_cv;
+  bool m_open = false;
+};
+
+W::WKVOAI* g_oai = nullptr;
+std::string g_base;
+Latch g_entered;   // the completion runs its host callback
+Latch g_released;  // exit() has begun
+Latch g_finished;  // the callback has done its work
+
+void ignoreGroups(W::WSTATUS, const W::WContentProvider&, const W::WContainer<W::WGroup>&,
+                  const W::WPerson&, void*) {}
+
+void onMedia(int, const W::WContentProvider&, const W::WMediaResource&, std::istream&, void* done) {
+  if (done != nullptr) static_cast<Latch*>(done)->open();
+}
+
+W::WSTATUS fetch(const std::string& path, Latch* done) {
+  W::WMediaResource media;
+  media.setResourceURL(g_base + path);
+  return W::WKVOAI::fnContentDownloader(media, &onMedia, done, g_oai);
+}
+
+// Holds the completion until exit() has begun, then uses the options and
+// the private directory, as a host callback that starts the next step does.
+void holdTheCompletion(W::WSTATUS, const W::WContentProvider&, const W::WContainer<W::WGroup>&,
+                       const W::WPerson& person, void*) {
+  g_entered.open();
+  g_released.wait();
+  g_oai->retrieveGroupList(person, &ignoreGroups, 0, 10, W::KV_SORT_ALPHABETICAL,
+                           W::KV_INCLUDE_NONE, nullptr);
+  fetch("/media/x.jpg", nullptr);
+  g_finished.open();
+}
+
+// Registered after the executor's own exit handler and before the objects
+// the session makes later, so it runs after those are destroyed.
+void releaseTheCompletion() {
+  g_released.open();
+  g_finished.wait();
+}
+
+bool privateDirHoldsAFile() {
+  DIR* dir = opendir(W::privateDownloadDir().c_str());
+  if (dir == nullptr) return false;
+  bool found = false;
+  while (const dirent* entry = readdir(dir)) {
+    found =
+        found || (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0);
+  }
+  closedir(dir);
+  return found;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) return 64;
+  const std::string mode = argv[1];
+  g_base = argv[2];
+  g_oai = static_cast<W::WKVOAI*>(createPlugin());
+  if (g_oai == nullptr) return 3;
+  if (mode == "exit-in-completion") std::atexit(&releaseTheCompletion);
+  kvtest::configure("app-1", "token-1", "duid-1", g_base);
+  kvtest::logIn(*g_oai);
+
+  if (mode == "return-after-download") {
+    Latch done;
+    if (fetch("/media/x.jpg", &done) != 0) return 4;
+    done.wait();
+    return 0;
+  }
+  if (mode == "return-during-download") {
+    if (fetch("/media/held", nullptr) != 0) return 4;
+    // The transfer has begun once its temporary file is in the directory.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (!privateDirHoldsAFile()) {
+      if (std::chrono::steady_clock::now() > deadline) return 2;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return 0;
+  }
+  if (mode == "exit-in-completion") {
+    if (g_oai->retrieveGroupList(W::WPerson(), &holdTheCompletion, 0, 10, W::KV_SORT_ALPHABETICAL,
+                                 W::KV_INCLUDE_NONE, nullptr) != 0) {
+      return 4;
+    }
+    g_entered.wait();
+    std::exit(0);
+  }
+  return 64;
+}
