@@ -100,11 +100,9 @@ TEST(Descriptors, EveryDescriptorOfATransferIsCloseOnExec) {
   W::WKVOAI* oai = static_cast<W::WKVOAI*>(plugin);
   kvtest::logIn(*oai);
 
-  W::WContent content;
-  content.setMIMEType("image/jpeg");
   kvtest::Seen uploaded;
-  ASSERT_EQ(oai->createContent(kvtest::groupWith("g-1"), content, W::KV_CONTENT_PHOTO, photo,
-                               &kvtest::onContentCreated, &uploaded),
+  ASSERT_EQ(oai->createContent(kvtest::groupWith("g-1"), kvtest::photoToUpload(),
+                               W::KV_CONTENT_PHOTO, photo, &kvtest::onContentCreated, &uploaded),
             0);
   ASSERT_TRUE(silent.acceptConnections(1));
   // Once bytes went out, the file is being read.

@@ -10,14 +10,13 @@
 #include <dirent.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <thread>
 
+#include "CallLog.h"
 #include "PluginTestSupport.h"
 #include "download/PrivateDownloadDir.h"
 
@@ -25,23 +24,15 @@ extern "C" W::WPlugin* createPlugin();
 
 namespace {
 
-// A one-way latch with a watchdog; a wait that runs out ends the process.
-class Latch {
- public:
+// A one-way latch: once recorded, every wait returns. A wait that runs out
+// of its watchdog ends the process.
+struct Latch : kvtest::CallLog {
   void open() {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    m_open = true;
-    m_cv.notify_all();
+    record([] {});
   }
-  void wait() {
-    std::unique_lock<std::mutex> lock(m_mutex);
-    if (!m_cv.wait_for(lock, std::chrono::seconds(30), [this] { return m_open; })) _exit(2);
+  void await() {
+    if (!wait()) _exit(2);
   }
-
- private:
-  std::mutex m_mutex;
-  std::condition_variable m_cv;
-  bool m_open = false;
 };
 
 W::WKVOAI* g_oai = nullptr;
@@ -68,7 +59,7 @@ W::WSTATUS fetch(const std::string& path, Latch* done) {
 void holdTheCompletion(W::WSTATUS, const W::WContentProvider&, const W::WContainer<W::WGroup>&,
                        const W::WPerson& person, void*) {
   g_entered.open();
-  g_released.wait();
+  g_released.await();
   g_oai->retrieveGroupList(person, &ignoreGroups, 0, 10, W::KV_SORT_ALPHABETICAL,
                            W::KV_INCLUDE_NONE, nullptr);
   fetch("/media/x.jpg", nullptr);
@@ -79,7 +70,7 @@ void holdTheCompletion(W::WSTATUS, const W::WContentProvider&, const W::WContain
 // the session makes later, so it runs after those are destroyed.
 void releaseTheCompletion() {
   g_released.open();
-  g_finished.wait();
+  g_finished.await();
 }
 
 bool privateDirHoldsAFile() {
@@ -109,7 +100,7 @@ int main(int argc, char** argv) {
   if (mode == "return-after-download") {
     Latch done;
     if (fetch("/media/x.jpg", &done) != 0) return 4;
-    done.wait();
+    done.await();
     return 0;
   }
   if (mode == "return-during-download") {
@@ -127,7 +118,7 @@ int main(int argc, char** argv) {
                                  W::KV_INCLUDE_NONE, nullptr) != 0) {
       return 4;
     }
-    g_entered.wait();
+    g_entered.await();
     std::exit(0);
   }
   return 64;

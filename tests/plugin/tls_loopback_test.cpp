@@ -160,12 +160,10 @@ TEST(TlsLoopback, PeerResettingMidBodyEndsTheRequestNotTheProcess) {
     ASSERT_NE(plugin, nullptr);
     W::WKVOAI* oai = static_cast<W::WKVOAI*>(plugin);
     kvtest::logIn(*oai);
-    W::WContent content;
-    content.setMIMEType("image/jpeg");
-    if (row.slotResets) content.setDescription(longText);
     kvtest::Seen seen;
-    EXPECT_EQ(oai->createContent(kvtest::groupWith("g-1"), content, W::KV_CONTENT_PHOTO, photo,
-                                 &kvtest::onContentCreated, &seen),
+    EXPECT_EQ(oai->createContent(kvtest::groupWith("g-1"),
+                                 kvtest::photoToUpload(row.slotResets ? longText : ""),
+                                 W::KV_CONTENT_PHOTO, photo, &kvtest::onContentCreated, &seen),
               row.returned);
     if (row.returned == 0) {
       EXPECT_TRUE(seen.waitCalls(1));
