@@ -34,11 +34,17 @@ HttpRequest::Impl::Impl(HttpRequest* owner_, HTTP_REQUEST_TYPE type_, const std:
       callback(callback_),
       arg(arg_),
       path(path_) {
-  for (const auto& entry : header.entries()) {
-    const std::string line = entry.first + ": " + entry.second;
-    curl_slist* grown = curl_slist_append(headerList, line.c_str());
-    if (grown == nullptr) break;
-    headerList = grown;
+  try {
+    for (const auto& entry : header.entries()) {
+      const std::string line = entry.first + ": " + entry.second;
+      curl_slist* grown = curl_slist_append(headerList, line.c_str());
+      if (grown == nullptr) break;
+      headerList = grown;
+    }
+  } catch (...) {
+    // No destructor runs for a constructor that throws.
+    curl_slist_free_all(headerList);
+    throw;
   }
   if (!detail::ensureCurlGlobalInit()) return;
   easy = curl_easy_init();

@@ -1,6 +1,8 @@
 // Readers of the service's XML response envelope and its entries.
 #include <libxml++/libxml++.h>
 
+#include <memory>
+
 #include "service/KVLog.h"
 #include "service/KVService.h"
 #include "service/KVXmlAnswer.h"
@@ -85,10 +87,10 @@ STRING KVService::getEntryContent(const char* name, const xmlpp::Node* node) {
         // A default from the document's DTD: libxml++ knows how to read it.
         return asElement(node)->get_attribute(name)->get_value();
       }
-      xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute));
-      STRING text(value != nullptr ? reinterpret_cast<const char*>(value) : "");
-      xmlFree(value);
-      return text;
+      // Freed also when the copy below throws.
+      const std::unique_ptr<xmlChar, void (*)(void*)> value(
+          xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute)), xmlFree);
+      return STRING(value != nullptr ? reinterpret_cast<const char*>(value.get()) : "");
     }
   }
   return childText(node, name);
