@@ -85,7 +85,8 @@ TEST(Descriptors, EveryDescriptorOfATransferIsCloseOnExec) {
                                               silent.url("/up/c-new") + "</uploadUrl>")));
   httptest::RawOnceServer media(httpAnswer("image/jpeg", "jpeg bytes"));
   httptest::RawOnceServer warmUp(httpAnswer("text/plain", ""));
-  ASSERT_TRUE(slot.ok() && media.ok() && warmUp.ok());
+  httptest::RawOnceServer lastTurn(httpAnswer("text/plain", ""));
+  ASSERT_TRUE(slot.ok() && media.ok() && warmUp.ok() && lastTurn.ok());
   const kvtest::TempDir dir("kv-fds");
   // Larger than the socket buffers: the upload stalls with its file open.
   const std::string photo = dir.write("photo.jpg", std::string(8 << 20, 'p'));
@@ -131,6 +132,9 @@ TEST(Descriptors, EveryDescriptorOfATransferIsCloseOnExec) {
   EXPECT_EQ(check.inherited, std::vector<std::string>()) << "stream handed to the host";
 
   destroyPlugin(plugin);
+  // The transfers the destroy dropped go, with their temporary files, at
+  // the executor's next turn; only then may the directory go.
+  EXPECT_TRUE(kvtest::awaitExecutorTurn(lastTurn.url("/")));
   kvtest::clearConfiguration();
 }
 
