@@ -71,6 +71,9 @@ WSTATUS WKVOAI::createContent(const WGroup& group, const WContent& content, KV_C
   const KVHeaderMap parts = {{"filename", content.getMIMEType()}};
 
   const STRING form = slotForm(content, size);
+  // Known before the hand-over: afterwards the provider may be gone.
+  const std::uint64_t self = LiveProviders::serialOf(this);
+  KVService* service = m_pService;
   addCMD(cmd.get());
   WContent slot;
   try {
@@ -84,8 +87,6 @@ WSTATUS WKVOAI::createContent(const WGroup& group, const WContent& content, KV_C
     return status;
   }
   if (isCancelRequested()) return reportCancelledBeforeUpload(std::move(cmd));
-  const std::uint64_t self = LiveProviders::serialOf(this);
-  KVService* service = m_pService;
   status = handOverCommand(*this, std::move(cmd), [&](KVServiceCMD* handedOver) {
     return service->postDataRequest(slot.getResourceURL(), headers, parts, handedOver, filePath,
                                     size);
