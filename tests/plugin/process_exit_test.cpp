@@ -63,8 +63,7 @@ TEST(ProcessExit, NormalExitLeavesNothingBehindAndDestroysNothingInUse) {
     res.set_content("late", "image/jpeg");
   });
   ASSERT_TRUE(server.start());
-  for (const char* mode :
-       {"return-after-download", "return-during-download", "exit-in-completion"}) {
+  for (const char* mode : {"return-during-download", "exit-in-completion"}) {
     SCOPED_TRACE(mode);
     const kvtest::TempDir tmpdir("kv-exit-tmp");
     const kvtest::TempDir logs("kv-exit-log");
