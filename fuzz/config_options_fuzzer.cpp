@@ -34,13 +34,15 @@ bool readOptions(const std::string& text, std::map<std::string, std::string>& op
   return true;
 }
 
+// Never destroyed: the exit handler that removes the file reads it after
+// the statics made later than its registration are gone.
 const std::string& scratchPath() {
-  static const std::string path = [] {
+  static const std::string* const path = [] {
     const char* dir = std::getenv("TMPDIR");
-    return std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/kv-fuzz-options-" +
-           std::to_string(getpid()) + ".conf";
+    return new std::string(std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") +
+                           "/kv-fuzz-options-" + std::to_string(getpid()) + ".conf");
   }();
-  return path;
+  return *path;
 }
 
 void removeScratch() {

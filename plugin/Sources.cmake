@@ -3,9 +3,11 @@
 set(KV_PLUGIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/frame/CommandDispatch.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame/DownloaderEntry.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frame/LiveProviders.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame/PluginEntry.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame/WKVOAI.cpp
   ${CMAKE_CURRENT_LIST_DIR}/frame/WKVOAICancel.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service/KVCatchAll.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service/KVCompletionScope.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service/KVCredentials.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service/KVEnvelope.cpp
@@ -16,6 +18,7 @@ set(KV_PLUGIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/service/KVSigning.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service/KVStatus.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service/KVTransport.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/service/KVUploadRequest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service/KVUrlEncode.cpp
   ${CMAKE_CURRENT_LIST_DIR}/service/KVXmlAnswer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/common/OperationRequest.cpp
@@ -42,5 +45,6 @@ set(KV_PLUGIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/download/ContentDownloader.cpp
   ${CMAKE_CURRENT_LIST_DIR}/download/DirectDownload.cpp
   ${CMAKE_CURRENT_LIST_DIR}/download/DownloadNames.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/download/DownloadStream.cpp
   ${CMAKE_CURRENT_LIST_DIR}/download/MimeProbes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/download/PrivateDownloadDir.cpp)

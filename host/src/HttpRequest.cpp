@@ -6,6 +6,8 @@
 #include "HttpDelegatorImpl.h"
 #include "HttpStatusMap.h"
 
+#include <sys/socket.h>
+
 #include <new>
 
 namespace W {
@@ -32,11 +34,17 @@ HttpRequest::Impl::Impl(HttpRequest* owner_, HTTP_REQUEST_TYPE type_, const std:
       callback(callback_),
       arg(arg_),
       path(path_) {
-  for (const auto& entry : header.entries()) {
-    const std::string line = entry.first + ": " + entry.second;
-    curl_slist* grown = curl_slist_append(headerList, line.c_str());
-    if (grown == nullptr) break;
-    headerList = grown;
+  try {
+    for (const auto& entry : header.entries()) {
+      const std::string line = entry.first + ": " + entry.second;
+      curl_slist* grown = curl_slist_append(headerList, line.c_str());
+      if (grown == nullptr) break;
+      headerList = grown;
+    }
+  } catch (...) {
+    // No destructor runs for a constructor that throws.
+    curl_slist_free_all(headerList);
+    throw;
   }
   if (!detail::ensureCurlGlobalInit()) return;
   easy = curl_easy_init();
@@ -55,6 +63,7 @@ HttpRequest::Impl::Impl(HttpRequest* owner_, HTTP_REQUEST_TYPE type_, const std:
   curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
   curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, &Impl::onProgress);
   curl_easy_setopt(easy, CURLOPT_XFERINFODATA, this);
+  curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, &Impl::openSocket);
   if (type == HTTP_POST) {
     // A form attached later replaces this body (see prepare).
     curl_easy_setopt(easy, CURLOPT_POST, 1L);
@@ -175,6 +184,12 @@ int HttpRequest::Impl::onProgress(void* userdata, curl_off_t dlTotal, curl_off_t
     self->progressTotal = static_cast<double>(upload ? ulTotal : dlTotal);
   }
   return self->cancelled.load() ? 1 : 0;  // non-zero aborts the transfer
+}
+
+curl_socket_t HttpRequest::Impl::openSocket(void*, curlsocktype, curl_sockaddr* address) {
+  // libcurl's own socket() lacks the flag: a process the host starts would
+  // keep the connection open.
+  return socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
 }
 
 HttpRequest::HttpRequest(HTTP_REQUEST_TYPE type, const std::string& url, const HttpHeader& header,

@@ -31,6 +31,8 @@ struct HttpRequest::Impl {
   static size_t onWrite(char* data, size_t size, size_t count, void* userdata);
   static int onProgress(void* userdata, curl_off_t dlTotal, curl_off_t dlNow, curl_off_t ulTotal,
                         curl_off_t ulNow);
+  // Opens the transfer's sockets close-on-exec.
+  static curl_socket_t openSocket(void* unused, curlsocktype purpose, curl_sockaddr* address);
 
   // Fixed at construction.
   HttpRequest* const owner;

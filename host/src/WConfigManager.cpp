@@ -20,8 +20,10 @@ STRING trim(const STRING& text) {
 }  // namespace
 
 WConfigManager& WConfigManager::getInstance() {
-  static WConfigManager instance;  // initialised once, thread-safe
-  return instance;
+  // Initialised once, thread-safe, and never destroyed: the executor's
+  // completions may still read options while the process exits.
+  static WConfigManager* const instance = new WConfigManager();
+  return *instance;
 }
 
 WVariant WConfigManager::getCPOption(const WContentProvider& provider, const STRING& key) const {

@@ -35,7 +35,7 @@ void completeAccount(WKVOAI& oai, const AccountFlow& flow, SESSION_STATUS status
   KVService* service = oai.getService();
   WSTATUS result;
   if (status != SESSION_OK) {
-    result = KVService::getWlibSTATUS(status);
+    result = KVService::getSessionWSTATUS(status);
   } else {
     // A finished request is already out of the executor's queue, so nothing
     // is flushed here.

@@ -46,7 +46,7 @@ void WKVOAI::cbExceptionResolveDone(SESSION_STATUS status, const HttpResponse& r
   KV_ASSERT_NOT_NULL(pOAI);
   WSTATUS result;
   if (status != SESSION_OK) {
-    result = KVService::getWlibSTATUS(status);
+    result = KVService::getSessionWSTATUS(status);
   } else if (response.getHttpResponseCode() == 200) {
     result = 0;
   } else if (response.getHttpResponseCode() == 403) {

@@ -3,6 +3,7 @@
 // session; the device's identity comes from the host configuration.
 #include "account/AccountCommands.h"
 #include "common/OperationRequest.h"
+#include "service/KVCatchAll.h"
 
 namespace W {
 
@@ -34,12 +35,16 @@ WSTATUS startAccountRequest(WKVOAI& oai, UINT32 key, const char* resource,
 
 }  // namespace
 
-WSTATUS WKVOAI::registerKV(KVAccountCallback callback, VOID* userData) {
+WSTATUS WKVOAI::registerKV(KVAccountCallback callback, VOID* userData) try {
   return startAccountRequest<RegisterKVCMD>(*this, KV_CMD_REGISTER, "register", callback, userData);
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
-WSTATUS WKVOAI::authKV(KVAccountCallback callback, VOID* userData) {
+WSTATUS WKVOAI::authKV(KVAccountCallback callback, VOID* userData) try {
   return startAccountRequest<AuthKVCMD>(*this, KV_CMD_AUTH, "auth", callback, userData);
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
 }  // namespace W

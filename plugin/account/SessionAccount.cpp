@@ -3,6 +3,7 @@
 // completion.
 #include <W/WCaptchaException.h>
 
+#include <memory>
 #include <new>
 
 #include "frame/KVServiceCMD.h"
@@ -48,15 +49,12 @@ WSTATUS KVService::resolveException(WException* exception, const STRING& url,
 }
 
 WSTATUS KVService::logout(KVServiceCMD* cmd) {
+  OwnedArgs args = newArgs(cmd);
   setUserCredential(nullptr, m_provider);
-  KVServiceArgs* args = new KVServiceArgs{this, cmd};
-  HttpRequest* request = new (std::nothrow)
-      HttpRequest(HTTP_GET, kLogoutURL, HttpHeader(), STRING(), cbKVFnCallback, args);
-  if (request == nullptr) {
-    releaseArgs(args);
-    return KV_LOG_SERVICE(WSTATUS_REQUEST_FAILED);
-  }
-  return queueRequest(request, args, Transfer::None);
+  std::unique_ptr<HttpRequest> request(new (std::nothrow) HttpRequest(
+      HTTP_GET, kLogoutURL, HttpHeader(), STRING(), cbKVFnCallback, args.get()));
+  if (request == nullptr) return KV_LOG_SERVICE(WSTATUS_REQUEST_FAILED);
+  return queueRequest(std::move(request), std::move(args), Transfer::None);
 }
 
 }  // namespace W

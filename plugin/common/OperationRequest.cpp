@@ -25,16 +25,12 @@ WSTATUS submitCommand(WKVOAI& oai, KVMethod method, const STRING& resource, KVHe
   KVHeaderMap headers;
   const WSTATUS signing = service->requestHeaders(headerSet, headers);
   if (signing != 0) return signing;  // the command is dropped unsent
-  KVServiceCMD* handedOver = cmd.release();
-  oai.addCMD(handedOver);
   const STRING url = service->serviceURL(resource);
-  WSTATUS status = method == KVMethod::Get
-                       ? service->getDataRequest(url, headers, body, handedOver)
-                       : service->postDataRequest(url, headers, body, handedOver);
-  // On failure the transport has deleted the command; only the registry
-  // entry is left to remove (the pointer is compared, not followed).
-  if (status < 0) oai.cleanupCMD(handedOver);
-  return status < 0 ? status : 0;
+  oai.addCMD(cmd.get());
+  return handOverCommand(oai, std::move(cmd), [&](KVServiceCMD* handedOver) {
+    return method == KVMethod::Get ? service->getDataRequest(url, headers, body, handedOver)
+                                   : service->postDataRequest(url, headers, body, handedOver);
+  });
 }
 
 }  // namespace W

@@ -35,6 +35,26 @@ std::unique_ptr<Cmd> newCommand(WKVOAI& oai, UINT32 key, Callback callback, VOID
 // would rewrite the signed path to another resource). Logs WSTATUS_INVALID_ARGUMENT.
 bool refusesPathUID(const STRING& uid);
 
+// Gives `cmd`, already registered with the provider, to `send`: a transport
+// starter, which owns the command from the call on, also when it fails or
+// throws. A negative status (returned as it is) or an exception unregisters
+// the command again; 0 is returned otherwise. After a successful hand-over
+// nothing of the provider is touched: the completion may have run already,
+// and its callback may have destroyed the provider.
+template <class Send>
+WSTATUS handOverCommand(WKVOAI& oai, std::unique_ptr<KVServiceCMD> cmd, Send send) {
+  KVServiceCMD* handedOver = cmd.release();
+  WSTATUS status;
+  try {
+    status = send(handedOver);
+  } catch (...) {
+    oai.cleanupCMD(handedOver);  // the pointer is compared, not followed
+    throw;
+  }
+  if (status < 0) oai.cleanupCMD(handedOver);
+  return status < 0 ? status : 0;
+}
+
 // Registers `cmd` with the provider and queues it with the session as a GET
 // or a POST of `body` to the service resource `resource` (path and query),
 // with the headers of `headers`. The transport owns the command from here

@@ -3,6 +3,7 @@
 // completed in CommentHandlers.cpp.
 #include "common/OperationRequest.h"
 #include "content/ContentCommands.h"
+#include "service/KVCatchAll.h"
 #include "service/KVLog.h"
 #include "service/KVUrlEncode.h"
 
@@ -17,7 +18,7 @@ WSTATUS refuse() {
 }  // namespace
 
 WSTATUS WKVOAI::retrieveComments(const WContent& content, KVCommentListCallback callback,
-                                 UINT32 searchIndex, UINT32 searchCount, VOID* userData) {
+                                 UINT32 searchIndex, UINT32 searchCount, VOID* userData) try {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
   if (refusesPathUID(content.getUID())) return WSTATUS_INVALID_ARGUMENT;
@@ -31,10 +32,12 @@ WSTATUS WKVOAI::retrieveComments(const WContent& content, KVCommentListCallback 
   if (searchCount != 0) resource += "search_count=" + KVService::int2str(searchCount);
   return submitCommand(*this, KVMethod::Get, resource, KVHeaderSet::Session, STRING(),
                        std::move(cmd));
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
 WSTATUS WKVOAI::createComment(const WContent& content, const WComment& comment,
-                              KVCommentTextCallback callback, VOID* userData) {
+                              KVCommentTextCallback callback, VOID* userData) try {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
   if (comment.getComment().empty()) return refuse();
@@ -46,19 +49,26 @@ WSTATUS WKVOAI::createComment(const WContent& content, const WComment& comment,
   return submitCommand(*this, KVMethod::Post, percentEncode(content.getUID()) + "/comment",
                        KVHeaderSet::AppTokenOnly,
                        "commentText=" + percentEncode(comment.getComment()), std::move(cmd));
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
-WSTATUS WKVOAI::deleteComment(const WComment& comment, KVCommentCallback callback, VOID* userData) {
+WSTATUS WKVOAI::deleteComment(const WComment& comment, KVCommentCallback callback,
+                              VOID* userData) try {
   return requestOnRecord<CommentDeletionCMD>(
       *this, KV_CMD_COMMENT_DELETE, KVMethod::Post, comment.getUID(), "delete", callback, userData,
       [&](CommentDeletionCMD& cmd) { cmd.comment = comment; });
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
 WSTATUS WKVOAI::viewComment(const WComment& comment, KVCommentTextCallback callback,
-                            VOID* userData) {
+                            VOID* userData) try {
   return requestOnRecord<CommentViewCMD>(*this, KV_CMD_COMMENT_VIEW, KVMethod::Get,
                                          comment.getUID(), "view", callback, userData,
                                          [&](CommentViewCMD& cmd) { cmd.comment = comment; });
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
 }  // namespace W

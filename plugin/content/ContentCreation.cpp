@@ -2,10 +2,13 @@
 // slot, then the asynchronous multipart upload of the file to the slot's
 // URL, completed by cbContentCreationDone (ContentHandlers.cpp).
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 
 #include "common/OperationRequest.h"
 #include "content/ContentCommands.h"
+#include "frame/LiveProviders.h"
+#include "service/KVCatchAll.h"
 
 namespace W {
 
@@ -46,7 +49,7 @@ STRING slotForm(const WContent& content, long size) {
 
 WSTATUS WKVOAI::createContent(const WGroup& group, const WContent& content, KV_CONTENT_TYPE type,
                               const STRING& filePath, KVContentCreationCallback callback,
-                              VOID* userData) {
+                              VOID* userData) try {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
   if (filePath.empty() || content.getMIMEType().empty())
@@ -67,26 +70,38 @@ WSTATUS WKVOAI::createContent(const WGroup& group, const WContent& content, KV_C
   const long size = fileSize(filePath);
   const KVHeaderMap parts = {{"filename", content.getMIMEType()}};
 
+  const STRING form = slotForm(content, size);
+  // Known before the hand-over: afterwards the provider may be gone.
+  const std::uint64_t self = LiveProviders::serialOf(this);
+  KVService* service = m_pService;
   addCMD(cmd.get());
   WContent slot;
-  status = requestUploadSlot(slotURL, headers, slotForm(content, size), slot);
+  try {
+    status = requestUploadSlot(slotURL, headers, form, slot);
+  } catch (...) {
+    cleanupCMD(cmd.get());
+    throw;
+  }
   if (status != 0) {
     cleanupCMD(cmd.get());
     return status;
   }
   if (isCancelRequested()) return reportCancelledBeforeUpload(std::move(cmd));
-  // The transport owns the command from this call on.
-  KVServiceCMD* handedOver = cmd.release();
-  status = m_pService->postDataRequest(slot.getResourceURL(), headers, parts, handedOver, filePath,
-                                       size);
-  if (status < 0) {
-    cleanupCMD(handedOver);
-    return status;
-  }
-  // A cancel accepted while the upload was being queued found no transfer
-  // to stop; stop it now.
-  if (isCancelRequested()) m_pService->setCancel();
+  status = handOverCommand(*this, std::move(cmd), [&](KVServiceCMD* handedOver) {
+    return service->postDataRequest(slot.getResourceURL(), headers, parts, handedOver, filePath,
+                                    size);
+  });
+  if (status < 0) return status;
+  // The upload may have completed already, and its callback may have
+  // destroyed this provider: only a provider still alive is asked. A cancel
+  // accepted while the upload was being queued found no transfer to stop;
+  // it is stopped now.
+  LiveProviders::withLive(this, self, [](WKVOAI& oai) {
+    if (oai.isCancelRequested()) oai.getService()->setCancel();
+  });
   return 0;
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
 WSTATUS WKVOAI::requestUploadSlot(const STRING& slotURL, const KVHeaderMap& headers,

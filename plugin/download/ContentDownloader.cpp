@@ -6,14 +6,19 @@
 #include "download/DownloadNames.h"
 #include "download/DownloadStart.h"
 #include "download/PrivateDownloadDir.h"
+#include "frame/LiveProviders.h"
+#include "service/KVCatchAll.h"
 
 namespace W {
 
 WSTATUS WKVOAI::fnContentDownloader(const WMediaResource& resource,
                                     WContentDownloadCallback callback, void* userData,
-                                    void* downloaderArg) {
+                                    void* downloaderArg) try {
   WKVOAI* pDownloaderArg = static_cast<WKVOAI*>(downloaderArg);
   KV_ASSERT_NOT_NULL(pDownloaderArg);
+  // A record the host kept across a reload names a provider that is gone:
+  // refused before anything of it is read.
+  if (LiveProviders::serialOf(downloaderArg) == 0) return KV_LOG_OAI(WSTATUS_FAILURE);
   KVService* m_pService = pDownloaderArg->m_pService;
   KV_ASSERT_NOT_NULL(m_pService);
   const STRING& url = resource.getResourceURL();
@@ -33,6 +38,8 @@ WSTATUS WKVOAI::fnContentDownloader(const WMediaResource& resource,
                                         cmd.resource = resource;
                                         cmd.path = path;
                                       });
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
 void WKVOAI::cbDownloadDone(SESSION_STATUS status, const HttpResponse& response,

@@ -4,12 +4,13 @@
 #include "download/DownloadCompletion.h"
 #include "download/DownloadNames.h"
 #include "download/DownloadStart.h"
+#include "service/KVCatchAll.h"
 
 namespace W {
 
 WSTATUS WKVOAI::download(const WContentProvider& provider, const STRING& url,
                          const STRING& directory, const STRING& fileName,
-                         KVDirectDownloadCallback callback, VOID* userData) {
+                         KVDirectDownloadCallback callback, VOID* userData) try {
   KV_ASSERT_NOT_NULL(m_pService);
   if (!m_pService->isLoggedIn()) return KV_LOG_OAI(WSTATUS_NOT_LOGGED_IN);
   if (url.empty() || directory.empty()) return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
@@ -26,6 +27,8 @@ WSTATUS WKVOAI::download(const WContentProvider& provider, const STRING& url,
                                               cmd.path = path;
                                               cmd.name = name;
                                             });
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
 void WKVOAI::cbKVDownloadDone(SESSION_STATUS status, const HttpResponse& response,

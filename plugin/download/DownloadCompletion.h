@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "download/DownloadStream.h"
 #include "frame/WKVOAICompletion.h"
 
 namespace W {
@@ -30,8 +31,7 @@ void completeDownload(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& re
   // A finished request is already out of the executor's queue, so nothing
   // is flushed here.
   const WSTATUS result = oai.decideStatus(status, response, [&](const STRING&) {
-    stream.open(cmd->path, std::ios::in | std::ios::binary);
-    if (!stream.is_open()) return WSTATUS_FAILURE;
+    if (!openDownloadStream(stream, cmd->path)) return WSTATUS_FAILURE;
     service->updateProgressStatus(cmd);
     return 0;
   });
@@ -44,8 +44,10 @@ void completeDownload(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& re
       std::remove(cmd->path.c_str());
       sync();
     }
+    KVCompletionScope::markReported();
     oai.cbCancelDone(0, cmd->userData);
   } else {
+    KVCompletionScope::markReported();
     report(result);
   }
   if (stream.is_open()) stream.close();

@@ -2,6 +2,9 @@
 // and queue the GET whose body the host writes to the file.
 #pragma once
 
+#include <memory>
+
+#include "common/OperationRequest.h"
 #include "frame/WKVOAI.h"
 
 namespace W {
@@ -13,21 +16,17 @@ namespace W {
 template <class Cmd, class Callback, class Fill>
 WSTATUS startDownload(WKVOAI& oai, UINT32 key, const STRING& url, const STRING& path,
                       unsigned fileMode, Callback callback, VOID* userData, Fill fill) {
-  Cmd* cmd = new Cmd(oai.getContentProvider());
+  std::unique_ptr<Cmd> cmd(new Cmd(oai.getContentProvider()));
   cmd->setCMDKey(key);
   cmd->callback = callback;
   cmd->userData = userData;
   cmd->pOAI = &oai;
   fill(*cmd);
-  oai.addCMD(cmd);
-  // The transport owns the command from here on, also when it fails; the
-  // registry entry is only compared, never followed.
-  const WSTATUS status = oai.getService()->retrieveFData(url, "", cmd, path, fileMode);
-  if (status < 0) {
-    oai.cleanupCMD(cmd);
-    return status;
-  }
-  return 0;
+  oai.addCMD(cmd.get());
+  KVService* service = oai.getService();
+  return handOverCommand(oai, std::move(cmd), [&](KVServiceCMD* handedOver) {
+    return service->retrieveFData(url, "", handedOver, path, fileMode);
+  });
 }
 
 }  // namespace W

@@ -1,6 +1,7 @@
 // MIME-type probes: fetch a media URL synchronously and keep the content
 // type the server reports.
 #include "frame/WKVOAI.h"
+#include "service/KVCatchAll.h"
 
 namespace W {
 
@@ -28,15 +29,19 @@ WSTATUS probe(KVService& service, Record& record, Done done) {
 
 }  // namespace
 
-WSTATUS WKVOAI::retrieveThumbMIMEType(WMediaResource& resource) {
+WSTATUS WKVOAI::retrieveThumbMIMEType(WMediaResource& resource) try {
   return probe(*m_pService, resource, [this](const HttpResponse& r, WMediaResource& m) {
     return thumbMIMETypeDone(r, m);
   });
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
-WSTATUS WKVOAI::retrieveContentMIMEType(WContent& content) {
+WSTATUS WKVOAI::retrieveContentMIMEType(WContent& content) try {
   return probe(*m_pService, content,
                [this](const HttpResponse& r, WContent& c) { return contentMIMETypeDone(r, c); });
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
 WSTATUS WKVOAI::thumbMIMETypeDone(const HttpResponse& response, WMediaResource& resource) {

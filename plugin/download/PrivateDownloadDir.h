@@ -9,7 +9,9 @@ namespace W {
 
 // The directory's path, created on first use, and again should something
 // have removed it meanwhile (a long-lived process outlives /tmp cleaners).
-// Empty when it cannot be created.
+// A normal exit of the process removes it with what it holds, after the
+// executor has been shut down. Empty when it cannot be created, and from
+// that exit on.
 STRING privateDownloadDir();
 
 // A fresh path in that directory for a download named `name`: a number

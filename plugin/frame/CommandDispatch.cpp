@@ -13,12 +13,20 @@ namespace {
 typedef void (*Route)(SESSION_STATUS, const HttpResponse&, KVServiceCMD*);
 
 // Calls `Handler` on the command's provider. A record whose class does not
-// match its key, or that has no provider, reaches no handler.
+// match its key, or that has no provider, reaches no handler. A handler cut
+// short by an exception has not unregistered its command yet; that is done
+// here, and the transport's boundary reports the failure.
 template <class Cmd, void (WKVOAI::*Handler)(SESSION_STATUS, const HttpResponse&, Cmd*)>
 void route(SESSION_STATUS status, const HttpResponse& response, KVServiceCMD* pCmd) {
   Cmd* cmd = dynamic_cast<Cmd*>(pCmd);
   if (cmd == nullptr || cmd->pOAI == nullptr) return;
-  (cmd->pOAI->*Handler)(status, response, cmd);
+  WKVOAI* oai = cmd->pOAI;
+  try {
+    (oai->*Handler)(status, response, cmd);
+  } catch (...) {
+    oai->cleanupCMD(cmd);
+    throw;
+  }
 }
 
 const Route kRoutes[KV_CMD_COUNT] = {

@@ -4,8 +4,10 @@
 
 #include <libxml/parser.h>
 
+#include <memory>
 #include <new>
 
+#include "frame/LiveProviders.h"
 #include "service/KVCompletionScope.h"
 #include "service/KVLog.h"
 
@@ -24,13 +26,19 @@ WKVOAI::WKVOAI()
       m_cancelCb(nullptr) {
   // libxml2 must be initialised once before parsers run on other threads.
   xmlInitParser();
-  m_pService = new (std::nothrow) KVService("Kinvale", m_provider);
-  if (m_pService != nullptr) m_pService->setFnCallbackPtr(&WKVOAI::cbFnRequestCompleted);
+  // Freed here should the construction fail after it.
+  std::unique_ptr<KVService> service(new (std::nothrow) KVService("Kinvale", m_provider));
+  if (service != nullptr) service->setFnCallbackPtr(&WKVOAI::cbFnRequestCompleted);
   cancelFlagReset();
   m_cancelCb = nullptr;
+  LiveProviders::enter(this);
+  m_pService = service.release();
 }
 
 WKVOAI::~WKVOAI() {
+  // First: no record's downloader, nor an operation still returning on a
+  // host thread, reaches this provider from here on.
+  LiveProviders::leave(this);
   // After the flush no completion of ours runs or will run.
   if (m_pService != nullptr) m_pService->flushHttpRequests();
   cancelFlagReset();

@@ -1,11 +1,12 @@
 // Cancel and progress of the provider. Lock order: the cancel lock, then
 // (inside KVService::setCancel) the session's request lock; never reversed.
 #include "frame/WKVOAI.h"
+#include "service/KVCatchAll.h"
 #include "service/KVLog.h"
 
 namespace W {
 
-WSTATUS WKVOAI::cancel(const WContentProvider& provider, KVCancelCallback callback, VOID*) {
+WSTATUS WKVOAI::cancel(const WContentProvider& provider, KVCancelCallback callback, VOID*) try {
   KV_ASSERT_NOT_NULL(m_pService);
   if (!m_pService->isLoggedIn()) return KV_LOG_OAI(WSTATUS_NOT_LOGGED_IN);
   if (provider.getID() != m_provider.getID()) return KV_LOG_OAI(WSTATUS_FAILURE);
@@ -18,10 +19,12 @@ WSTATUS WKVOAI::cancel(const WContentProvider& provider, KVCancelCallback callba
   m_cancelFlag = true;
   m_pService->setCancel();
   return 0;
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
 WSTATUS WKVOAI::progressStatus(const WContentProvider& provider, double& done, double& total,
-                               VOID*) {
+                               VOID*) try {
   KV_ASSERT_NOT_NULL(m_pService);
   if (!m_pService->isLoggedIn()) return KV_LOG_OAI(WSTATUS_NOT_LOGGED_IN);
   if (provider.getID() != m_provider.getID()) {
@@ -31,6 +34,8 @@ WSTATUS WKVOAI::progressStatus(const WContentProvider& provider, double& done, d
   }
   m_pService->getProgressStatus(done, total);
   return 0;
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
 void WKVOAI::cbCancelDone(int status, void* userData) {

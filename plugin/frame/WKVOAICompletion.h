@@ -3,6 +3,7 @@
 #pragma once
 
 #include "frame/WKVOAI.h"
+#include "service/KVCompletionScope.h"
 #include "service/KVLog.h"
 
 namespace W {
@@ -14,15 +15,17 @@ void WKVOAI::reportOutcome(Cmd* cmd, Report report) {
     return;
   }
   if (takeCancelRequest()) {
+    KVCompletionScope::markReported();
     cbCancelDone(0, cmd->userData);
     return;
   }
+  KVCompletionScope::markReported();
   report();
 }
 
 template <class Parse>
 WSTATUS WKVOAI::decideStatus(SESSION_STATUS status, const HttpResponse& response, Parse parse) {
-  if (status != SESSION_OK) return KVService::getWlibSTATUS(status);
+  if (status != SESSION_OK) return KVService::getSessionWSTATUS(status);
   int code = response.getHttpResponseCode();
   if (code == 200 && !isCancelRequested()) return parse(response.getPayload());
   return KVService::getWlibSTATUS(KVService::getKVSTATUS(code));

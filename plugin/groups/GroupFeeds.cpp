@@ -2,6 +2,7 @@
 // list (ContentParser.cpp), completed in GroupCompletion.cpp.
 #include "common/OperationRequest.h"
 #include "groups/GroupCommands.h"
+#include "service/KVCatchAll.h"
 #include "service/KVLog.h"
 #include "service/KVUrlEncode.h"
 
@@ -21,7 +22,7 @@ const char* const kIncludeWords[] = {"none",    "usage", "member",
 WSTATUS WKVOAI::retrieveGroupFeeds(const WGroup& group, const STRING& before, const STRING& after,
                                    UINT32 count, KV_SEARCH_BASE base, KV_OPTION_ITEM item,
                                    KV_OPTION_INCLUDE include, KVContentListCallback callback,
-                                   VOID* userData) {
+                                   VOID* userData) try {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
   // Exactly one position, and a group to read.
@@ -48,6 +49,8 @@ WSTATUS WKVOAI::retrieveGroupFeeds(const WGroup& group, const STRING& before, co
       "&option_item=" + optionWord(item, kItemWords) + "&option_include=" + includeWord;
   return submitCommand(*this, KVMethod::Get, resource, KVHeaderSet::Session, STRING(),
                        std::move(cmd));
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
 }  // namespace W

@@ -2,6 +2,7 @@
 // GroupParser.cpp and completed in GroupCompletion.cpp.
 #include "common/OperationRequest.h"
 #include "groups/GroupCommands.h"
+#include "service/KVCatchAll.h"
 #include "service/KVUrlEncode.h"
 
 namespace W {
@@ -31,7 +32,7 @@ STRING pathOwner(const STRING& uid) {
 
 WSTATUS WKVOAI::retrieveGroupList(const WPerson& person, KVGroupListCallback callback,
                                   UINT32 searchIndex, UINT32 searchCount, KV_OPTION_SORT sort,
-                                  KV_OPTION_INCLUDE include, VOID* userData) {
+                                  KV_OPTION_INCLUDE include, VOID* userData) try {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
   if (!person.getUID().empty() && refusesPathUID(person.getUID())) return WSTATUS_INVALID_ARGUMENT;
@@ -46,10 +47,12 @@ WSTATUS WKVOAI::retrieveGroupList(const WPerson& person, KVGroupListCallback cal
       "option_sort=" + optionWord(sort, kSortWords) + "&" + optionWord(include, kIncludeParameters);
   return submitCommand(*this, KVMethod::Get, resource, KVHeaderSet::Session, STRING(),
                        std::move(cmd));
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
 WSTATUS WKVOAI::createGroup(const WGroup& group, const WPerson& person, KVGroupCallback callback,
-                            VOID* userData) {
+                            VOID* userData) try {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
   const STRING owner = ownerUID(person.getUID(), m_pService->getUserID());
@@ -61,9 +64,11 @@ WSTATUS WKVOAI::createGroup(const WGroup& group, const WPerson& person, KVGroupC
   if (!group.getDescription().empty())
     body += "&group_desc=" + percentEncode(group.getDescription());
   return submitCommand(*this, KVMethod::Post, resource, KVHeaderSet::Session, body, std::move(cmd));
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
-WSTATUS WKVOAI::deleteGroup(const WGroup& group, KVGroupCallback callback, VOID* userData) {
+WSTATUS WKVOAI::deleteGroup(const WGroup& group, KVGroupCallback callback, VOID* userData) try {
   WSTATUS status = requireLogin(*this);
   if (status != 0) return status;
   auto cmd = newCommand<GroupDeletionCMD>(*this, KV_CMD_GROUP_DELETE, callback, userData);
@@ -72,6 +77,8 @@ WSTATUS WKVOAI::deleteGroup(const WGroup& group, KVGroupCallback callback, VOID*
       group.getUID().empty() ? STRING() : "groupID=" + percentEncode(group.getUID());
   return submitCommand(*this, KVMethod::Post, "me/group.delete", KVHeaderSet::SessionWithAppToken,
                        body, std::move(cmd));
+} catch (...) {
+  return KV_CAUGHT_OAI();
 }
 
 }  // namespace W

@@ -38,4 +38,13 @@ enum : GSTATUS {
 // The highest internal code the WSTATUS table lists; above it all are failures.
 constexpr GSTATUS KV_CODE_TABLE_LAST = KV_CODE_HTTP_UNAUTHORIZED;
 
+// Session statuses the transport gives a completion handler once more when
+// the handler was cut short by an exception before its caller heard of it:
+// the handler then reports only this failure. They lie above every host
+// status and every internal code, so no transfer or table can mean them.
+enum : SESSION_STATUS {
+  KV_SESSION_OUT_OF_MEMORY = 0x100,  // std::bad_alloc: reported as WSTATUS_OUT_OF_MEMORY
+  KV_SESSION_FAILED = 0x101,         // any other exception: WSTATUS_FAILURE
+};
+
 }  // namespace W

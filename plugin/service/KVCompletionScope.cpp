@@ -50,4 +50,15 @@ bool KVCompletionScope::deferDestroy(const KVService* service, Destroy destroy, 
   return true;
 }
 
+void KVCompletionScope::markReported() {
+  const std::thread::id self = std::this_thread::get_id();
+  std::lock_guard<std::mutex> guard(g_lock);
+  for (KVCompletionScope* scope = g_newest; scope != nullptr; scope = scope->m_older) {
+    if (scope->m_thread != self) continue;
+    // The innermost of this thread; m_reported is read by this thread only.
+    scope->m_reported = true;
+    return;
+  }
+}
+
 }  // namespace W

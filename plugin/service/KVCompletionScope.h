@@ -3,7 +3,9 @@
 // of its callbacks ("login failed, unload it"); the completion still has
 // the command, the session and the argument record to finish with, so such
 // a destroy is held back until the completion has returned, and then
-// nothing of the provider is touched any more.
+// nothing of the provider is touched any more. The scope also remembers
+// whether the caller has been told the outcome, so that a completion cut
+// short by an exception is reported once, never twice.
 //
 // Open scopes are kept in one process-wide list, not in thread-local
 // storage: the plug-in is loaded with dlopen, and a thread_local there is
@@ -35,6 +37,12 @@ class KVCompletionScope {
   // destroys at once.
   static bool deferDestroy(const KVService* service, Destroy destroy, void* object);
 
+  // The innermost completion on this thread is about to call its caller's
+  // callback or the cancel callback. Does nothing outside a completion.
+  static void markReported();
+  // Whether this completion's caller has been called (markReported).
+  bool reported() const { return m_reported; }
+
  private:
   const KVService* const m_service;
   const std::thread::id m_thread;
@@ -42,6 +50,7 @@ class KVCompletionScope {
   KVCompletionScope* m_older = nullptr;
   Destroy m_destroy = nullptr;
   void* m_object = nullptr;
+  bool m_reported = false;
 };
 
 }  // namespace W

@@ -1,6 +1,8 @@
 // Readers of the service's XML response envelope and its entries.
 #include <libxml++/libxml++.h>
 
+#include <memory>
+
 #include "service/KVLog.h"
 #include "service/KVService.h"
 #include "service/KVXmlAnswer.h"
@@ -60,10 +62,11 @@ STRING KVService::extractErrorString(const xmlpp::Node* node, STRING& code) {
 }
 
 STRING KVService::extractErrorString(const STRING& payload) {
-  static const STRING kKey = "Error=";
+  // A literal, not a static string: nothing here is destroyed at exit.
+  static const char kKey[] = "Error=";
   size_t at = payload.find(kKey);
   if (at == STRING::npos) return STRING();
-  size_t start = at + kKey.size();
+  size_t start = at + sizeof kKey - 1;
   size_t end = payload.find('\n', start);
   STRING code = payload.substr(start, end == STRING::npos ? STRING::npos : end - start);
   // Servers often end lines with CRLF; the CR is not part of the code.
@@ -84,10 +87,10 @@ STRING KVService::getEntryContent(const char* name, const xmlpp::Node* node) {
         // A default from the document's DTD: libxml++ knows how to read it.
         return asElement(node)->get_attribute(name)->get_value();
       }
-      xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute));
-      STRING text(value != nullptr ? reinterpret_cast<const char*>(value) : "");
-      xmlFree(value);
-      return text;
+      // Freed also when the copy below throws.
+      const std::unique_ptr<xmlChar, void (*)(void*)> value(
+          xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute)), xmlFree);
+      return STRING(value != nullptr ? reinterpret_cast<const char*>(value.get()) : "");
     }
   }
   return childText(node, name);

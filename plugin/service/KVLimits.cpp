@@ -15,12 +15,18 @@ namespace {
 // Larger values are surely typing mistakes, and stay exact in a double.
 constexpr long long kLargestLimit = 1LL << 53;
 
+// The options already warned about. Never destroyed: a completion may
+// still read the limits while the process exits.
+struct Reported {
+  std::mutex lock;  // guards keys
+  std::set<std::string> keys;
+};
+
 void reportBadOption(const char* key, const STRING& text, long long fallback) {
-  static std::mutex lock;
-  static std::set<std::string> reported;
+  static Reported* const reported = new Reported();
   {
-    std::lock_guard<std::mutex> guard(lock);
-    if (!reported.insert(key).second) return;
+    std::lock_guard<std::mutex> guard(reported->lock);
+    if (!reported->keys.insert(key).second) return;
   }
   std::printf("#WARNING option %s=\"%s\" is not a whole number from 0 to %lld; using %lld\n\n", key,
               text.c_str(), kLargestLimit, fallback);

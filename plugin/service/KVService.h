@@ -17,6 +17,7 @@
 #include <ctime>
 #include <list>
 #include <map>
+#include <memory>
 #include <mutex>
 
 namespace xmlpp {
@@ -182,6 +183,10 @@ class KVService {
   static GSTATUS getKVSTATUS(int httpCode);
   static GSTATUS getKVSTATUS(const STRING& serviceCode);
   static WSTATUS getWlibSTATUS(GSTATUS code);
+  // The status of a completion whose transfer ended with `status` (not
+  // SESSION_OK): WSTATUS_OUT_OF_MEMORY for KV_SESSION_OUT_OF_MEMORY, else
+  // getWlibSTATUS(status).
+  static WSTATUS getSessionWSTATUS(SESSION_STATUS status);
 
   // --- response envelope ---
   // Parses `payload` into `answer` (service/KVXmlAnswer.h) and checks the
@@ -216,7 +221,17 @@ class KVService {
 
  private:
   enum class Transfer { None, Cancellable };
-  WSTATUS queueRequest(HttpRequest* request, KVServiceArgs* args, Transfer transfer);
+  // Owns an argument record, and so its command, until the executor takes it.
+  struct ArgsRelease {
+    void operator()(KVServiceArgs* args) const;
+  };
+  typedef std::unique_ptr<KVServiceArgs, ArgsRelease> OwnedArgs;
+  // The argument record of `cmd`, which it owns from the call on: also when
+  // the record cannot be made, the command is freed.
+  OwnedArgs newArgs(KVServiceCMD* cmd);
+  // Queues `request`; returns 0 once the executor took it (with `args`), or
+  // its refusal (logged) after releasing both.
+  WSTATUS queueRequest(std::unique_ptr<HttpRequest> request, OwnedArgs args, Transfer transfer);
   WSTATUS queueBodyRequest(HTTP_REQUEST_TYPE type, const STRING& url, const KVHeaderMap& headers,
                            const STRING& body, KVServiceCMD* cmd);
   void beginTransfer(HttpRequest* request, const KVServiceCMD* cmd);
@@ -228,11 +243,12 @@ class KVService {
   // getAPISignature(appID, authToken), computed again only when they
   // changed since the last request; empty when it cannot be computed.
   STRING sessionSignature(const KVCredentials& credentials) const;
-  // A request of `kind` with the provider's limits applied; `bodyOrPath` is
-  // the body, or the local file of an upload or a download. Without `args`
-  // it is synchronous. Null when it cannot be created.
-  HttpRequest* newRequest(HTTP_REQUEST_TYPE type, const STRING& url, const KVHeaderMap& headers,
-                          const STRING& bodyOrPath, KVServiceArgs* args, KVRequestKind kind);
+  // A request of `kind` (not an upload) with the provider's limits applied;
+  // `bodyOrPath` is the body, or the local file of a download. Without
+  // `args` it is synchronous. Null when it cannot be created.
+  std::unique_ptr<HttpRequest> newRequest(HTTP_REQUEST_TYPE type, const STRING& url,
+                                          const KVHeaderMap& headers, const STRING& bodyOrPath,
+                                          KVServiceArgs* args, KVRequestKind kind);
 
   mutable std::mutex m_listLock;  // guards m_args
   std::mutex m_exceptionLock;     // guards m_exceptions

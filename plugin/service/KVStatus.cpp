@@ -92,4 +92,9 @@ WSTATUS KVService::getWlibSTATUS(GSTATUS code) {
   return kTable[code];
 }
 
+WSTATUS KVService::getSessionWSTATUS(SESSION_STATUS status) {
+  if (status == KV_SESSION_OUT_OF_MEMORY) return WSTATUS_OUT_OF_MEMORY;
+  return getWlibSTATUS(status);
+}
+
 }  // namespace W

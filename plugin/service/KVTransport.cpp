@@ -7,9 +7,11 @@
 #include <new>
 
 #include "frame/KVServiceCMD.h"
+#include "service/KVCatchAll.h"
 #include "service/KVCompletionScope.h"
 #include "service/KVLog.h"
 #include "service/KVService.h"
+#include "service/KVUploadRequest.h"
 
 namespace W {
 
@@ -21,72 +23,67 @@ HttpHeader toHeader(const KVHeaderMap& headers) {
   return header;
 }
 
-// Builds the one-file multipart form of an upload; null on failure.
-curl_httppost* buildUploadForm(const STRING& partName, const STRING& contentType,
-                               const STRING& path) {
-  curl_httppost* first = nullptr;
-  curl_httppost* last = nullptr;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  // The host interface takes a curl_formadd form.
-  CURLFORMcode rc =
-      curl_formadd(&first, &last, CURLFORM_COPYNAME, partName.c_str(), CURLFORM_FILE, path.c_str(),
-                   CURLFORM_CONTENTTYPE, contentType.c_str(), CURLFORM_END);
-  if (rc != CURL_FORMADD_OK) {
-    curl_formfree(first);
-    first = nullptr;
-  }
-#pragma GCC diagnostic pop
-  return first;
-}
-
-void freeUploadForm(curl_httppost* form) {
-  if (form == nullptr) return;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  curl_formfree(form);
-#pragma GCC diagnostic pop
-}
-
 }  // namespace
 
-HttpRequest* KVService::newRequest(HTTP_REQUEST_TYPE type, const STRING& url,
-                                   const KVHeaderMap& headers, const STRING& bodyOrPath,
-                                   KVServiceArgs* args, KVRequestKind kind) {
+void KVService::ArgsRelease::operator()(KVServiceArgs* args) const {
+  releaseArgs(args);
+}
+
+KVService::OwnedArgs KVService::newArgs(KVServiceCMD* cmd) {
+  // The command is ours from the call on, also when the record cannot be made.
+  std::unique_ptr<KVServiceCMD> owned(cmd);
+  OwnedArgs args(new KVServiceArgs{this, cmd});
+  owned.release();
+  return args;
+}
+
+std::unique_ptr<HttpRequest> KVService::newRequest(HTTP_REQUEST_TYPE type, const STRING& url,
+                                                   const KVHeaderMap& headers,
+                                                   const STRING& bodyOrPath, KVServiceArgs* args,
+                                                   KVRequestKind kind) {
   const HttpCallback callback = args != nullptr ? cbKVFnCallback : nullptr;
-  const bool toFile = kind == KVRequestKind::MediaDownload || kind == KVRequestKind::Upload;
-  HttpRequest* request =
-      toFile ? new (std::nothrow)
-                   HttpRequest(type, url, toHeader(headers), callback, args, bodyOrPath)
-             : new (std::nothrow)
-                   HttpRequest(type, url, toHeader(headers), bodyOrPath, callback, args);
+  std::unique_ptr<HttpRequest> request(
+      kind == KVRequestKind::MediaDownload
+          ? new (std::nothrow) HttpRequest(type, url, toHeader(headers), callback, args, bodyOrPath)
+          : new (std::nothrow)
+                HttpRequest(type, url, toHeader(headers), bodyOrPath, callback, args));
   if (request != nullptr) applyLimits(*request, kind, limits());
   return request;
 }
 
-WSTATUS KVService::queueRequest(HttpRequest* request, KVServiceArgs* args, Transfer transfer) {
+WSTATUS KVService::queueRequest(std::unique_ptr<HttpRequest> request, OwnedArgs args,
+                                Transfer transfer) {
   request->setID(m_requestID);
-  if (transfer == Transfer::Cancellable) beginTransfer(request, args->pCmd);
-  addARGS(args);
-  int rc = m_pDelegator != nullptr ? m_pDelegator->addRequest(request) : WSTATUS_REQUEST_FAILED;
-  if (rc >= 0) return 0;  // the completion owns request, args and command now
+  addARGS(args.get());
+  if (transfer == Transfer::Cancellable) beginTransfer(request.get(), args->pCmd);
+  int rc = WSTATUS_REQUEST_FAILED;
+  if (m_pDelegator != nullptr) {
+    // An executor that throws has not taken the request.
+    const WSTATUS thrown =
+        KV_CATCH_ALL_SERVICE([&] { rc = m_pDelegator->addRequest(request.get()); });
+    if (thrown != WSTATUS_SUCCESS) rc = thrown;
+  }
+  if (rc >= 0) {
+    // The completion owns request, args and command now; nothing here may
+    // touch them, nor this session (the completion may have destroyed it).
+    request.release();
+    args.release();
+    return 0;
+  }
   KV_LOG_SERVICE(rc);
-  cleanupARGS(args);
-  abandonTransfer(request);
-  delete request;
+  cleanupARGS(args.release());
+  abandonTransfer(request.get());
   return rc;
 }
 
 WSTATUS KVService::queueBodyRequest(HTTP_REQUEST_TYPE type, const STRING& url,
                                     const KVHeaderMap& headers, const STRING& body,
                                     KVServiceCMD* cmd) {
-  KVServiceArgs* args = new KVServiceArgs{this, cmd};
-  HttpRequest* request = newRequest(type, url, headers, body, args, KVRequestKind::ServiceCall);
-  if (request == nullptr) {
-    releaseArgs(args);
-    return KV_LOG_SERVICE(WSTATUS_REQUEST_FAILED);
-  }
-  return queueRequest(request, args, Transfer::None);
+  OwnedArgs args = newArgs(cmd);
+  std::unique_ptr<HttpRequest> request =
+      newRequest(type, url, headers, body, args.get(), KVRequestKind::ServiceCall);
+  if (request == nullptr) return KV_LOG_SERVICE(WSTATUS_REQUEST_FAILED);
+  return queueRequest(std::move(request), std::move(args), Transfer::None);
 }
 
 WSTATUS KVService::getDataRequest(const STRING& url, const KVHeaderMap& headers, const STRING& body,
@@ -102,48 +99,35 @@ WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers
 WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers,
                                    const KVHeaderMap& parts, KVServiceCMD* cmd, const STRING& path,
                                    long fileSize) {
-  KVServiceArgs* args = new KVServiceArgs{this, cmd};
-  if (path.empty() || parts.empty()) {
-    releaseArgs(args);
-    return KV_LOG_SERVICE(WSTATUS_INVALID_ARGUMENT);
-  }
-  HttpRequest* request = newRequest(HTTP_POST, url, headers, path, args, KVRequestKind::Upload);
-  curl_httppost* form = request != nullptr
-                            ? buildUploadForm(parts.begin()->first, parts.begin()->second, path)
-                            : nullptr;
-  if (request == nullptr || form == nullptr || request->getHandle() == nullptr) {
-    freeUploadForm(form);
-    delete request;
-    releaseArgs(args);
+  OwnedArgs args = newArgs(cmd);
+  if (path.empty() || parts.empty()) return KV_LOG_SERVICE(WSTATUS_INVALID_ARGUMENT);
+  std::unique_ptr<KVUploadRequest> request(
+      new (std::nothrow) KVUploadRequest(url, toHeader(headers), cbKVFnCallback, args.get(), path));
+  if (request == nullptr || request->getHandle() == nullptr ||
+      !request->attachForm(parts.begin()->first, parts.begin()->second)) {
     return KV_LOG_SERVICE(WSTATUS_REQUEST_FAILED);
   }
+  applyLimits(*request, KVRequestKind::Upload, limits());
   curl_easy_setopt(request->getHandle(), CURLOPT_POSTFIELDS, "");
   curl_easy_setopt(request->getHandle(), CURLOPT_POSTFIELDSIZE, fileSize);
-  request->setFormPost(form);
-  return queueRequest(request, args, Transfer::Cancellable);
+  return queueRequest(std::move(request), std::move(args), Transfer::Cancellable);
 }
 
 WSTATUS KVService::retrieveFData(const STRING& url, const STRING& /*text*/, KVServiceCMD* cmd,
                                  const STRING& path, unsigned fileMode) {
-  KVServiceArgs* args = new KVServiceArgs{this, cmd};
-  if (path.empty()) {
-    releaseArgs(args);
-    return KV_LOG_SERVICE(WSTATUS_INVALID_ARGUMENT);
-  }
-  HttpRequest* request =
-      newRequest(HTTP_GET, url, KVHeaderMap(), path, args, KVRequestKind::MediaDownload);
-  if (request == nullptr) {
-    releaseArgs(args);
-    return KV_LOG_SERVICE(WSTATUS_REQUEST_FAILED);
-  }
+  OwnedArgs args = newArgs(cmd);
+  if (path.empty()) return KV_LOG_SERVICE(WSTATUS_INVALID_ARGUMENT);
+  std::unique_ptr<HttpRequest> request =
+      newRequest(HTTP_GET, url, KVHeaderMap(), path, args.get(), KVRequestKind::MediaDownload);
+  if (request == nullptr) return KV_LOG_SERVICE(WSTATUS_REQUEST_FAILED);
   request->setFileMode(fileMode);
-  return queueRequest(request, args, Transfer::Cancellable);
+  return queueRequest(std::move(request), std::move(args), Transfer::Cancellable);
 }
 
 WSTATUS KVService::runSynchronous(HTTP_REQUEST_TYPE type, const STRING& url,
                                   const KVHeaderMap& headers, const STRING& body,
                                   KVRequestKind kind, HttpResponse& response) {
-  std::unique_ptr<HttpRequest> request(newRequest(type, url, headers, body, nullptr, kind));
+  std::unique_ptr<HttpRequest> request = newRequest(type, url, headers, body, nullptr, kind);
   if (request == nullptr) return KV_LOG_SERVICE(WSTATUS_REQUEST_FAILED);
   WSTATUS status = getWlibSTATUS(static_cast<GSTATUS>(request->execute()));
   if (status != WSTATUS_SUCCESS) return KV_LOG_SERVICE(status);
@@ -176,7 +160,20 @@ void KVService::cbKVFnCallback(SESSION_STATUS status, HttpRequest* request, VOID
   // for the end of this scope; nothing touches the session after it.
   KVCompletionScope scope(service);
   KVDispatchFn dispatch = service->getFnCallbackPtr();
-  if (dispatch != nullptr && request != nullptr) dispatch(status, request->response(), args->pCmd);
+  if (dispatch != nullptr && request != nullptr) {
+    // The boundary of the completion: an exception from a parser, a reader,
+    // a record copy or the host's callback ends here, never in the executor.
+    KVServiceCMD* cmd = args->pCmd;
+    const WSTATUS failure =
+        KV_CATCH_ALL_SERVICE([&] { dispatch(status, request->response(), cmd); });
+    // A caller not told yet hears of the failure once, through the same
+    // handler, which then sees nothing but the failure.
+    if (failure != WSTATUS_SUCCESS && !scope.reported()) {
+      const SESSION_STATUS failed =
+          failure == WSTATUS_OUT_OF_MEMORY ? KV_SESSION_OUT_OF_MEMORY : KV_SESSION_FAILED;
+      KV_CATCH_ALL_SERVICE([&] { dispatch(failed, HttpResponse(), cmd); });
+    }
+  }
   if (request != nullptr) {
     service->forgetRequest(request);
     delete request;

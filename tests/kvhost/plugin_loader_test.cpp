@@ -1,10 +1,11 @@
 // Loading the real plug-in with dlopen, and the failures on the way there.
+#include <dlfcn.h>
 #include <elf.h>
-#include <gtest/gtest.h>
 #include <link.h>
 
-#include <cstring>
+#include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -116,6 +117,37 @@ TEST(PluginLoader, LoadedPluginHasNoThreadLocalStorage) {
       &seen);
   ASSERT_TRUE(seen.found) << "libkinvale-oai is not among the loaded objects";
   EXPECT_EQ(seen.tlsSegments, 0) << "the plug-in has a PT_TLS segment (a thread_local)";
+}
+
+// Whether the loaded object asks the loader never to unload it
+// (DF_1_NODELETE in its dynamic section).
+bool linkedNodelete(void* library) {
+  link_map* map = nullptr;
+  if (dlinfo(library, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) return false;
+  for (const ElfW(Dyn)* d = map->l_ld; d->d_tag != DT_NULL; ++d) {
+    if (d->d_tag == DT_FLAGS_1) return (d->d_un.d_val & DF_1_NODELETE) != 0;
+  }
+  return false;
+}
+
+// A host that loads without RTLD_NODELETE and unloads the plug-in still
+// finds its code mapped: the executor's thread may run it after dlclose.
+// The library says so itself rather than by the loader's chance.
+TEST(PluginLoader, PluginStaysMappedAfterDlcloseWithoutNodelete) {
+  void* library = dlopen(KV_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(library, nullptr) << dlerror();
+  EXPECT_TRUE(linkedNodelete(library));
+  using Destroy = void (*)(W::WPlugin*);
+  using Create = W::WPlugin* (*)();
+  const auto create = reinterpret_cast<Create>(dlsym(library, "createPlugin"));
+  const auto destroy = reinterpret_cast<Destroy>(dlsym(library, "destroyPlugin"));
+  ASSERT_TRUE(create != nullptr && destroy != nullptr);
+  W::WPlugin* plugin = create();
+  ASSERT_EQ(dlclose(library), 0);
+  void* stillLoaded = dlopen(KV_PLUGIN_PATH, RTLD_NOW | RTLD_NOLOAD);
+  ASSERT_NE(stillLoaded, nullptr) << "unmapped by dlclose";
+  destroy(plugin);  // the plug-in's code, reached after dlclose
+  dlclose(stillLoaded);
 }
 
 TEST(PluginLoader, DownloaderEntryRefusesNullArguments) {

@@ -165,6 +165,13 @@ inline W::WContent contentWithUID(const std::string& uid) {
   c.setUID(uid);
   return c;
 }
+// A content createContent takes: a photo's MIME type, and `description`.
+inline W::WContent photoToUpload(const std::string& description = "") {
+  W::WContent c;
+  c.setMIMEType("image/jpeg");
+  c.setDescription(description);
+  return c;
+}
 inline W::WComment commentWith(const std::string& uid, const std::string& text = "") {
   W::WComment c;
   c.setUID(uid);

@@ -9,13 +9,24 @@ namespace kvtest {
 CapturingExecutor::CapturingExecutor() {
   W::HttpTestHook hook;
   hook.onAdd = [this](W::HttpRequest* request) {
-    std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_refuse < 0) {
-      int status = m_refuse;
-      m_refuse = 0;
-      return status;
+    W::HttpResponse response;
+    {
+      std::lock_guard<std::mutex> lock(m_mutex);
+      if (m_refuse < 0) {
+        int status = m_refuse;
+        m_refuse = 0;
+        return status;
+      }
+      if (!m_completeOnAdd) {
+        m_requests.push_back(request);
+        return 0;
+      }
+      response.setHttpResponseCode(m_addCode);
+      response.setPayload(m_addPayload);
     }
-    m_requests.push_back(request);
+    // Outside the lock: the completion may queue or flush in turn.
+    request->setResponse(response);
+    request->complete(W::SESSION_OK);
     return 0;
   };
   hook.onFlush = [this](unsigned long long) {
@@ -28,6 +39,13 @@ CapturingExecutor::CapturingExecutor() {
 CapturingExecutor::~CapturingExecutor() {
   W::setHttpTestHook(W::HttpTestHook());
   dropAll();
+}
+
+void CapturingExecutor::completeOnAdd(int httpCode, const std::string& payload) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  m_completeOnAdd = true;
+  m_addCode = httpCode;
+  m_addPayload = payload;
 }
 
 size_t CapturingExecutor::size() const {
@@ -50,12 +68,12 @@ int CapturingExecutor::flushes() const {
   return m_flushes;
 }
 
-void CapturingExecutor::complete(size_t i, W::SESSION_STATUS status, int httpCode,
-                                 const std::string& payload, const std::string& contentType) {
+W::HttpRequest* CapturingExecutor::answer(size_t i, int httpCode, const std::string& payload,
+                                          const std::string& contentType) {
   W::HttpRequest* request = nullptr;
   {
     std::lock_guard<std::mutex> lock(m_mutex);
-    ASSERT_LT(i, m_requests.size());
+    if (i >= m_requests.size()) return nullptr;
     request = m_requests[i];
     m_requests.erase(m_requests.begin() + static_cast<long>(i));
   }
@@ -64,7 +82,20 @@ void CapturingExecutor::complete(size_t i, W::SESSION_STATUS status, int httpCod
   response.setPayload(payload);
   response.setContentType(contentType);
   request->setResponse(response);
+  return request;
+}
+
+void CapturingExecutor::complete(size_t i, W::SESSION_STATUS status, int httpCode,
+                                 const std::string& payload, const std::string& contentType) {
+  W::HttpRequest* request = answer(i, httpCode, payload, contentType);
+  ASSERT_NE(request, nullptr) << "no captured request " << i;
   request->complete(status);
+}
+
+W::HttpRequest* CapturingExecutor::answerLast(int httpCode, const std::string& payload,
+                                              const std::string& contentType) {
+  const size_t n = size();
+  return n == 0 ? nullptr : answer(n - 1, httpCode, payload, contentType);
 }
 
 void CapturingExecutor::completeLast(W::SESSION_STATUS status, int httpCode,

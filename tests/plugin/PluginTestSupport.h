@@ -30,6 +30,9 @@ class CapturingExecutor {
 
   // Refuse the next addRequest() calls with `status` (negative).
   void refuseNext(int status) { m_refuse = status; }
+  // From now on complete every request inside addRequest() itself, with
+  // this answer, before the caller gets its status back.
+  void completeOnAdd(int httpCode, const std::string& payload);
 
   size_t size() const;
   W::HttpRequest* at(size_t i) const;
@@ -43,15 +46,26 @@ class CapturingExecutor {
   void completeLast(W::SESSION_STATUS status, int httpCode, const std::string& payload,
                     const std::string& contentType = "text/xml");
 
+  // Removes the last captured request and gives it that response, for the
+  // caller to complete (HttpRequest::complete); null when none is captured.
+  W::HttpRequest* answerLast(int httpCode, const std::string& payload,
+                             const std::string& contentType = "text/xml");
+
   // Deletes captured requests without completing them (their commands
   // belong to the session, which frees them when destroyed).
   void dropAll();
 
  private:
+  W::HttpRequest* answer(size_t i, int httpCode, const std::string& payload,
+                         const std::string& contentType);
+
   mutable std::mutex m_mutex;
   std::vector<W::HttpRequest*> m_requests;
   int m_flushes = 0;
   int m_refuse = 0;
+  bool m_completeOnAdd = false;
+  int m_addCode = 0;
+  std::string m_addPayload;
 };
 
 // Sets the provider's options used by the account flows and the base URL.

@@ -14,6 +14,8 @@
 #include "TestFiles.h"
 #include "http_test_support.h"
 
+extern "C" void destroyPlugin(W::WPlugin* plugin);
+
 namespace {
 
 // Answers "<group>/upload" with a configurable slot and records the request.
@@ -312,6 +314,28 @@ TEST_F(ContentUpload, CancelAfterA200SkipsTheAnswer) {
   executor.completeLast(0, 200, kvtest::okAnswer("<content contentId=\"c-new\"/>"));
   EXPECT_EQ(kvtest::cancels().size(), 1u);
   EXPECT_EQ(seen.callCount(), 0);
+}
+
+// The upload completes before createContent has returned, and its callback
+// destroys the provider (a host that unloads on the first result):
+// createContent then touches nothing of it (AddressSanitizer holds this).
+TEST_F(ContentUpload, ProviderDestroyedByTheUploadsCallbackIsNotTouchedAfterTheHandOver) {
+  executor.completeOnAdd(200, kvtest::okAnswer("<contentId>c-new</contentId>"));
+  struct Unloader {
+    W::WKVOAI* provider;
+    int calls = 0;
+  } unloader{oai.release()};
+  const W::KVContentCreationCallback unload = [](W::WSTATUS, const W::WContentProvider&,
+                                                 const W::WGroup&, const W::WContent&,
+                                                 const std::string&, void* u) {
+    Unloader* self = static_cast<Unloader*>(u);
+    ++self->calls;
+    destroyPlugin(self->provider);
+  };
+  EXPECT_EQ(unloader.provider->createContent(kvtest::groupWith("g-1"), photo, W::KV_CONTENT_PHOTO,
+                                             file, unload, &unloader),
+            0);
+  EXPECT_EQ(unloader.calls, 1);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 
 #include "../../host/src/HttpRequestImpl.h"
@@ -322,6 +323,35 @@ TEST_F(DownloadRequest, MimeTypeAnswersSetTheTypeOnlyOn200) {
     EXPECT_EQ(resource.getMIMEType(), row.type);
     EXPECT_EQ(content.getMIMEType(), row.type);
   }
+}
+
+// A media record the host kept across a reload of the provider names one
+// that is gone: its download is refused with -16 and nothing of the old
+// provider is read (AddressSanitizer holds that); the live provider's
+// records still download.
+TEST(DownloadAfterReload, RecordOfADestroyedProviderIsRefused) {
+  kvtest::configure();
+  kvtest::CapturingExecutor executor;
+  W::WMediaResource thumbnail;
+  thumbnail.setResourceURL("http://kv.test/m/t.jpg");
+  std::unique_ptr<W::WKVOAI> unloaded(new W::WKVOAI());
+  kvtest::logIn(*unloaded);
+  thumbnail.setDownloader(&W::WKVOAI::fnContentDownloader, unloaded.get());
+  W::WKVOAI reloaded;  // alive meanwhile, so at another address
+  kvtest::logIn(reloaded);
+  unloaded.reset();
+  Downloads seen;
+  testing::internal::CaptureStdout();
+  EXPECT_EQ(thumbnail.download(Downloads::onContent, &seen), -16);
+  EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("#ERROR WSTATUS:WSTATUS_FAILURE(-16)", 0),
+            0u);
+  EXPECT_EQ(executor.size(), 0u);
+  thumbnail.setDownloader(&W::WKVOAI::fnContentDownloader, &reloaded);
+  EXPECT_EQ(thumbnail.download(Downloads::onContent, &seen), 0);
+  EXPECT_EQ(executor.size(), 1u);
+  executor.dropAll();
+  EXPECT_EQ(seen.callCount(), 0);
+  kvtest::clearConfiguration();
 }
 
 TEST(DownloadDeath, ContentDownloaderWithoutProviderStops) {

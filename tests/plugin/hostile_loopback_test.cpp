@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 
@@ -174,6 +175,32 @@ TEST_F(Hostile, DrippingUploadSlotEndsWithTheTimeoutStatus) {
                               "/tmp/kv-no-such-photo.jpg", &kvtest::onContentCreated, &seen),
             -105);
   EXPECT_EQ(oai.pendingCommands(), 0u);
+}
+
+// A host callback that throws on the executor's thread ends there, once
+// told: the executor goes on with the next request, and the process lives.
+TEST_F(Hostile, HostCallbackThatThrowsLeavesTheExecutorRunning) {
+  const auto answer = [](httplib::Response& res) {
+    res.set_content(kvtest::okAnswer("<group groupId=\"g-1\"/>"), "text/xml");
+  };
+  {
+    std::lock_guard<std::mutex> lock(answerLock);
+    groupListAnswer = answer;
+  }
+  kvtest::CallLog thrown;
+  const W::KVGroupListCallback throwing = [](W::WSTATUS, const W::WContentProvider&,
+                                             const W::WContainer<W::WGroup>&, const W::WPerson&,
+                                             void* log) {
+    static_cast<kvtest::CallLog*>(log)->record([] {});
+    throw std::runtime_error("a fault of the host's");
+  };
+  ASSERT_EQ(oai.retrieveGroupList(W::WPerson(), throwing, 0, 10, W::KV_SORT_ALPHABETICAL,
+                                  W::KV_INCLUDE_NONE, &thrown),
+            0);
+  ASSERT_TRUE(thrown.wait());
+  EXPECT_EQ(listGroups(answer), 0);
+  EXPECT_EQ(thrown.callCount(), 1);
+  EXPECT_TRUE(kvtest::eventually([&] { return oai.pendingCommands() == 0; }));
 }
 
 TEST_F(Hostile, MediaIsProbedByItsHeadersAndFetchedThroughRedirects) {

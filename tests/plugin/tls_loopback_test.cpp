@@ -8,6 +8,10 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <openssl/ssl.h>
+#include <signal.h>
+#include <sys/socket.h>
+
 #include <atomic>
 #include <fstream>
 #include <thread>
@@ -67,6 +71,108 @@ class TlsServer {
   std::atomic<int> m_served{0};
   int m_port = 0;
 };
+
+// A TLS server on a free loopback port that takes one connection, reads
+// `readBytes` of what the client sends and then resets the connection, in
+// the middle of a request body the client is still writing.
+class ResettingTlsServer {
+ public:
+  ResettingTlsServer(const std::string& certFile, const std::string& keyFile, size_t readBytes)
+      : m_listen(httptest::listenLoopback(&m_port)) {
+    m_ctx = SSL_CTX_new(TLS_server_method());
+    if (m_ctx == nullptr || m_listen < 0 ||
+        SSL_CTX_use_certificate_chain_file(m_ctx, certFile.c_str()) != 1 ||
+        SSL_CTX_use_PrivateKey_file(m_ctx, keyFile.c_str(), SSL_FILETYPE_PEM) != 1) {
+      return;
+    }
+    m_thread = std::thread([this, readBytes] { serve(readBytes); });
+  }
+  ~ResettingTlsServer() {
+    if (m_thread.joinable()) m_thread.join();
+    if (m_listen >= 0) close(m_listen);
+    SSL_CTX_free(m_ctx);
+  }
+  bool ok() const { return m_thread.joinable(); }
+  std::string url(const std::string& path) const {
+    return "https://127.0.0.1:" + std::to_string(m_port) + path;
+  }
+
+ private:
+  void serve(size_t readBytes) {
+    if (!httptest::readable(m_listen, httptest::kWait)) return;
+    const int fd = accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) return;
+    timeval timeout{30, 0};  // a watchdog for the blocking reads
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    SSL* ssl = SSL_new(m_ctx);
+    SSL_set_fd(ssl, fd);
+    if (SSL_accept(ssl) == 1) {
+      char buffer[16384];
+      size_t read = 0;
+      while (read < readBytes) {
+        const int n = SSL_read(ssl, buffer, sizeof buffer);
+        if (n <= 0) break;
+        read += static_cast<size_t>(n);
+      }
+    }
+    const linger reset{1, 0};  // close sends a reset, not a goodbye
+    setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+    SSL_free(ssl);
+    close(fd);
+  }
+
+  int m_port = 0;
+  int m_listen = -1;
+  SSL_CTX* m_ctx = nullptr;
+  std::thread m_thread;
+};
+
+// A broken pipe never ends the host. SIGPIPE keeps its default action (it
+// would end the process); a TLS peer that resets while the request body is
+// still being written ends that request with a status, on the executor's
+// thread (the upload) as on the host's (the upload slot, asked for
+// synchronously), and the process goes on.
+TEST(TlsLoopback, PeerResettingMidBodyEndsTheRequestNotTheProcess) {
+  signal(SIGPIPE, SIG_DFL);
+  kvtls::TestPki pki;
+  ASSERT_TRUE(pki.ok()) << pki.error();
+  const std::string photo = pki.dir() + "/photo.jpg";
+  std::ofstream(photo, std::ios::binary) << std::string(16 << 20, 'p');
+  const std::string longText(16 << 20, 'd');  // makes the slot request's body long
+  struct Row {
+    const char* name;
+    bool slotResets;  // else the upload that follows the slot
+    W::WSTATUS returned;
+    W::WSTATUS reported;
+  };
+  const Row rows[] = {{"upload", false, 0, -107}, {"upload slot", true, -107, 12345}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ResettingTlsServer resetting(pki.certFile(), pki.keyFile(), 64 * 1024);
+    ASSERT_TRUE(resetting.ok());
+    TlsServer slots(pki.certFile(), pki.keyFile());
+    slots.uploadUrl = resetting.url("/up/c-new");
+    ASSERT_TRUE(slots.start());
+    kvtest::configure("app-1", "token-1", "duid-1",
+                      row.slotResets ? resetting.url("") : slots.base());
+    W::WConfigManager::getInstance().setCPOption(kvtest::provider(), "ca_file", pki.caFile());
+    W::WPlugin* plugin = createPlugin();
+    ASSERT_NE(plugin, nullptr);
+    W::WKVOAI* oai = static_cast<W::WKVOAI*>(plugin);
+    kvtest::logIn(*oai);
+    kvtest::Seen seen;
+    EXPECT_EQ(oai->createContent(kvtest::groupWith("g-1"),
+                                 kvtest::photoToUpload(row.slotResets ? longText : ""),
+                                 W::KV_CONTENT_PHOTO, photo, &kvtest::onContentCreated, &seen),
+              row.returned);
+    if (row.returned == 0) {
+      EXPECT_TRUE(seen.waitCalls(1));
+    }
+    destroyPlugin(plugin);
+    EXPECT_EQ(seen.status, row.reported);
+    kvtest::clearConfiguration();
+  }
+}
 
 TEST(TlsLoopback, OnlyTheConfiguredCaAndTheRightNameCarryRequests) {
   kvtls::TestPki pki;
