@@ -59,6 +59,10 @@ bool KVUploadRequest::attachForm(const std::string& partName, const std::string&
   }
 #pragma GCC diagnostic pop
   if (m_file != nullptr) curl_easy_setopt(getHandle(), CURLOPT_READFUNCTION, &readFilePart);
+  // libcurl sends a request again when the kept connection it went out on
+  // turns out dead, and a streamed part cannot start over: an upload always
+  // takes a connection of its own.
+  curl_easy_setopt(getHandle(), CURLOPT_FRESH_CONNECT, 1L);
   setFormPost(first);
   return true;
 }

@@ -119,6 +119,98 @@ TEST_F(Transport, UploadSendsOneFilePartWithItsTypeAndTracksProgress) {
   EXPECT_TRUE(total == 0.0 || total > 70000.0) << total;
 }
 
+// Keeps connections alive, and drops one that is reused for an upload: what a
+// server does that closed an idle connection just as the client sent on it.
+// libcurl then sends the request again on a fresh connection, which needs the
+// upload's body from its start.
+class DroppingServer {
+ public:
+  DroppingServer() {
+    m_listen = httptest::listenLoopback(&m_port);
+    if (m_listen >= 0) m_thread = std::thread([this] { acceptAll(); });
+  }
+  ~DroppingServer() {
+    m_stop = true;
+    if (m_thread.joinable()) m_thread.join();
+    for (std::thread& t : m_connections) t.join();
+    if (m_listen >= 0) close(m_listen);
+  }
+  std::string url(const std::string& path) const {
+    return "http://127.0.0.1:" + std::to_string(m_port) + path;
+  }
+  std::atomic<int> uploadsDropped{0};
+  std::atomic<int> uploadsAnswered{0};
+
+ private:
+  void acceptAll() {
+    while (!m_stop) {
+      if (!httptest::readable(m_listen, std::chrono::milliseconds(50))) continue;
+      const int fd = accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd >= 0) m_connections.emplace_back([this, fd] { serve(fd); });
+    }
+  }
+  // Appends what the client sends next; false at its end, or when stopping.
+  bool readMore(int fd, std::string& in) {
+    char buf[65536];
+    const auto deadline = std::chrono::steady_clock::now() + httptest::kWait;
+    while (!m_stop && std::chrono::steady_clock::now() < deadline) {
+      if (!httptest::readable(fd, std::chrono::milliseconds(50))) continue;
+      const ssize_t n = recv(fd, buf, sizeof buf, 0);
+      if (n <= 0) return false;
+      in.append(buf, static_cast<size_t>(n));
+      return true;
+    }
+    return false;
+  }
+  void serve(int fd) {
+    std::string in;
+    for (int served = 0;; ++served) {
+      size_t end;
+      while ((end = in.find("\r\n\r\n")) == std::string::npos && readMore(fd, in)) {
+      }
+      if (end == std::string::npos) break;
+      const bool upload = in.compare(0, 9, "POST /up ") == 0;
+      if (upload && served > 0) {
+        ++uploadsDropped;
+        break;
+      }
+      const std::string key = "\r\nContent-Length: ";
+      const size_t at = in.find(key);
+      const size_t length = end + 4 + (at < end ? std::stoul(in.substr(at + key.size())) : 0);
+      while (in.size() < length && readMore(fd, in)) {
+      }
+      if (in.size() < length) break;
+      in.erase(0, length);
+      if (upload) ++uploadsAnswered;
+      const std::string answer = "HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\n<rsp/>";
+      send(fd, answer.data(), answer.size(), MSG_NOSIGNAL);
+    }
+    close(fd);
+  }
+
+  int m_listen = -1;
+  int m_port = 0;
+  std::atomic<bool> m_stop{false};
+  std::thread m_thread;
+  std::vector<std::thread> m_connections;
+};
+
+TEST_F(Transport, UploadSurvivesAKeptConnectionThatTheServerDropped) {
+  DroppingServer server;
+  const kvtest::TempDir dir("kv-upload");
+  const std::string bytes(200000, 'u');
+  const std::string path = dir.write("upload.bin", bytes);
+  ASSERT_EQ(service.getDataRequest(server.url("/first"), {}, "", new CountingCMD(deaths)), 0);
+  ASSERT_TRUE(completions.waitFor(1));
+  ASSERT_EQ(service.postDataRequest(server.url("/up"), {}, {{"filename", "image/jpeg"}},
+                                    new CountingCMD(deaths), path, static_cast<long>(bytes.size())),
+            0);
+  ASSERT_TRUE(completions.waitFor(2));
+  EXPECT_EQ(completions.seen[1].first, W::SESSION_OK) << "the upload did not survive the drop";
+  EXPECT_EQ(completions.seen[1].second.getHttpResponseCode(), 200);
+  EXPECT_EQ(server.uploadsAnswered.load(), 1);
+}
+
 TEST_F(Transport, FileDownloadLandsAtThePath) {
   httptest::LoopbackServer server;
   server.http().Get("/f.bin", [](const httplib::Request&, httplib::Response& res) {
