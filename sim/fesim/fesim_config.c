@@ -399,6 +399,7 @@ STORE_FIELD(nak_at, nak_at, unsigned long)
 STORE_FIELD(nak_addr, nak_addr, int)
 STORE_FIELD(short_at, short_at, unsigned long)
 STORE_FIELD(signal_at, signal_at, unsigned long)
+STORE_FIELD(clock_tick_us, clock_tick_us, unsigned long)
 
 /* The keys whose value is a plain number up to max. store returns -1 for a value
  * it does not take. */
@@ -418,6 +419,7 @@ static const struct {
     {"nak_addr", 0x7f, store_nak_addr},
     {"short_at", ULONG_MAX, store_short_at},
     {"signal_at", ULONG_MAX, store_signal_at},
+    {"clock_tick_us", 1000000000, store_clock_tick_us},
 };
 
 /* Any key not in value_parsers: a number first, then a known key that takes it. */

@@ -52,6 +52,7 @@ struct fesim_config {
   uint32_t if_freq;                  /* tuner IF used to decode the divider, Hz */
   struct fesim_tuner_settings tuner; /* charge pump, test bits, step the probe is given */
   long clock_step;                   /* seconds the wall clock jumps after its first read */
+  unsigned long clock_tick_us;       /* 0: real monotonic clock; else each read adds this */
   int counter_stuck;                 /* acquisition counter never counts */
   unsigned lock_delay;               /* status reads before the lock bit shows */
   unsigned long nak_at;              /* NAK the Nth I2C_RDWR call (1-based), 0 = never */

@@ -499,10 +499,33 @@ EXPORT int gettimeofday(struct timeval* restrict tv, void* restrict tz) {
   return rc;
 }
 
+/* With clock_tick_us, the monotonic clock is virtual: it starts at its first
+ * real reading and each read moves it on by that many microseconds, so a
+ * test sees a wait bound as a count of polls, whatever the machine's load. */
+static void monotonic_tick(struct timespec* ts) {
+  static struct timespec start;
+  static unsigned long reads;
+  unsigned long long us;
+  setup();
+  if (config.clock_tick_us == 0) {
+    return;
+  }
+  if (reads == 0) {
+    start = *ts;
+  }
+  us = (unsigned long long)reads++ * config.clock_tick_us +
+       (unsigned long long)start.tv_nsec / 1000u;
+  ts->tv_sec = start.tv_sec + (time_t)(us / 1000000u);
+  ts->tv_nsec = (long)(us % 1000000u) * 1000L + start.tv_nsec % 1000L;
+}
+
 EXPORT int clock_gettime(clockid_t clock, struct timespec* ts) {
   int rc = fesim_real_clock_gettime(clock, ts);
   if (rc == 0 && (clock == CLOCK_REALTIME || clock == CLOCK_REALTIME_COARSE)) {
     wall_clock_step(&ts->tv_sec);
+  }
+  if (rc == 0 && clock == CLOCK_MONOTONIC) {
+    monotonic_tick(ts);
   }
   return rc;
 }

@@ -660,6 +660,36 @@ TEST(FeprobeScan, ChipWhoseCounterNeverCountsEndsLockWaitWithinBound) {
   EXPECT_EQ(TunedKhz(r.log), std::vector<long>{474000});
 }
 
+// The lock wait and the front processor's busy wait each end after 2 s of
+// the monotonic clock. At 100 ms a read, the 20th poll is the last.
+TEST(FeprobeBounds, BusyWaitsEndAfterTwoSecondsOfTheMonotonicClock) {
+  const struct Row {
+    const char* config;
+    Lines args;
+    int status;
+    const char* err;
+  } rows[] = {
+      {"clock_tick_us=100000\ncounter=stuck\nlock_delay=19\nchannel=474000000 8000000\n",
+       {"--freq=474000000", "--bandwidth=8000000"},
+       0,
+       ""},
+      {"clock_tick_us=100000\ncounter=stuck\nlock_delay=20\nchannel=474000000 8000000\n",
+       {"--freq=474000000", "--bandwidth=8000000"},
+       1,
+       "lock wait timeout at 474000000 Hz\n"},
+      {"clock_tick_us=100000\nfp_busy=19\n", {"--hw-reset"}, 0, ""},
+      {"clock_tick_us=100000\nfp_busy=20\n",
+       {"--hw-reset"},
+       1,
+       "fp busy timeout\nfp_reset_bus(0) failed\n"},
+  };
+  for (const Row& row : rows) {
+    ProbeRun r = RunProbe(row.config, row.args, "\n");
+    EXPECT_EQ(r.status, row.status) << row.config << r.err;
+    EXPECT_EQ(r.err, row.err) << row.config;
+  }
+}
+
 // A scan or tuning that stops for a reason its output does not show names it
 // in one line on standard error; the output and the status stay.
 TEST(FeprobeScan, SilentStopsSayWhyInOneLine) {

@@ -360,6 +360,24 @@ TEST(Flags, UnknownFlagsAndBadValuesAreUsageErrors) {
   }
 }
 
+// Without flags: a free port, the default family, no time limit, and request
+// bodies up to 64 MiB, as --help says.
+TEST(Flags, DefaultsAreTheDocumentedOnes) {
+  const char* args[] = {"kvsim"};
+  Options options;
+  std::string error;
+  ASSERT_EQ(parseOptions(1, const_cast<char**>(args), options, error), 0) << error;
+  EXPECT_EQ(options.port, 0);
+  EXPECT_EQ(options.exitAfterSeconds, 0);
+  EXPECT_TRUE(options.config.seed);
+  EXPECT_EQ(options.config.maxBodyBytes, 67108864u) << "default of --max-body-bytes";
+  EXPECT_NE(usageText().find("(default 67108864)"), std::string::npos);
+  ASSERT_EQ(options.config.accounts.all().size(), 1u);
+  EXPECT_EQ(options.config.accounts.all()[0].appId, "kvdemo-app");
+  EXPECT_EQ(options.config.accounts.all()[0].authToken, "kvdemo-token");
+  EXPECT_EQ(options.config.accounts.all()[0].duid, "kvdemo-tv-0001");
+}
+
 TEST(Flags, SingleAccountFlagsReplaceTheDefaults) {
   const char* args[] = {"kvsim",       "--app-id", "A",       "--auth-token", "T", "--duid", "D",
                         "--app-token", "X",        "--empty", "--exit-after", "7"};
