@@ -87,10 +87,13 @@ STRING KVService::getEntryContent(const char* name, const xmlpp::Node* node) {
       xmlChar* value = xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute));
       STRING text(value != nullptr ? reinterpret_cast<const char*>(value) : "");
       xmlFree(value);
+      if (!KVXmlAnswer::takeText(node, text.size())) text.clear();
       return text;
     }
   }
-  return childText(node, name);
+  STRING text = childText(node, name);
+  if (!KVXmlAnswer::takeText(node, text.size())) text.clear();
+  return text;
 }
 
 }  // namespace W

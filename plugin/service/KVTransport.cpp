@@ -101,7 +101,7 @@ WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers
 
 WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers,
                                    const KVHeaderMap& parts, KVServiceCMD* cmd, const STRING& path,
-                                   long fileSize) {
+                                   long long fileSize) {
   KVServiceArgs* args = new KVServiceArgs{this, cmd};
   if (path.empty() || parts.empty()) {
     releaseArgs(args);
@@ -118,7 +118,8 @@ WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers
     return KV_LOG_SERVICE(WSTATUS_REQUEST_FAILED);
   }
   curl_easy_setopt(request->getHandle(), CURLOPT_POSTFIELDS, "");
-  curl_easy_setopt(request->getHandle(), CURLOPT_POSTFIELDSIZE, fileSize);
+  curl_easy_setopt(request->getHandle(), CURLOPT_POSTFIELDSIZE_LARGE,
+                   static_cast<curl_off_t>(fileSize));
   request->setFormPost(form);
   return queueRequest(request, args, Transfer::Cancellable);
 }
