@@ -63,6 +63,10 @@ std::size_t heapMeterStopPeak() {
   return static_cast<std::size_t>(g_peak.load());
 }
 
+std::size_t heapMeterPeak() {
+  return static_cast<std::size_t>(g_peak.load());
+}
+
 std::size_t heapMeterLive() {
   long long live = g_live.load();
   return live > 0 ? static_cast<std::size_t>(live) : 0;

@@ -18,5 +18,7 @@ void heapMeterStart();
 std::size_t heapMeterStopPeak();
 // Live bytes allocated since the start and not freed yet.
 std::size_t heapMeterLive();
+// The highest number of live bytes since the start, counting on.
+std::size_t heapMeterPeak();
 
 }  // namespace kvbench

@@ -50,12 +50,15 @@ bool HttpFileSink::open(const std::string& target, unsigned mode) {
   }
   m_target = target;
   m_tempPath = name.data();
+  m_written = 0;
   return true;
 }
 
 bool HttpFileSink::write(const char* data, size_t len) {
   if (m_file == nullptr) return false;
-  return std::fwrite(data, 1, len, m_file) == len;
+  if (std::fwrite(data, 1, len, m_file) != len) return false;
+  m_written += len;
+  return true;
 }
 
 bool HttpFileSink::commit() {

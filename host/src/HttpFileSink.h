@@ -25,6 +25,8 @@ class HttpFileSink {
 
   // Appends body bytes. Returns false on a write error.
   bool write(const char* data, size_t len);
+  // Bytes appended since open().
+  unsigned long long written() const { return m_written; }
 
   // Closes the temporary file and renames it over the target (which replaces
   // a link at the target rather than following it). Returns false when
@@ -36,6 +38,7 @@ class HttpFileSink {
 
  private:
   std::FILE* m_file = nullptr;
+  unsigned long long m_written = 0;
   std::string m_target;
   std::string m_tempPath;
 };

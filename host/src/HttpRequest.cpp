@@ -96,8 +96,8 @@ SESSION_STATUS HttpRequest::Impl::prepare(long defaultConnectMs, long defaultSta
   if (!caFile.empty()) curl_easy_setopt(easy, CURLOPT_CAINFO, caFile.c_str());
   // An announced length over the limit is refused before any byte is read.
   const bool inMemory = path.empty() || type != HTTP_GET;
-  curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE,
-                   static_cast<curl_off_t>(inMemory && maxBodyBytes > 0 ? maxBodyBytes : 0));
+  const long long limit = inMemory ? maxBodyBytes : maxFileBytes;
+  curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limit > 0 ? limit : 0));
 
   response = HttpResponse();
   fileFailed = false;
@@ -135,7 +135,9 @@ SESSION_STATUS HttpRequest::Impl::finish(CURLcode code) {
   if (tooLarge) code = CURLE_FILESIZE_EXCEEDED;
   SESSION_STATUS status = detail::sessionStatusOf(code, cancelled.load(), fileFailed);
   if (sink.isOpen()) {
-    if (status == SESSION_OK && httpCode >= 200 && httpCode < 300) {
+    // Only a 200 carries the whole file; every other answer leaves the
+    // target as it was.
+    if (status == SESSION_OK && httpCode == 200) {
       if (!sink.commit()) status = SESSION_FILE_ERROR;
     } else {
       sink.discard();
@@ -148,6 +150,11 @@ size_t HttpRequest::Impl::onWrite(char* data, size_t size, size_t count, void* u
   Impl* self = static_cast<Impl*>(userdata);
   const size_t len = size * count;
   if (self->sink.isOpen()) {
+    if (self->maxFileBytes > 0 &&
+        self->sink.written() + len > static_cast<unsigned long long>(self->maxFileBytes)) {
+      self->tooLarge = true;
+      return 0;
+    }
     if (!self->sink.write(data, len)) {
       self->fileFailed = true;
       return 0;  // ends the transfer with CURLE_WRITE_ERROR
@@ -266,6 +273,9 @@ void HttpRequest::setTotalTimeout(long ms) {
 }
 void HttpRequest::setMaxBodyBytes(long long bytes) {
   m_impl->maxBodyBytes = bytes;
+}
+void HttpRequest::setMaxFileBytes(long long bytes) {
+  m_impl->maxFileBytes = bytes;
 }
 void HttpRequest::setHeadersOnly(bool headersOnly) {
   m_impl->headersOnly = headersOnly;

@@ -54,6 +54,7 @@ struct HttpRequest::Impl {
   long stallTimeoutMs = 0;
   long totalTimeoutMs = 0;
   long long maxBodyBytes = 0;
+  long long maxFileBytes = 0;
   bool headersOnly = false;
   bool followRedirects = false;
   std::string caFile;
@@ -63,7 +64,7 @@ struct HttpRequest::Impl {
   HttpResponse response;
   detail::HttpFileSink sink;
   bool fileFailed = false;
-  bool tooLarge = false;       // the body passed maxBodyBytes (or could not be kept)
+  bool tooLarge = false;       // the body passed its limit (or could not be kept)
   bool stoppedAtBody = false;  // headersOnly: ended at the first body byte
 
   std::atomic<bool> cancelled{false};

@@ -13,14 +13,14 @@ namespace W {
 
 namespace {
 
-// Walks the envelope's children for "result" elements. Returns 0 when one
+// Walks the envelope (parsed under `limits`) for "result" elements. Returns 0 when one
 // said "ok" and none said "fail"; `failStatus` (logged) for a "fail"; WSTATUS_FAILURE
 // (logged) for a malformed envelope or an answer without an "ok". On 0 and
 // when `service` is given, the credentials are loaded from the "ok"
 // results, so a refused device never becomes logged in.
-WSTATUS readAccountAnswer(const STRING& payload, WSTATUS failStatus, KVService* service,
-                          const WContentProvider& provider) {
-  KVXmlAnswer answer;
+WSTATUS readAccountAnswer(const KVLimits& limits, const STRING& payload, WSTATUS failStatus,
+                          KVService* service, const WContentProvider& provider) {
+  KVXmlAnswer answer(limits);
   std::list<xmlpp::Node*> children;
   WSTATUS status = KVService::openEnvelope(payload, answer, children);
   if (status != 0) return status;
@@ -60,15 +60,15 @@ WSTATUS forbiddenStatus(WKVOAI& oai, const HttpResponse& response, const STRING&
 }
 
 WSTATUS WKVOAI::parseRegisterStatus(STRING payload, RegisterKVCMD*) {
-  return readAccountAnswer(payload, WSTATUS_FAILURE, nullptr, m_provider);
+  return readAccountAnswer(answerLimits(), payload, WSTATUS_FAILURE, nullptr, m_provider);
 }
 
 WSTATUS WKVOAI::parseAuthStatus(STRING payload, AuthKVCMD*) {
-  return readAccountAnswer(payload, WSTATUS_AUTH_FAILED, m_pService, m_provider);
+  return readAccountAnswer(answerLimits(), payload, WSTATUS_AUTH_FAILED, m_pService, m_provider);
 }
 
 WSTATUS WKVOAI::parseLoginStatus(STRING payload, KVLoginCMD*) {
-  return readAccountAnswer(payload, WSTATUS_FAILURE, m_pService, m_provider);
+  return readAccountAnswer(answerLimits(), payload, WSTATUS_FAILURE, m_pService, m_provider);
 }
 
 }  // namespace W

@@ -18,7 +18,8 @@ const T& firstOr(const WContainer<T>& records, const T& fallback) {
 // Completes `cmd`: a 200 answer taken without a pending cancel is parsed
 // with the provider's list parser for `Record`; a parser failure empties the
 // container and is the status; otherwise the status is 100 when
-// `more(parsedCount)` holds, else 0. Other answers give the mapped HTTP code
+// `more(parsedCount)` holds or the parser cut the list at
+// max_answer_records, else 0. Other answers give the mapped HTTP code
 // or session status with an empty container. Then `report(status,
 // container)` runs, unless a cancel is pending (the cancel callback is told
 // instead) or the command has no callback; finally the command is
@@ -32,12 +33,13 @@ void completeList(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& respon
       status, response, cmd,
       [&](const STRING& payload) -> WSTATUS {
         UINT32 count = 0;
-        WSTATUS result = oai.parseString(payload, records, count);
+        const WSTATUS result = oai.parseString(payload, records, count);
         if (result < 0) {
           records.clear();
           return result;
         }
-        return more(count) ? 100 : 0;
+        // A list cut at max_answer_records has more to come as well.
+        return result == WSTATUS_MORE_ITEMS || more(count) ? WSTATUS_MORE_ITEMS : WSTATUS_SUCCESS;
       },
       [&](WSTATUS result) { report(result, records); });
 }

@@ -3,19 +3,22 @@
 
 #include <libxml++/libxml++.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 #include "service/KVLog.h"
 #include "service/KVXmlAnswer.h"
 
 namespace W {
 
-WSTATUS walkEnvelope(const STRING& payload,
+WSTATUS walkEnvelope(const KVLimits& limits, const STRING& payload,
                      const std::function<WSTATUS(const xmlpp::Node* data)>& onData) {
-  KVXmlAnswer answer;
+  KVXmlAnswer answer(limits);
   std::list<xmlpp::Node*> children;
   WSTATUS status = KVService::openEnvelope(payload, answer, children);
   if (status != 0) return status;
+  WSTATUS result = WSTATUS_SUCCESS;
   for (const xmlpp::Node* child : children) {
     if (kvxml::isElementNamed(child, "result") && KVService::getReponseStatus(child) == "fail") {
       STRING stat;
@@ -25,13 +28,22 @@ WSTATUS walkEnvelope(const STRING& payload,
     if (kvxml::isElementNamed(child, "data")) {
       status = onData(child);
       if (status < 0) return status;
+      if (status == WSTATUS_MORE_ITEMS) result = status;
     }
   }
-  return 0;
+  // Past the text budget the entries read empty: what was read is not the answer.
+  if (answer.textOverrun()) return KV_LOG_OAI(WSTATUS_FAILURE);
+  return result;
+}
+
+int decimalNumber(const char* text) {
+  const long long value = std::strtoll(text, nullptr, 10);
+  return static_cast<int>(std::clamp<long long>(value, std::numeric_limits<int>::min(),
+                                                std::numeric_limits<int>::max()));
 }
 
 int entryNumber(const char* name, const xmlpp::Node* node) {
-  return static_cast<int>(std::strtol(KVService::getEntryContent(name, node).c_str(), nullptr, 10));
+  return decimalNumber(KVService::getEntryContent(name, node).c_str());
 }
 
 WDateTime entryDate(const char* name, const xmlpp::Node* node) {

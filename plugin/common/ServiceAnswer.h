@@ -14,16 +14,25 @@
 
 namespace W {
 
-// Parses `payload` as a response envelope and walks the root's children in
-// document order: a "result" whose status word is "fail" ends the walk with
-// WSTATUS_FAILURE (logged); every "data" child goes to `onData`, whose negative result
-// ends the walk and is returned as it is. Returns 0 after a full walk, or
-// WSTATUS_FAILURE (logged) for a document that is not an "rsp" envelope.
-WSTATUS walkEnvelope(const STRING& payload,
+// Parses `payload` as a response envelope under `limits` (service/
+// KVXmlAnswer.h) and walks the root's children in document order: a
+// "result" whose status word is "fail" ends the walk with WSTATUS_FAILURE
+// (logged); every "data" child goes to `onData`, whose negative result ends
+// the walk and is returned as it is. Returns 0 after a full walk, or
+// WSTATUS_MORE_ITEMS when an `onData` returned it (a list cut at
+// max_answer_records); WSTATUS_FAILURE (logged) for a document that is not
+// an "rsp" envelope or whose records took more text than the limits allow.
+WSTATUS walkEnvelope(const KVLimits& limits, const STRING& payload,
                      const std::function<WSTATUS(const xmlpp::Node* data)>& onData);
 
-// The entry `name` of `node` as a base-10 number: leading digits count,
-// anything else (also an absent entry) reads as 0.
+// `text` as a base-10 number as strtol reads it (leading blanks and a sign,
+// then the leading digits; no digits read as 0), held to the range of int:
+// a value past it reads as INT_MAX or INT_MIN, on a 64-bit host as on the
+// 32-bit target, where long is no wider than int.
+int decimalNumber(const char* text);
+
+// The entry `name` of `node` as a base-10 number (decimalNumber): leading
+// digits count, anything else (also an absent entry) reads as 0.
 int entryNumber(const char* name, const xmlpp::Node* node);
 
 // The entry `name` of `node` as a service date (format 0, time zone 1).
@@ -34,6 +43,12 @@ WDateTime entryDate(const char* name, const xmlpp::Node* node);
 // lock before each child) ends the walk.
 inline auto cancelRequested(const WKVOAI& oai) {
   return [&oai] { return oai.isCancelRequested(); };
+}
+
+// The stop test of a walk over a list answer's records: a cancel, or a list
+// that `cap` has closed (max_answer_records), ends it.
+inline auto stopWhenCutOrCancelled(const WKVOAI& oai, const KVRecordCap& cap) {
+  return [&oai, &cap] { return cap.cut() || oai.isCancelRequested(); };
 }
 
 // The read after a walk: true when the gathered records must be dropped.

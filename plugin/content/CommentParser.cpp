@@ -9,25 +9,34 @@
 namespace W {
 
 int WKVOAI::parseString(STRING payload, WContainer<WComment>& comments, UINT32& count) {
-  return walkEnvelope(payload, [&](const xmlpp::Node* data) -> WSTATUS {
-    parseComments(data, comments, count);
-    return 0;
+  const KVLimits limits = answerLimits();
+  return walkEnvelope(limits, payload, [&](const xmlpp::Node* data) -> WSTATUS {
+    KVRecordCap cap(limits.maxAnswerRecords);
+    return parseComments(data, comments, count, cap);
   });
 }
 
 int WKVOAI::parseComments(const xmlpp::Node* data, WContainer<WComment>& comments, UINT32& count) {
-  kvxml::walkChildren(data, cancelRequested(*this), [&](kvxml::Child child) {
+  // The comments of one content: as many as the answer's elements allow.
+  KVRecordCap unlimited(0);
+  return parseComments(data, comments, count, unlimited);
+}
+
+int WKVOAI::parseComments(const xmlpp::Node* data, WContainer<WComment>& comments, UINT32& count,
+                          KVRecordCap& cap) {
+  kvxml::walkChildren(data, stopWhenCutOrCancelled(*this, cap), [&](kvxml::Child child) {
     if (!child.is("comment")) return true;
     WComment comment;
     comment.setUID(KVService::getEntryContent("commentId", child));
     if (comment.getUID().empty()) return true;
+    if (!cap.admits(comments.getData().size())) return false;
     parseComment(child, comment);
     comments.data().push_back(std::move(comment));
     ++count;
     return true;
   });
   if (isCancelRequested()) comments.data().clear();
-  return 0;
+  return cap.status();
 }
 
 int WKVOAI::parseComment(const xmlpp::Node* node, WComment& comment) {

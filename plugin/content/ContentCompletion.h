@@ -12,7 +12,8 @@ enum class KVProgress { None, Tracked };
 
 // Completes `cmd`: a 200 answer taken without a pending cancel is parsed
 // with the provider's list parser for `Record`, and the parser's status is
-// the status (a failure empties the list); other answers give the mapped
+// the status (a failure empties the list; a list cut at max_answer_records
+// gives WSTATUS_MORE_ITEMS); other answers give the mapped
 // HTTP code or session status. Then `report(status, records)` runs, unless
 // a cancel is pending (the cancel callback is told instead) or the command
 // has no callback; finally the command is unregistered. A tracked transfer

@@ -1,6 +1,8 @@
 // Putting a local photo into a group: a synchronous request for an upload
 // slot, then the asynchronous multipart upload of the file to the slot's
 // URL, completed by cbContentCreationDone (ContentHandlers.cpp).
+#include <sys/stat.h>
+
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -14,14 +16,15 @@ namespace W {
 
 namespace {
 
-// The file's size in bytes; 0 when it cannot be opened.
-long fileSize(const STRING& path) {
+// The file's size in bytes, 64 bits wide on every target (long and ftell
+// stop at 2 GiB on 32-bit ARM); 0 when it is not a readable regular file.
+long long fileSize(const STRING& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return 0;
-  long size = 0;
-  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+  struct stat st;
+  const bool known = fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode);
   std::fclose(file);
-  return size > 0 ? size : 0;
+  return known ? static_cast<long long>(st.st_size) : 0;
 }
 
 // Whether `url` starts with `scheme` ("https://"), letters in any case.
@@ -36,7 +39,7 @@ bool hasScheme(const STRING& url, const char* scheme) {
 
 // The slot request's form: the type, the description when there is one,
 // and the size when it is known.
-STRING slotForm(const WContent& content, long size) {
+STRING slotForm(const WContent& content, long long size) {
   STRING form = "type=photo&";
   if (!content.getDescription().empty()) {
     form += "description=" + percentEncode(content.getDescription()) + "&";
@@ -67,7 +70,7 @@ WSTATUS WKVOAI::createContent(const WGroup& group, const WContent& content, KV_C
   status = m_pService->requestHeaders(KVHeaderSet::Session, headers);
   if (status != 0) return status;
   const STRING slotURL = m_pService->serviceURL(percentEncode(group.getUID()) + "/upload");
-  const long size = fileSize(filePath);
+  const long long size = fileSize(filePath);
   const KVHeaderMap parts = {{"filename", content.getMIMEType()}};
 
   const STRING form = slotForm(content, size);

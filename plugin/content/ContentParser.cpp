@@ -104,30 +104,34 @@ void readCalendarForm(WKVOAI& oai, const xmlpp::Node* node, WContent& content) {
 }  // namespace
 
 int WKVOAI::parseString(STRING payload, WContainer<WContent>& contents, UINT32& count) {
-  return walkEnvelope(payload, [&](const xmlpp::Node* data) -> WSTATUS {
-    parseContents(data, contents, count);
+  return walkEnvelope(answerLimits(), payload, [&](const xmlpp::Node* data) -> WSTATUS {
+    const WSTATUS read = parseContents(data, contents, count);
     if (isCancelRequested()) contents.data().clear();
-    return 0;
+    return read;
   });
 }
 
 int WKVOAI::parseContents(const xmlpp::Node* data, WContainer<WContent>& contents, UINT32& count) {
   if (data == nullptr) return 0;
-  if (!data->get_children().empty()) count = 0;
-  // Reads one item whose identifiers are set; an item without UID is skipped.
+  if (kvxml::firstChild(data) != nullptr) count = 0;
+  KVRecordCap cap(answerLimits().maxAnswerRecords);
+  auto stop = stopWhenCutOrCancelled(*this, cap);
+  bool dataRead = false;
+  // Reads one item whose identifiers are set; an item without UID is
+  // skipped, and none is read once the list is full.
   auto add = [&](const xmlpp::Node* element, WContent& content) {
-    if (content.getUID().empty()) return;
+    if (content.getUID().empty() || !cap.admits(contents.getData().size())) return;
     parseContent(element, content);
     contents.data().push_back(std::move(content));
     ++count;
   };
-  kvxml::walkChildren(data, cancelRequested(*this), [&](kvxml::Child child) {
+  kvxml::walkChildren(data, stop, [&](kvxml::Child child) {
     WContent content;
     if (child.is("content")) {
       content.setUID(entry("contentId", child));
       add(child, content);
     } else if (child.is("group")) {
-      kvxml::walkChildren(child, cancelRequested(*this), [&](kvxml::Child item) {
+      kvxml::walkChildren(child, stop, [&](kvxml::Child item) {
         if (!item.is("content")) return true;
         WContent listed;
         listed.setUID(entry("id", item));
@@ -137,8 +141,10 @@ int WKVOAI::parseContents(const xmlpp::Node* data, WContainer<WContent>& content
         add(item, listed);
         return true;
       });
-    } else if (child.is("contentId")) {
-      // "data" describes one content itself.
+    } else if (child.is("contentId") && !dataRead) {
+      // "data" describes one content itself. A further "contentId" would
+      // read all of "data" again for the same content: passed over.
+      dataRead = true;
       content.setUID(entry("contentId", data));
       add(data, content);
     }
@@ -146,7 +152,7 @@ int WKVOAI::parseContents(const xmlpp::Node* data, WContainer<WContent>& content
   });
   contents.setCount(static_cast<int>(count));
   if (isCancelRequested()) contents.data().clear();
-  return 0;
+  return cap.status();
 }
 
 int WKVOAI::parseContent(const xmlpp::Node* node, WContent& content) {

@@ -4,7 +4,6 @@
 #include <W/WKVEvent.h>
 #include <W/WKVMessage.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "common/ServiceAnswer.h"
@@ -36,8 +35,7 @@ WSize readResolution(const xmlpp::Node* node, const char* widthName, const char*
     height = KVService::getEntryContent(heightName, node);
   }
   if (width.empty() || height.empty()) return WSize();
-  return WSize(static_cast<int>(std::strtol(width.c_str(), nullptr, 10)),
-               static_cast<int>(std::strtol(height.c_str(), nullptr, 10)));
+  return WSize(decimalNumber(width.c_str()), decimalNumber(height.c_str()));
 }
 
 WDateTime readDate(const char* name, const xmlpp::Node* node) {

@@ -4,6 +4,7 @@
 #include <W/WKVUser.h>
 
 #include "common/ServiceAnswer.h"
+#include "service/KVXmlAnswer.h"
 
 namespace W {
 
@@ -29,7 +30,8 @@ WMediaResource WKVOAI::getImage(const xmlpp::Node* node, const STRING& name, con
   WMediaResource picture;
   if (node == nullptr) return picture;
   picture.setContentProvider(m_provider);
-  picture.setUID(uid);
+  // The member's identifier once more: text taken from the answer as well.
+  if (KVXmlAnswer::takeText(node, uid.size())) picture.setUID(uid);
   picture.setResourceURL(KVService::getEntryContent(name, node));
   if (!picture.getResourceURL().empty()) picture.setDownloader(&WKVOAI::fnContentDownloader, this);
   return picture;

@@ -7,7 +7,7 @@
 namespace W {
 
 int WKVOAI::parseString(STRING payload, WContent& content) {
-  return walkEnvelope(payload, [&](const xmlpp::Node* data) -> WSTATUS {
+  return walkEnvelope(answerLimits(), payload, [&](const xmlpp::Node* data) -> WSTATUS {
     content.setUID(KVService::getEntryContent("contentId", data));
     content.setResourceURL(KVService::getEntryContent("uploadUrl", data));
     return 0;

@@ -16,7 +16,9 @@ namespace W {
 // Completes a download command whose file is `cmd->path`. A 200 answer
 // taken without a pending cancel opens the file into `stream` (binary): 0
 // when it opens, else WSTATUS_FAILURE; other answers give the mapped HTTP code or
-// session status, and leave the stream closed. Then: no callback resets the
+// session status, and leave the stream closed. Only a 200 brings the file
+// (the host stores nothing else), so a code the tables map to 0 (201, 304)
+// fails with WSTATUS_FAILURE. Then: no callback resets the
 // cancel flag; a pending cancel removes a file the stream opened and tells
 // the cancel callback; otherwise `report(status)` runs (the stream is open
 // exactly when the status is 0). Finally the stream is closed and the
@@ -30,11 +32,17 @@ void completeDownload(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& re
   service->resetReqStatus(cmd);
   // A finished request is already out of the executor's queue, so nothing
   // is flushed here.
-  const WSTATUS result = oai.decideStatus(status, response, [&](const STRING&) {
+  WSTATUS result = oai.decideStatus(status, response, [&](const STRING&) {
     if (!openDownloadStream(stream, cmd->path)) return WSTATUS_FAILURE;
     service->updateProgressStatus(cmd);
-    return 0;
+    return WSTATUS_SUCCESS;
   });
+  // No file without an open stream: a 201 or 304 brought none (a failure of
+  // its own, logged), and a 200 left unread for a cancel is not a success.
+  if (result == WSTATUS_SUCCESS && !stream.is_open()) {
+    const bool noFile = status == SESSION_OK && response.getHttpResponseCode() != 200;
+    result = noFile ? KV_LOG_OAI(WSTATUS_FAILURE) : WSTATUS_FAILURE;
+  }
   if (cmd->callback == nullptr) {
     oai.cancelFlagReset();
   } else if (oai.takeCancelRequest()) {

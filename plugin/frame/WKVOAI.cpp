@@ -49,6 +49,10 @@ WKVOAI::~WKVOAI() {
   m_cancelCb = nullptr;
 }
 
+KVLimits WKVOAI::answerLimits() const {
+  return m_pService != nullptr ? m_pService->limits() : KVLimits();
+}
+
 bool WKVOAI::deferDestroyToCompletion() {
   if (m_pService == nullptr) return false;
   return KVCompletionScope::deferDestroy(

@@ -122,6 +122,9 @@ class WKVOAI : public WKinvaleOAI {
                                    KVServiceCMD* cmd);
 
   KVService* getService() const { return m_pService; }
+  // The session's limits, read from the options when called (the defaults
+  // without a session).
+  KVLimits answerLimits() const;
 
   // For destroyPlugin: when the calling thread runs one of this provider's
   // completions, the provider is deleted once that completion has returned,
@@ -208,6 +211,10 @@ class WKVOAI : public WKinvaleOAI {
   // ---- comments ----
   int parseString(STRING payload, WContainer<WComment>& comments, UINT32& count);
   int parseComments(const xmlpp::Node* data, WContainer<WComment>& comments, UINT32& count);
+  // The same for a list answer: no more than `cap` admits; returns
+  // WSTATUS_MORE_ITEMS when it closed the list.
+  int parseComments(const xmlpp::Node* data, WContainer<WComment>& comments, UINT32& count,
+                    KVRecordCap& cap);
   int parseComment(const xmlpp::Node* node, WComment& comment);
 
   // ---- the shared completion skeleton (frame/WKVOAICompletion.h) ----

@@ -4,17 +4,19 @@
 
 #include "common/ServiceAnswer.h"
 #include "service/KVLog.h"
+#include "service/KVXmlAnswer.h"
 
 namespace W {
 
 WSTATUS WKVOAI::parseString(STRING payload, WContainer<WKVGallery>& galleries, UINT32& count) {
-  return walkEnvelope(payload, [&](const xmlpp::Node* data) -> WSTATUS {
-    if (parseGalleries(data, galleries, count) < 0) {
+  return walkEnvelope(answerLimits(), payload, [&](const xmlpp::Node* data) -> WSTATUS {
+    const WSTATUS read = parseGalleries(data, galleries, count);
+    if (read < 0) {
       galleries.clear();
       return WSTATUS_FAILURE;  // logged where the gallery failed
     }
     if (isCancelRequested()) galleries.clear();
-    return 0;
+    return read;
   });
 }
 
@@ -22,12 +24,14 @@ WSTATUS WKVOAI::parseGalleries(const xmlpp::Node* data, WContainer<WKVGallery>& 
                                UINT32& count) {
   count = 0;
   WSTATUS status = 0;
+  KVRecordCap cap(answerLimits().maxAnswerRecords);
   const xmlpp::Node* group = kvxml::wrap(kvxml::firstChildElement(data, "group"));
-  kvxml::walkChildren(group, cancelRequested(*this), [&](kvxml::Child child) {
+  kvxml::walkChildren(group, stopWhenCutOrCancelled(*this, cap), [&](kvxml::Child child) {
     if (!child.is("gallery")) return true;
     WKVGallery gallery;
     gallery.setUID(KVService::getEntryContent("id", child));
     if (gallery.getUID().empty()) return true;
+    if (!cap.admits(galleries.getData().size())) return false;
     status = parseGallery(child, gallery);
     if (status < 0) {
       galleries.clear();
@@ -40,7 +44,7 @@ WSTATUS WKVOAI::parseGalleries(const xmlpp::Node* data, WContainer<WKVGallery>& 
   if (status < 0) return WSTATUS_FAILURE;
   galleries.setCount(static_cast<int>(count));
   if (isCancelRequested()) galleries.clear();
-  return 0;
+  return cap.status();
 }
 
 WSTATUS WKVOAI::parseGallery(const xmlpp::Node* node, WKVGallery& gallery) {
@@ -55,8 +59,11 @@ WSTATUS WKVOAI::parseGallery(const xmlpp::Node* node, WKVGallery& gallery) {
     if (!child.is("content")) return true;
     WContent content;
     content.setUID(KVService::getEntryContent("id", child));
-    content.setGalleryID(gallery.getUID());
     if (content.getUID().empty()) return true;
+    // The gallery's identifier is copied into each of its contents: counted
+    // as text taken from the answer, so that a long one cannot multiply.
+    if (KVXmlAnswer::takeText(child, gallery.getUID().size()))
+      content.setGalleryID(gallery.getUID());
     if (parseContent(child, content) < 0) {
       contents.clear();
       status = KV_LOG_OAI(WSTATUS_FAILURE);

@@ -25,9 +25,12 @@ void WKVOAI::cbGroupListRetrievalDone(SESSION_STATUS status, const HttpResponse&
                                       GroupListRetrievalCMD* cmd) {
   completeList<WGroup>(
       *this, status, response, cmd,
-      // Unsigned, as the page is: more groups than index + the count asked for.
+      // More groups than index + the count asked for, summed without
+      // wrapping: an index near 2^32 asks for nothing beyond it.
       [cmd](UINT32 parsed) {
-        return cmd->searchIndex + pageAsked(cmd->searchCount, kGroupListPageWhenUnset) < parsed;
+        const unsigned long long pageEnd = static_cast<unsigned long long>(cmd->searchIndex) +
+                                           pageAsked(cmd->searchCount, kGroupListPageWhenUnset);
+        return pageEnd < parsed;
       },
       [&](WSTATUS result, const WContainer<WGroup>& groups) {
         cmd->callback(result, m_provider, groups, cmd->person, cmd->userData);

@@ -12,21 +12,27 @@ const char* const kGroupThumbnail = "groupImageThumbnail_274X204";
 }  // namespace
 
 WSTATUS WKVOAI::parseString(STRING payload, WContainer<WGroup>& groups, UINT32& count) {
-  return walkEnvelope(payload, [&](const xmlpp::Node* data) -> WSTATUS {
-    if (parseGroups(data, groups, count) < 0) {
+  return walkEnvelope(answerLimits(), payload, [&](const xmlpp::Node* data) -> WSTATUS {
+    const WSTATUS read = parseGroups(data, groups, count);
+    if (read < 0) {
       groups.clear();
       return WSTATUS_FAILURE;  // logged where the group failed
     }
     if (isCancelRequested()) groups.clear();
-    return 0;
+    return read;
   });
 }
 
 WSTATUS WKVOAI::parseGroups(const xmlpp::Node* data, WContainer<WGroup>& groups, UINT32& count) {
   count = 0;
   WSTATUS status = 0;
-  // Reads one group element into the list; false ends the walk on failure.
+  KVRecordCap cap(answerLimits().maxAnswerRecords);
+  auto stop = stopWhenCutOrCancelled(*this, cap);
+  bool namedGroupRead = false;
+  // Reads one group element into the list; false ends the walk on failure
+  // or once the list is full.
   auto addGroup = [&](const xmlpp::Node* element, WGroup& group) {
+    if (!cap.admits(groups.getData().size())) return false;
     if (parseGroup(element, group, STRING()) < 0) {
       groups.clear();
       status = KV_LOG_OAI(WSTATUS_FAILURE);
@@ -36,11 +42,11 @@ WSTATUS WKVOAI::parseGroups(const xmlpp::Node* data, WContainer<WGroup>& groups,
     ++count;
     return true;
   };
-  kvxml::walkChildren(data, cancelRequested(*this), [&](kvxml::Child child) {
+  kvxml::walkChildren(data, stop, [&](kvxml::Child child) {
     WGroup group;
     if (child.is("group")) return addGroup(child, group);
     if (child.is("user")) {
-      kvxml::walkChildren(child, cancelRequested(*this), [&](kvxml::Child member) {
+      kvxml::walkChildren(child, stop, [&](kvxml::Child member) {
         if (!member.is("group")) return true;
         WGroup owned;
         owned.setUID(KVService::getEntryContent("id", member));
@@ -48,8 +54,12 @@ WSTATUS WKVOAI::parseGroups(const xmlpp::Node* data, WContainer<WGroup>& groups,
       });
       return status == 0;
     }
-    if (child.is("groupId")) {
-      // An answer that names only the group (creation): not counted.
+    if (child.is("groupId") && !namedGroupRead) {
+      // An answer that names only the group (creation): not counted. A
+      // further "groupId" names the same group again and is passed over:
+      // each would search "data" anew and copy its entry.
+      namedGroupRead = true;
+      if (!cap.admits(groups.getData().size())) return false;
       group.setUID(KVService::getEntryContent("groupId", data));
       groups.data().push_back(std::move(group));
     }
@@ -58,7 +68,7 @@ WSTATUS WKVOAI::parseGroups(const xmlpp::Node* data, WContainer<WGroup>& groups,
   if (status < 0) return status;
   groups.setCount(static_cast<int>(count));
   if (isCancelRequested()) groups.clear();
-  return 0;
+  return cap.status();
 }
 
 WSTATUS WKVOAI::parseGroup(const xmlpp::Node* node, WGroup& group, const STRING& /*unused*/) {

@@ -90,10 +90,14 @@ STRING KVService::getEntryContent(const char* name, const xmlpp::Node* node) {
       // Freed also when the copy below throws.
       const std::unique_ptr<xmlChar, void (*)(void*)> value(
           xmlNodeGetContent(reinterpret_cast<xmlNode*>(attribute)), xmlFree);
-      return STRING(value != nullptr ? reinterpret_cast<const char*>(value.get()) : "");
+      STRING text(value != nullptr ? reinterpret_cast<const char*>(value.get()) : "");
+      if (!KVXmlAnswer::takeText(node, text.size())) text.clear();
+      return text;
     }
   }
-  return childText(node, name);
+  STRING text = childText(node, name);
+  if (!KVXmlAnswer::takeText(node, text.size())) text.clear();
+  return text;
 }
 
 }  // namespace W

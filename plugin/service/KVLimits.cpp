@@ -60,7 +60,11 @@ void applyLimits(HttpRequest& request, KVRequestKind kind, const KVLimits& limit
     const long long seconds = std::min(limits.requestTimeoutSeconds, most);
     request.setTotalTimeout(static_cast<long>(seconds * 1000));
   }
-  if (kind != KVRequestKind::MediaDownload) request.setMaxBodyBytes(limits.maxAnswerBytes);
+  if (kind == KVRequestKind::MediaDownload) {
+    request.setMaxFileBytes(limits.maxDownloadBytes);
+  } else {
+    request.setMaxBodyBytes(limits.maxAnswerBytes);
+  }
   request.setHeadersOnly(kind == KVRequestKind::MediaProbe);
   request.setFollowRedirects(kind == KVRequestKind::MediaProbe ||
                              kind == KVRequestKind::MediaDownload);

@@ -93,6 +93,12 @@ KVLimits KVService::limits() const {
   limits.requestTimeoutSeconds = limitOption("request_timeout", option("request_timeout"),
                                              KVLimits::kDefaultRequestTimeoutSeconds);
   limits.caFile = option("ca_file");
+  limits.maxAnswerElements = limitOption("max_answer_elements", option("max_answer_elements"),
+                                         KVLimits::kDefaultMaxAnswerElements);
+  limits.maxAnswerRecords = limitOption("max_answer_records", option("max_answer_records"),
+                                        KVLimits::kDefaultMaxAnswerRecords);
+  limits.maxDownloadBytes = limitOption("max_download_bytes", option("max_download_bytes"),
+                                        KVLimits::kDefaultMaxDownloadBytes);
   return limits;
 }
 

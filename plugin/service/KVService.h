@@ -130,7 +130,8 @@ class KVService {
   // A provider option as text (empty when missing).
   STRING option(const STRING& key) const;
   // The limits of the provider's options "max_answer_bytes",
-  // "request_timeout" and "ca_file" (service/KVLimits.h).
+  // "request_timeout", "ca_file", "max_answer_elements",
+  // "max_answer_records" and "max_download_bytes" (service/KVLimits.h).
   KVLimits limits() const;
   // Whether the base URL is https: the session then never sends its
   // credentials over plain http.
@@ -145,8 +146,10 @@ class KVService {
                           KVServiceCMD* cmd);
   // Multipart upload of `path`: one part named by the first key of `parts`,
   // whose value is the part's content type. Cancellable, with progress.
+  // `fileSize` is 64 bits wide on every target, so that a file of 2 GiB or
+  // more has its size on 32-bit ARM as on x86-64.
   WSTATUS postDataRequest(const STRING& url, const KVHeaderMap& headers, const KVHeaderMap& parts,
-                          KVServiceCMD* cmd, const STRING& path, long fileSize);
+                          KVServiceCMD* cmd, const STRING& path, long long fileSize);
   // GET whose body the host writes to `path`, created with permissions
   // `fileMode`. Cancellable, with progress.
   WSTATUS retrieveFData(const STRING& url, const STRING& text, KVServiceCMD* cmd,

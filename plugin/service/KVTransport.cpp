@@ -98,7 +98,7 @@ WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers
 
 WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers,
                                    const KVHeaderMap& parts, KVServiceCMD* cmd, const STRING& path,
-                                   long fileSize) {
+                                   long long fileSize) {
   OwnedArgs args = newArgs(cmd);
   if (path.empty() || parts.empty()) return KV_LOG_SERVICE(WSTATUS_INVALID_ARGUMENT);
   std::unique_ptr<KVUploadRequest> request(
@@ -109,7 +109,8 @@ WSTATUS KVService::postDataRequest(const STRING& url, const KVHeaderMap& headers
   }
   applyLimits(*request, KVRequestKind::Upload, limits());
   curl_easy_setopt(request->getHandle(), CURLOPT_POSTFIELDS, "");
-  curl_easy_setopt(request->getHandle(), CURLOPT_POSTFIELDSIZE, fileSize);
+  curl_easy_setopt(request->getHandle(), CURLOPT_POSTFIELDSIZE_LARGE,
+                   static_cast<curl_off_t>(fileSize));
   return queueRequest(std::move(request), std::move(args), Transfer::Cancellable);
 }
 

@@ -29,8 +29,12 @@ std::string TempDir::write(const std::string& name, const std::string& bytes) co
 }
 
 std::vector<std::string> TempDir::entries() const {
+  return entriesOf(m_path);
+}
+
+std::vector<std::string> entriesOf(const std::string& path) {
   std::vector<std::string> names;
-  DIR* dir = opendir(m_path.c_str());
+  DIR* dir = opendir(path.c_str());
   if (dir == nullptr) return names;
   while (dirent* e = readdir(dir)) {
     const std::string name = e->d_name;

@@ -30,6 +30,9 @@ class TempDir {
   std::string m_path;
 };
 
+// The names in the directory `path`, without "." and "..".
+std::vector<std::string> entriesOf(const std::string& path);
+
 // The whole file, or empty when it cannot be read.
 std::string readFile(const std::string& path);
 // Replaces the file's content with `bytes`.

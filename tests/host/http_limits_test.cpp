@@ -69,6 +69,11 @@ class HttpLimits : public ::testing::Test {
     http.Get("/to-https", [this](const httplib::Request&, httplib::Response& res) {
       res.set_redirect("https" + server.url("/target").substr(4));
     });
+    // Any code, with a body where the code has one.
+    http.Get(R"(/code/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+      res.status = std::stoi(req.matches[1]);
+      if (res.status != 204 && res.status != 304) res.set_content("new bytes", "image/jpeg");
+    });
     // Announces more than the limit, then sends a few bytes and ends.
     http.Get("/announced", [](const httplib::Request&, httplib::Response& res) {
       res.set_content_provider(1 << 20, "text/xml",
@@ -158,6 +163,37 @@ TEST_F(HttpLimits, DownloadedFileGetsTheAskedPermissionsAndNoSizeLimit) {
     ASSERT_EQ(stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, row.mode);
     EXPECT_EQ(st.st_size, 256 * 1024);
+  }
+}
+
+// A file target is replaced only by a whole 200 answer within the file
+// limit; every other answer leaves the file that was there, and no
+// temporary file stays behind.
+TEST_F(HttpLimits, FileTargetIsReplacedOnlyByA200WithinItsLimit) {
+  const struct {
+    const char* path;
+    long long maxFileBytes;
+    int status;
+    int code;
+    bool replaced;
+  } rows[] = {
+      {"/code/200", 0, 0, 200, true},           {"/code/201", 0, 0, 201, false},
+      {"/code/204", 0, 0, 204, false},          {"/code/206", 0, 0, 206, false},
+      {"/code/304", 0, 0, 304, false},          {"/big", 256 * 1024, 0, 200, true},
+      {"/big", 256 * 1024 - 1, 47, 200, false},  // announced: refused before the body
+      {"/endless", 64 * 1024, 47, 200, false},
+  };
+  for (const auto& row : rows) {
+    const kvtest::TempDir dir("kv-limits");
+    const std::string path = dir.write("target.jpg", "old bytes");
+    HttpRequest request(W::HTTP_GET, server.url(row.path), W::HttpHeader(), nullptr, nullptr, path);
+    request.setMaxFileBytes(row.maxFileBytes);
+    const std::string name = std::string(row.path) + " within " + std::to_string(row.maxFileBytes);
+    EXPECT_EQ(request.execute(), row.status) << name;
+    EXPECT_EQ(request.getResponse().getHttpResponseCode(), row.code) << name;
+    const std::string now = kvtest::readFile(path);
+    EXPECT_EQ(now != "old bytes", row.replaced) << name << ": " << now.size() << " bytes";
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"target.jpg"}) << name;
   }
 }
 

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "DownloadTestSupport.h"
+#include "download/PrivateDownloadDir.h"
 #include "http_test_support.h"
 
 namespace {
@@ -41,6 +42,17 @@ class DownloadLoopback : public ::testing::Test {
     server.http().Get("/err", [](const httplib::Request&, httplib::Response& res) {
       res.status = 500;
       res.set_content("broken", "text/plain");
+    });
+    // Any code, with part of a body where the code has one.
+    server.http().Get(R"(/code/(\d+))", [](const httplib::Request& req, httplib::Response& res) {
+      res.status = std::stoi(req.matches[1]);
+      if (res.status != 204 && res.status != 304) res.set_content("part", "image/jpeg");
+    });
+    server.http().Get("/endless", [](const httplib::Request&, httplib::Response& res) {
+      const std::string chunk(16 * 1024, 'v');
+      res.set_chunked_content_provider("video/mp4", [chunk](size_t, httplib::DataSink& sink) {
+        return sink.write(chunk.data(), chunk.size());
+      });
     });
     ASSERT_TRUE(server.start());
   }
@@ -155,6 +167,50 @@ TEST_F(DownloadLoopback, ContentDownloaderHandsTheHostTheFileBytes) {
   struct stat st;
   ASSERT_EQ(stat(plain.path().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+// Only a whole 200 answer within max_download_bytes stores a file and
+// reports success. Every other answer leaves the host's file as it was and
+// nothing beside it, gives an unopened stream, and fails with the status of
+// its code (-16 for the codes the tables map to 0, and past the limit).
+TEST_F(DownloadLoopback, OnlyAWhole200StoresAFileAndReportsSuccess) {
+  const struct {
+    const char* path;
+    const char* maxDownloadBytes;
+    W::WSTATUS status;
+  } rows[] = {
+      {"/p/x.bin", "", 0},     {"/code/201", "", -16},    {"/code/204", "", -16},
+      {"/code/206", "", -16},  {"/code/304", "", -16},    {"/err", "", -107},
+      {"/p/x.bin", "3011", 0}, {"/p/x.bin", "3010", -16}, {"/endless", "65536", -16},
+  };
+  const std::string hosts = "the host's own file";
+  for (const auto& row : rows) {
+    const std::string name =
+        std::string(row.path) + " under max_download_bytes '" + row.maxDownloadBytes + "'";
+    W::WConfigManager::getInstance().setCPOption(kvtest::provider(), "max_download_bytes",
+                                                 row.maxDownloadBytes);
+    kvtest::TempDir dir;
+    dir.write("x.bin", hosts);
+    Downloads direct;
+    ASSERT_EQ(oai.download(kvtest::provider(), server.url(row.path), dir.path(), "x.bin",
+                           Downloads::onDirect, &direct),
+              0);
+    ASSERT_TRUE(direct.wait()) << name;
+    EXPECT_EQ(direct.status, row.status) << name;
+    EXPECT_EQ(kvtest::readFile(dir.file("x.bin")), row.status == 0 ? kBody : hosts) << name;
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"x.bin"}) << name;
+
+    Downloads content;
+    ASSERT_EQ(contentDownload(server.url(row.path), &content), 0);
+    ASSERT_TRUE(content.wait()) << name;
+    EXPECT_EQ(content.status, row.status) << name;
+    EXPECT_EQ(content.streamOpen, row.status == 0) << name;
+    EXPECT_EQ(content.bytes, row.status == 0 ? kBody : "") << name;
+    EXPECT_TRUE(kvtest::eventually([] {
+      return kvtest::entriesOf(W::privateDownloadDir()).empty();
+    })) << name
+        << ": the private directory keeps nothing";
+  }
 }
 
 TEST_F(DownloadLoopback, NotFoundLeavesNoFileAndAnUnopenedStream) {

@@ -62,7 +62,9 @@ TEST_F(GroupCompletion, GroupListStatusFollowsThePageAndTheAnswer) {
       {"3 for 0+0", 0, 0, 0, 200, groupsAnswer(3), 0, 3},
       {"10 for 0+0", 0, 0, 0, 200, groupsAnswer(10), 0, 10},
       {"11 for 0+0", 0, 0, 0, 200, groupsAnswer(11), 100, 11},
-      {"index wraps", 0xFFFFFFFFu, 2, 0, 200, groupsAnswer(3), 100, 3},
+      // index + count is summed without wrapping past 2^32.
+      {"index near 2^32", 0xFFFFFFFFu, 2, 0, 200, groupsAnswer(3), 0, 3},
+      {"index 4294967287, count 10", 4294967287u, 10, 0, 200, groupsAnswer(3), 0, 3},
       {"fail", 0, 10, 0, 200, kvtest::failAnswer(), -16, 0},
       {"not xml", 0, 10, 0, 200, "<<", -16, 0},
       {"403 has no special case", 0, 10, 0, 403, "Error=206\n", -205, 0},

@@ -33,6 +33,38 @@ const char* const kFullGroup =
     "<audioCount>1</audioCount><videoCount>1x</videoCount><commentCount>7</commentCount>"
     "</group>";
 
+// Counts and resolutions past the range of int read as its nearest end, the
+// same on a 64-bit host as on the 32-bit target (strtol's long is as narrow
+// as int there); what strtol reads otherwise stays as it reads it.
+TEST_F(GroupParser, NumbersPastTheRangeOfIntReadTheSameOnEveryTarget) {
+  const struct {
+    const char* text;
+    int value;
+  } rows[] = {
+      {"2147483647", 2147483647},
+      {"2147483648", 2147483647},
+      {"4294967296", 2147483647},
+      {"99999999999999999999", 2147483647},
+      {"-2147483648", -2147483647 - 1},
+      {"-2147483649", -2147483647 - 1},
+      {"-5", -5},
+      {" 12abc", 12},
+      {"", 0},
+      {"x1", 0},
+  };
+  for (const auto& row : rows) {
+    const std::string text = row.text;
+    ASSERT_EQ(parse(okAnswer("<group groupId=\"g\" totalContentCount=\"" + text + "\"/>")), 0);
+    ASSERT_EQ(list().size(), 1u);
+    EXPECT_EQ(list()[0].getTotalCount(), row.value) << "count " << text;
+    groups.clear();
+    kvtest::XmlDoc photo("<content width=\"" + text + "\" height=\"" + text + "\"/>");
+    const W::WSize size = oai->getPhotoResolution(photo.root());
+    EXPECT_EQ(size.getWidth(), text.empty() ? 0 : row.value) << "width " << text;
+    EXPECT_EQ(size.getHeight(), text.empty() ? 0 : row.value) << "height " << text;
+  }
+}
+
 TEST_F(GroupParser, ReadsEveryFieldOfAGroup) {
   ASSERT_EQ(parse(okAnswer(kFullGroup)), 0);
   ASSERT_EQ(list().size(), 1u);

@@ -203,4 +203,74 @@ TEST(Envelope, ParsesUnderItsOwnOptionsWhateverTheProcessDefaults) {
   }
 }
 
+// The parse counts every node the tree would hold, but text: elements,
+// attributes, namespace declarations, comments, processing instructions and
+// CDATA sections. Each row holds exactly six.
+TEST(Envelope, CountsEveryNodeAgainstMaxAnswerElements) {
+  const char* rows[] = {
+      "<rsp><a/><b/><c/><d/><e/></rsp>",
+      "<rsp x='1' y='2'><a/><b/><c/></rsp>",
+      "<rsp xmlns:k='urn:k'><a/><b/><c/><d/></rsp>",
+      "<!--c--><rsp><!--c--><a/>text<b/><c/></rsp>",
+      "<?pi data?><rsp><?pi?><a/><b/><c/></rsp>",
+      "<rsp><a><![CDATA[x]]></a><b><![CDATA[y]]></b><c/></rsp>",
+      "<rsp>a<a/>b<b/>c<c/>d<d/>e<e/>f</rsp>",
+  };
+  for (const char* payload : rows) {
+    for (long long limit : {6, 5, 0}) {
+      W::KVLimits limits;
+      limits.maxAnswerElements = limit;
+      W::KVXmlAnswer answer(limits);
+      EXPECT_EQ(answer.parse(payload), limit != 5)
+          << payload << " under max_answer_elements " << limit;
+    }
+  }
+}
+
+// Before libxml2 checks a tag's attributes against each other (one tag of a
+// million would take hours), no element may carry more than 256. An "="
+// inside a value, a comment, a CDATA section or an instruction is no
+// attribute.
+TEST(Envelope, RefusesAnElementWithMoreThan256Attributes) {
+  const auto element = [](int attributes, const std::string& value) {
+    std::string tag = "<data";
+    for (int i = 0; i < attributes; ++i) tag += " a" + std::to_string(i) + "='" + value + "'";
+    return tag + "/>";
+  };
+  const std::string others = "<!--" + std::string(300, '=') + "--><![CDATA[" +
+                             std::string(300, '=') + "]]><?pi " + std::string(300, '=') + "?>";
+  const struct {
+    std::string payload;
+    bool parses;
+  } rows[] = {
+      {"<rsp>" + element(256, "") + "</rsp>", true},
+      {"<rsp>" + element(257, "") + "</rsp>", false},
+      {"<rsp>" + element(256, "a=b\"=c") + "</rsp>", true},
+      {"<rsp><x>" + others + "</x>" + element(256, "") + "</rsp>", true},
+  };
+  for (const auto& row : rows) {
+    W::KVXmlAnswer answer;
+    EXPECT_EQ(answer.parse(row.payload), row.parses) << row.payload.substr(0, 80);
+  }
+}
+
+// The text readers take from one answer counts against max_answer_bytes:
+// past it an entry reads empty and the answer knows it was overrun. Texts
+// of documents parsed elsewhere are not counted.
+TEST(EntryContent, TextTakenFromAnAnswerIsBoundedByMaxAnswerBytes) {
+  W::KVLimits limits;
+  limits.maxAnswerBytes = 10;
+  W::KVXmlAnswer answer(limits);
+  ASSERT_TRUE(answer.parse("<rsp><e a='12345'>67890</e></rsp>"));
+  const xmlpp::Node* e = answer.document()->get_root_node()->get_first_child();
+  EXPECT_EQ(KVService::getEntryContent("a", e), "12345");
+  EXPECT_EQ(KVService::getEntryContent("a", e), "12345");
+  EXPECT_FALSE(answer.textOverrun()) << "10 bytes of 10";
+  EXPECT_EQ(KVService::getEntryContent("a", e), "") << "past max_answer_bytes";
+  EXPECT_TRUE(answer.textOverrun());
+
+  kvtest::XmlDoc elsewhere("<e a='12345'/>");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(KVService::getEntryContent("a", elsewhere.root()), "12345");
+}
+
 }  // namespace

@@ -1,4 +1,7 @@
-// The three status tables and their end-to-end results.
+// The three status tables and their end-to-end results, and the limit
+// options.
+#include <W/WConfigManager.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -130,34 +133,44 @@ TEST(LimitOptions, OnlyWholeNumbersReplaceTheDefault) {
       << "the first bad value is reported";
 }
 
-// The defaults of the provider's limit options, as README's table of
-// provider options gives them: a change on either side fails here.
-TEST(LimitOptions, DefaultsAreTheDocumentedOnes) {
-  const struct Row {
+// Every limit option's default, as README's table of provider options gives
+// it, and a value given for it, as a session reads them from the options.
+TEST(LimitOptions, EachOptionHasItsDocumentedDefaultAndTakesAWholeNumber) {
+  const W::WContentProvider provider("Kinvale", 12);
+  struct Row {
     const char* key;
-    long long value;
+    long long defaultValue;
     long long W::KVLimits::*field;
   } rows[] = {
       {"max_answer_bytes", 33554432, &W::KVLimits::maxAnswerBytes},
       {"request_timeout", 60, &W::KVLimits::requestTimeoutSeconds},
+      {"max_answer_elements", 100000, &W::KVLimits::maxAnswerElements},
+      {"max_answer_records", 10000, &W::KVLimits::maxAnswerRecords},
+      {"max_download_bytes", 1073741824, &W::KVLimits::maxDownloadBytes},
   };
-  kvtest::clearConfiguration();
-  W::WKVOAI oai;
-  const W::KVLimits limits = oai.getService()->limits();
   const std::string readme = kvtest::readFile(KV_SOURCE_DIR "/README.md");
   ASSERT_FALSE(readme.empty());
+  W::WConfigManager& config = W::WConfigManager::getInstance();
+  config.clearCPOptions(provider);
+  KVService session("Kinvale", provider);
   for (const Row& row : rows) {
-    EXPECT_EQ(limits.*row.field, row.value) << "default of option " << row.key;
-    const std::string documented = "| `" + std::string(row.key) + "` | " +
-                                   std::to_string(row.value) + " ";
+    EXPECT_EQ(session.limits().*row.field, row.defaultValue) << "default of " << row.key;
+    const std::string documented =
+        "| `" + std::string(row.key) + "` | " + std::to_string(row.defaultValue) + " ";
     EXPECT_NE(readme.find(documented), std::string::npos)
-        << "README does not document " << row.key << "=" << row.value << " as the default";
+        << "README does not document " << row.key << "=" << row.defaultValue << " as the default";
+    config.setCPOption(provider, row.key, "12345");
+    EXPECT_EQ(session.limits().*row.field, 12345) << row.key << "=12345";
+    config.setCPOption(provider, row.key, "0");
+    EXPECT_EQ(session.limits().*row.field, 0) << row.key << "=0 (no limit)";
   }
+  config.clearCPOptions(provider);
 }
 
 // What each kind of request is limited by: service calls and MIME probes end
-// after the request timeout, answers kept in memory are capped, probes read
-// headers only, media alone follows redirects, and all trust the CA file.
+// after the request timeout, answers kept in memory are capped and so are
+// media files, probes read headers only, media alone follows redirects, and
+// all trust the CA file.
 TEST(LimitOptions, EachKindOfRequestGetsItsLimits) {
   using Kind = W::KVRequestKind;
   // The largest timeout option (2^53 s) in milliseconds, or the most a
@@ -169,6 +182,7 @@ TEST(LimitOptions, EachKindOfRequestGetsItsLimits) {
     W::KVLimits limits;
     long totalMs;
     long long maxBody;
+    long long maxFile;
     bool headersOnly;
     bool follow;
     const char* caFile;
@@ -178,6 +192,7 @@ TEST(LimitOptions, EachKindOfRequestGetsItsLimits) {
        {1234, 7, "/kv/ca.pem"},
        7000,
        1234,
+       0,
        false,
        false,
        "/kv/ca.pem"},
@@ -186,6 +201,7 @@ TEST(LimitOptions, EachKindOfRequestGetsItsLimits) {
        {1234, 7, "/kv/ca.pem"},
        7000,
        1234,
+       0,
        true,
        true,
        "/kv/ca.pem"},
@@ -194,12 +210,22 @@ TEST(LimitOptions, EachKindOfRequestGetsItsLimits) {
        {1234, 7, "/kv/ca.pem"},
        0,
        0,
+       1073741824,
        false,
        true,
        "/kv/ca.pem"},
-      {"upload", Kind::Upload, {1234, 7, "/kv/ca.pem"}, 0, 1234, false, false, "/kv/ca.pem"},
-      {"no limits", Kind::ServiceCall, {0, 0, ""}, 0, 0, false, false, ""},
-      {"largest timeout", Kind::ServiceCall, {1, 1LL << 53, ""}, most, 1, false, false, ""},
+      {"media download, max_download_bytes 4096",
+       Kind::MediaDownload,
+       {1234, 7, "", 100000, 10000, 4096},
+       0,
+       0,
+       4096,
+       false,
+       true,
+       ""},
+      {"upload", Kind::Upload, {1234, 7, "/kv/ca.pem"}, 0, 1234, 0, false, false, "/kv/ca.pem"},
+      {"no limits", Kind::ServiceCall, {0, 0, ""}, 0, 0, 0, false, false, ""},
+      {"largest timeout", Kind::ServiceCall, {1, 1LL << 53, ""}, most, 1, 0, false, false, ""},
   };
   for (const Row& row : rows) {
     W::HttpRequest request(W::HTTP_GET, "http://kv.test/", W::HttpHeader(), "", nullptr, nullptr);
@@ -207,6 +233,7 @@ TEST(LimitOptions, EachKindOfRequestGetsItsLimits) {
     const W::HttpRequest::Impl& set = request.impl();
     EXPECT_EQ(set.totalTimeoutMs, row.totalMs) << row.name;
     EXPECT_EQ(set.maxBodyBytes, row.maxBody) << row.name;
+    EXPECT_EQ(set.maxFileBytes, row.maxFile) << row.name;
     EXPECT_EQ(set.headersOnly, row.headersOnly) << row.name;
     EXPECT_EQ(set.followRedirects, row.follow) << row.name;
     EXPECT_EQ(set.caFile, row.caFile) << row.name;

@@ -23,8 +23,9 @@ class HttpRequest {
 
   // A request bound to a local file. For a GET the response body is written
   // to `path`: first into a temporary file in the same directory, renamed over
-  // `path` only when the transfer completed with a 2xx code, so that a failed
-  // transfer never leaves a partial file and a link planted at `path` is
+  // `path` only when the transfer completed with code 200, so that a failed
+  // transfer never leaves a partial file, an answer without the whole file
+  // (204, 206, 304, ...) never replaces one, and a link planted at `path` is
   // never followed. For a POST the file goes out as a multipart form set with
   // setFormPost().
   HttpRequest(HTTP_REQUEST_TYPE type, const std::string& url, const HttpHeader& header,
@@ -76,6 +77,11 @@ class HttpRequest {
   // transfer (status 47); 0, the default: no limit. File targets are not
   // limited by it.
   void setMaxBodyBytes(long long bytes);
+  // A file-bound GET whose body grows past this many bytes ends the
+  // transfer (status 47), and its temporary file is removed; an announced
+  // length over it is refused before any byte is read. 0, the default: no
+  // limit.
+  void setMaxFileBytes(long long bytes);
   // Ends the transfer as soon as the final answer's headers are in, without
   // reading its body (code and content type are kept, the payload stays
   // empty). For a caller that only wants the content type.
