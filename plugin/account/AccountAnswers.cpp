@@ -13,17 +13,18 @@ namespace W {
 
 namespace {
 
-// Walks the envelope (parsed under `limits`) for "result" elements. Returns 0 when one
-// said "ok" and none said "fail"; `failStatus` (logged) for a "fail"; WSTATUS_FAILURE
-// (logged) for a malformed envelope or an answer without an "ok". On 0 and
-// when `service` is given, the credentials are loaded from the "ok"
-// results, so a refused device never becomes logged in.
+// Walks the envelope (parsed under `limits`) for "result" elements. Returns
+// WSTATUS_SUCCESS when one said "ok" and none said "fail"; `failStatus`
+// (logged) for a "fail"; WSTATUS_FAILURE (logged) for a malformed envelope
+// or an answer without an "ok". On success and when `service` is given, the
+// credentials are loaded from the "ok" results, so a refused device never
+// becomes logged in.
 WSTATUS readAccountAnswer(const KVLimits& limits, const STRING& payload, WSTATUS failStatus,
                           KVService* service, const WContentProvider& provider) {
   KVXmlAnswer answer(limits);
   std::list<xmlpp::Node*> children;
   WSTATUS status = KVService::openEnvelope(payload, answer, children);
-  if (status != 0) return status;
+  if (status != WSTATUS_SUCCESS) return status;
   std::vector<const xmlpp::Node*> okResults;
   for (const xmlpp::Node* child : children) {
     if (!kvxml::isElementNamed(child, "result")) continue;
@@ -42,7 +43,7 @@ WSTATUS readAccountAnswer(const KVLimits& limits, const STRING& payload, WSTATUS
   if (service != nullptr) {
     for (const xmlpp::Node* result : okResults) service->setUserCredential(result, provider);
   }
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ WSTATUS forbiddenStatus(WKVOAI& oai, const HttpResponse& response, const STRING&
                         const STRING& text2);
 
 // Completes an account command. `parse(payload)` reads the answer and
-// returns 0 only when the service said "ok".
+// returns WSTATUS_SUCCESS only when the service said "ok".
 template <class Cmd, class Parse>
 void completeAccount(WKVOAI& oai, const AccountFlow& flow, SESSION_STATUS status,
                      const HttpResponse& response, Cmd* cmd, Parse parse) {

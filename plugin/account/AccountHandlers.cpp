@@ -36,7 +36,7 @@ void WKVOAI::cbLogoutDone(SESSION_STATUS, const HttpResponse&, KVLogoutCMD* cmd)
   WKVOAI* pOAI = cmd->pOAI;
   KV_ASSERT_NOT_NULL(pOAI);
   m_pService->setUserCredential(nullptr, m_provider);
-  reportOutcome(cmd, [&] { cmd->callback(0, m_provider, cmd->userData); });
+  reportOutcome(cmd, [&] { cmd->callback(WSTATUS_SUCCESS, m_provider, cmd->userData); });
   cleanupCMD(cmd);
 }
 
@@ -48,7 +48,7 @@ void WKVOAI::cbExceptionResolveDone(SESSION_STATUS status, const HttpResponse& r
   if (status != SESSION_OK) {
     result = KVService::getSessionWSTATUS(status);
   } else if (response.getHttpResponseCode() == 200) {
-    result = 0;
+    result = WSTATUS_SUCCESS;
   } else if (response.getHttpResponseCode() == 403) {
     // A new captcha carries the identifiers of the one being resolved.
     const WCaptchaException* captcha = dynamic_cast<const WCaptchaException*>(cmd->exception);

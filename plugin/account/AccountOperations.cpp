@@ -13,9 +13,10 @@ namespace {
 const char* const kIdentityOptions[] = {"app_id", "AuthToken", "duid"};
 
 // Checks the options and the session's pending exceptions, then posts an
-// empty body to `resource`, signed with the configured identity. Returns 0
-// when queued; WSTATUS_INVALID_ARGUMENT for a missing option, WSTATUS_EXCEPTION_PENDING while a
-// service exception waits to be resolved (both logged, nothing queued); or the transport's status.
+// empty body to `resource`, signed with the configured identity. Returns
+// WSTATUS_SUCCESS when queued; WSTATUS_INVALID_ARGUMENT for a missing
+// option, WSTATUS_EXCEPTION_PENDING while a service exception waits to be
+// resolved (both logged, nothing queued); or the transport's status.
 template <class Cmd>
 WSTATUS startAccountRequest(WKVOAI& oai, UINT32 key, const char* resource,
                             KVAccountCallback callback, VOID* userData) {

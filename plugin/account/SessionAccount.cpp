@@ -36,7 +36,7 @@ WSTATUS KVService::resolveException(WException* exception, const STRING& url,
   if (exception == nullptr || exception->getExceptionType() != EXCEPTION_CAPTCHA) {
     KV_LOG_SERVICE(WSTATUS_INVALID_ARGUMENT);
     delete cmd;  // like the transport, this call owns the command
-    return 0;
+    return WSTATUS_SUCCESS;
   }
   std::array<STRING, 4> data;
   if (const WCaptchaException* captcha = dynamic_cast<const WCaptchaException*>(exception)) {
@@ -45,7 +45,7 @@ WSTATUS KVService::resolveException(WException* exception, const STRING& url,
   // A failure has been logged by the transport, which also freed the
   // command; the caller learns nothing more from a status here.
   login(data[0], data[1], data[2], data[3], url, headers, body, cmd);
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 WSTATUS KVService::logout(KVServiceCMD* cmd) {

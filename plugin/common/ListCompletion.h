@@ -1,8 +1,8 @@
 // The completion sequence of the list operations (group list, feeds,
 // galleries, and group creation and deletion): parse the answer into a
 // fresh container, rate it against the page that was asked for, and tell
-// the caller. Written once; a handler supplies the record type, its status
-// 100 rule and how it calls its caller's callback.
+// the caller. Written once; a handler supplies the record type, its rule
+// for WSTATUS_MORE_ITEMS and how it calls its caller's callback.
 #pragma once
 
 #include "frame/WKVOAICompletion.h"
@@ -17,9 +17,9 @@ const T& firstOr(const WContainer<T>& records, const T& fallback) {
 
 // Completes `cmd`: a 200 answer taken without a pending cancel is parsed
 // with the provider's list parser for `Record`; a parser failure empties the
-// container and is the status; otherwise the status is 100 when
-// `more(parsedCount)` holds or the parser cut the list at
-// max_answer_records, else 0. Other answers give the mapped HTTP code
+// container and is the status; otherwise the status is WSTATUS_MORE_ITEMS
+// when `more(parsedCount)` holds or the parser cut the list at
+// max_answer_records, else WSTATUS_SUCCESS. Other answers give the mapped HTTP code
 // or session status with an empty container. Then `report(status,
 // container)` runs, unless a cancel is pending (the cancel callback is told
 // instead) or the command has no callback; finally the command is
@@ -44,8 +44,8 @@ void completeList(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& respon
       [&](WSTATUS result) { report(result, records); });
 }
 
-// The status 100 rule of the operations that report only the parser's
-// status (group creation and deletion).
+// The WSTATUS_MORE_ITEMS rule of the operations that report only the
+// parser's status (group creation and deletion).
 inline bool noFurtherPages(UINT32) {
   return false;
 }

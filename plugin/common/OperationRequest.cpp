@@ -9,7 +9,7 @@ namespace W {
 WSTATUS requireLogin(const WKVOAI& oai) {
   KVService* m_pService = oai.getService();
   KV_ASSERT_NOT_NULL(m_pService);
-  if (m_pService->isLoggedIn()) return 0;
+  if (m_pService->isLoggedIn()) return WSTATUS_SUCCESS;
   return KV_LOG_OAI(WSTATUS_NOT_LOGGED_IN);
 }
 
@@ -24,7 +24,7 @@ WSTATUS submitCommand(WKVOAI& oai, KVMethod method, const STRING& resource, KVHe
   KVService* service = oai.getService();
   KVHeaderMap headers;
   const WSTATUS signing = service->requestHeaders(headerSet, headers);
-  if (signing != 0) return signing;  // the command is dropped unsent
+  if (signing != WSTATUS_SUCCESS) return signing;  // the command is dropped unsent
   const STRING url = service->serviceURL(resource);
   oai.addCMD(cmd.get());
   return handOverCommand(oai, std::move(cmd), [&](KVServiceCMD* handedOver) {

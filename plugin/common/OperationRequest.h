@@ -13,8 +13,9 @@ namespace W {
 
 enum class KVMethod { Get, Post };
 
-// The entry check of every operation after the account ones. Returns 0 when
-// the session is logged in; otherwise logs and returns WSTATUS_NOT_LOGGED_IN.
+// The entry check of every operation after the account ones. Returns
+// WSTATUS_SUCCESS when the session is logged in; otherwise logs and returns
+// WSTATUS_NOT_LOGGED_IN.
 WSTATUS requireLogin(const WKVOAI& oai);
 
 // Resets the provider's cancel flag and creates the command of a new
@@ -38,7 +39,7 @@ bool refusesPathUID(const STRING& uid);
 // Gives `cmd`, already registered with the provider, to `send`: a transport
 // starter, which owns the command from the call on, also when it fails or
 // throws. A negative status (returned as it is) or an exception unregisters
-// the command again; 0 is returned otherwise. After a successful hand-over
+// the command again; WSTATUS_SUCCESS is returned otherwise. After a successful hand-over
 // nothing of the provider is touched: the completion may have run already,
 // and its callback may have destroyed the provider.
 template <class Send>
@@ -52,15 +53,15 @@ WSTATUS handOverCommand(WKVOAI& oai, std::unique_ptr<KVServiceCMD> cmd, Send sen
     throw;
   }
   if (status < 0) oai.cleanupCMD(handedOver);
-  return status < 0 ? status : 0;
+  return status < 0 ? status : WSTATUS_SUCCESS;
 }
 
 // Registers `cmd` with the provider and queues it with the session as a GET
 // or a POST of `body` to the service resource `resource` (path and query),
 // with the headers of `headers`. The transport owns the command from here
-// on. Returns 0, or a negative status (already logged) after the command has
-// been unregistered and deleted: the transport's, or WSTATUS_FAILURE when the request
-// cannot be signed (nothing is sent).
+// on. Returns WSTATUS_SUCCESS, or a negative status (already logged) after
+// the command has been unregistered and deleted: the transport's, or
+// WSTATUS_FAILURE when the request cannot be signed (nothing is sent).
 WSTATUS submitCommand(WKVOAI& oai, KVMethod method, const STRING& resource, KVHeaderSet headers,
                       const STRING& body, std::unique_ptr<KVServiceCMD> cmd);
 
@@ -73,7 +74,7 @@ template <class Cmd, class Callback, class Fill>
 WSTATUS requestOnRecord(WKVOAI& oai, UINT32 key, KVMethod method, const STRING& uid,
                         const char* action, Callback callback, VOID* userData, Fill fill) {
   WSTATUS status = requireLogin(oai);
-  if (status != 0) return status;
+  if (status != WSTATUS_SUCCESS) return status;
   if (refusesPathUID(uid)) return WSTATUS_INVALID_ARGUMENT;
   auto cmd = newCommand<Cmd>(oai, key, callback, userData);
   fill(*cmd);

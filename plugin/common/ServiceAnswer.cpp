@@ -17,7 +17,7 @@ WSTATUS walkEnvelope(const KVLimits& limits, const STRING& payload,
   KVXmlAnswer answer(limits);
   std::list<xmlpp::Node*> children;
   WSTATUS status = KVService::openEnvelope(payload, answer, children);
-  if (status != 0) return status;
+  if (status != WSTATUS_SUCCESS) return status;
   WSTATUS result = WSTATUS_SUCCESS;
   for (const xmlpp::Node* child : children) {
     if (kvxml::isElementNamed(child, "result") && KVService::getReponseStatus(child) == "fail") {

@@ -18,8 +18,8 @@ namespace W {
 // KVXmlAnswer.h) and walks the root's children in document order: a
 // "result" whose status word is "fail" ends the walk with WSTATUS_FAILURE
 // (logged); every "data" child goes to `onData`, whose negative result ends
-// the walk and is returned as it is. Returns 0 after a full walk, or
-// WSTATUS_MORE_ITEMS when an `onData` returned it (a list cut at
+// the walk and is returned as it is. Returns WSTATUS_SUCCESS after a full
+// walk, or WSTATUS_MORE_ITEMS when an `onData` returned it (a list cut at
 // max_answer_records); WSTATUS_FAILURE (logged) for a document that is not
 // an "rsp" envelope or whose records took more text than the limits allow.
 WSTATUS walkEnvelope(const KVLimits& limits, const STRING& payload,

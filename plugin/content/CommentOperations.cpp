@@ -20,7 +20,7 @@ WSTATUS refuse() {
 WSTATUS WKVOAI::retrieveComments(const WContent& content, KVCommentListCallback callback,
                                  UINT32 searchIndex, UINT32 searchCount, VOID* userData) try {
   WSTATUS status = requireLogin(*this);
-  if (status != 0) return status;
+  if (status != WSTATUS_SUCCESS) return status;
   if (refusesPathUID(content.getUID())) return WSTATUS_INVALID_ARGUMENT;
   auto cmd = newCommand<CommentsRetrievalCMD>(*this, KV_CMD_COMMENT_LIST, callback, userData);
   cmd->content = content;
@@ -39,7 +39,7 @@ WSTATUS WKVOAI::retrieveComments(const WContent& content, KVCommentListCallback 
 WSTATUS WKVOAI::createComment(const WContent& content, const WComment& comment,
                               KVCommentTextCallback callback, VOID* userData) try {
   WSTATUS status = requireLogin(*this);
-  if (status != 0) return status;
+  if (status != WSTATUS_SUCCESS) return status;
   if (comment.getComment().empty()) return refuse();
   if (refusesPathUID(content.getUID())) return WSTATUS_INVALID_ARGUMENT;
   auto cmd = newCommand<CommentCreationCMD>(*this, KV_CMD_COMMENT_CREATE, callback, userData);

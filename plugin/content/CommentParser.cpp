@@ -8,7 +8,7 @@
 
 namespace W {
 
-int WKVOAI::parseString(STRING payload, WContainer<WComment>& comments, UINT32& count) {
+WSTATUS WKVOAI::parseString(STRING payload, WContainer<WComment>& comments, UINT32& count) {
   const KVLimits limits = answerLimits();
   return walkEnvelope(limits, payload, [&](const xmlpp::Node* data) -> WSTATUS {
     KVRecordCap cap(limits.maxAnswerRecords);
@@ -16,14 +16,15 @@ int WKVOAI::parseString(STRING payload, WContainer<WComment>& comments, UINT32& 
   });
 }
 
-int WKVOAI::parseComments(const xmlpp::Node* data, WContainer<WComment>& comments, UINT32& count) {
+WSTATUS WKVOAI::parseComments(const xmlpp::Node* data, WContainer<WComment>& comments,
+                              UINT32& count) {
   // The comments of one content: as many as the answer's elements allow.
   KVRecordCap unlimited(0);
   return parseComments(data, comments, count, unlimited);
 }
 
-int WKVOAI::parseComments(const xmlpp::Node* data, WContainer<WComment>& comments, UINT32& count,
-                          KVRecordCap& cap) {
+WSTATUS WKVOAI::parseComments(const xmlpp::Node* data, WContainer<WComment>& comments,
+                              UINT32& count, KVRecordCap& cap) {
   kvxml::walkChildren(data, stopWhenCutOrCancelled(*this, cap), [&](kvxml::Child child) {
     if (!child.is("comment")) return true;
     WComment comment;
@@ -39,8 +40,8 @@ int WKVOAI::parseComments(const xmlpp::Node* data, WContainer<WComment>& comment
   return cap.status();
 }
 
-int WKVOAI::parseComment(const xmlpp::Node* node, WComment& comment) {
-  if (node == nullptr) return 0;
+WSTATUS WKVOAI::parseComment(const xmlpp::Node* node, WComment& comment) {
+  if (node == nullptr) return WSTATUS_SUCCESS;
   WKVComment record(comment);
   record.setContentProvider(m_provider);
   record.setSize(KVService::getEntryContent("commentSize", node));
@@ -51,7 +52,7 @@ int WKVOAI::parseComment(const xmlpp::Node* node, WComment& comment) {
     return true;
   });
   comment = record;
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 }  // namespace W

@@ -54,7 +54,7 @@ WSTATUS WKVOAI::createContent(const WGroup& group, const WContent& content, KV_C
                               const STRING& filePath, KVContentCreationCallback callback,
                               VOID* userData) try {
   WSTATUS status = requireLogin(*this);
-  if (status != 0) return status;
+  if (status != WSTATUS_SUCCESS) return status;
   if (filePath.empty() || content.getMIMEType().empty())
     return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
   if (refusesPathUID(group.getUID())) return WSTATUS_INVALID_ARGUMENT;
@@ -68,7 +68,7 @@ WSTATUS WKVOAI::createContent(const WGroup& group, const WContent& content, KV_C
   }
   KVHeaderMap headers;
   status = m_pService->requestHeaders(KVHeaderSet::Session, headers);
-  if (status != 0) return status;
+  if (status != WSTATUS_SUCCESS) return status;
   const STRING slotURL = m_pService->serviceURL(percentEncode(group.getUID()) + "/upload");
   const long long size = fileSize(filePath);
   const KVHeaderMap parts = {{"filename", content.getMIMEType()}};
@@ -85,7 +85,7 @@ WSTATUS WKVOAI::createContent(const WGroup& group, const WContent& content, KV_C
     cleanupCMD(cmd.get());
     throw;
   }
-  if (status != 0) {
+  if (status != WSTATUS_SUCCESS) {
     cleanupCMD(cmd.get());
     return status;
   }
@@ -102,7 +102,7 @@ WSTATUS WKVOAI::createContent(const WGroup& group, const WContent& content, KV_C
   LiveProviders::withLive(this, self, [](WKVOAI& oai) {
     if (oai.isCancelRequested()) oai.getService()->setCancel();
   });
-  return 0;
+  return WSTATUS_SUCCESS;
 } catch (...) {
   return KV_CAUGHT_OAI();
 }
@@ -111,7 +111,7 @@ WSTATUS WKVOAI::requestUploadSlot(const STRING& slotURL, const KVHeaderMap& head
                                   const STRING& form, WContent& slot) {
   HttpResponse slotResponse;
   const WSTATUS status = m_pService->postFData(slotURL, headers, form, slotResponse);
-  if (status != 0) return status;  // the transport logged the failure
+  if (status != WSTATUS_SUCCESS) return status;  // the transport logged the failure
   // A refused slot reports why, as every other answer does.
   const int code = slotResponse.getHttpResponseCode();
   if (code != 200) {
@@ -125,7 +125,7 @@ WSTATUS WKVOAI::requestUploadSlot(const STRING& slotURL, const KVHeaderMap& head
   // another https host is fine (a service may upload elsewhere).
   if (m_pService->isSecure() && !hasScheme(slot.getResourceURL(), "https://"))
     return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 WSTATUS WKVOAI::reportCancelledBeforeUpload(std::unique_ptr<ContentCreationCMD> cmd) {
@@ -136,9 +136,9 @@ WSTATUS WKVOAI::reportCancelledBeforeUpload(std::unique_ptr<ContentCreationCMD> 
   if (cmd->callback == nullptr) {
     cancelFlagReset();
   } else if (takeCancelRequest()) {
-    cbCancelDone(0, cmd->userData);
+    cbCancelDone(WSTATUS_SUCCESS, cmd->userData);
   }
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 }  // namespace W

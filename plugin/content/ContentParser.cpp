@@ -112,7 +112,7 @@ int WKVOAI::parseString(STRING payload, WContainer<WContent>& contents, UINT32& 
 }
 
 int WKVOAI::parseContents(const xmlpp::Node* data, WContainer<WContent>& contents, UINT32& count) {
-  if (data == nullptr) return 0;
+  if (data == nullptr) return WSTATUS_SUCCESS;
   if (kvxml::firstChild(data) != nullptr) count = 0;
   KVRecordCap cap(answerLimits().maxAnswerRecords);
   auto stop = stopWhenCutOrCancelled(*this, cap);
@@ -156,7 +156,7 @@ int WKVOAI::parseContents(const xmlpp::Node* data, WContainer<WContent>& content
 }
 
 int WKVOAI::parseContent(const xmlpp::Node* node, WContent& content) {
-  if (node == nullptr) return 0;
+  if (node == nullptr) return WSTATUS_SUCCESS;
   content.setContentProvider(m_provider);
   if (!content.getGalleryID().empty()) {
     readGalleryForm(*this, node, content);
@@ -167,7 +167,7 @@ int WKVOAI::parseContent(const xmlpp::Node* node, WContent& content) {
   } else if (!content.getUID().empty()) {
     readFeedForm(*this, node, content);
   }
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 }  // namespace W

@@ -83,7 +83,7 @@ void WKVOAI::getContentDetail(const xmlpp::Node* node, WContent& content) {
 }
 
 int WKVOAI::parseEvent(const xmlpp::Node* node, WEvent& event) {
-  if (node == nullptr) return 0;
+  if (node == nullptr) return WSTATUS_SUCCESS;
   WKVEvent kvEvent(event);
   kvEvent.setContentProvider(m_provider);
   kvEvent.setTitle(KVService::getEntryContent("eventTitle", node));
@@ -94,11 +94,11 @@ int WKVOAI::parseEvent(const xmlpp::Node* node, WEvent& event) {
   std::list<WPerson> members = getUsers(node, "eventRegisterMember");
   if (!members.empty()) kvEvent.setUser(members.front());
   event = kvEvent;
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 int WKVOAI::parseMessage(const xmlpp::Node* node, WMessage& message) {
-  if (node == nullptr) return 0;
+  if (node == nullptr) return WSTATUS_SUCCESS;
   WKVMessage kvMessage(message);
   kvMessage.setContentProvider(m_provider);
   kvMessage.setText(KVService::getEntryContent("messageText", node));
@@ -106,7 +106,7 @@ int WKVOAI::parseMessage(const xmlpp::Node* node, WMessage& message) {
   std::list<WPerson> members = getUsers(node, "messageRegisterMember");
   if (!members.empty()) kvMessage.setUser(members.front());
   message = kvMessage;
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 }  // namespace W

@@ -10,7 +10,7 @@ int WKVOAI::parseString(STRING payload, WContent& content) {
   return walkEnvelope(answerLimits(), payload, [&](const xmlpp::Node* data) -> WSTATUS {
     content.setUID(KVService::getEntryContent("contentId", data));
     content.setResourceURL(KVService::getEntryContent("uploadUrl", data));
-    return 0;
+    return WSTATUS_SUCCESS;
   });
 }
 

@@ -14,15 +14,15 @@
 namespace W {
 
 // Completes a download command whose file is `cmd->path`. A 200 answer
-// taken without a pending cancel opens the file into `stream` (binary): 0
-// when it opens, else WSTATUS_FAILURE; other answers give the mapped HTTP code or
-// session status, and leave the stream closed. Only a 200 brings the file
-// (the host stores nothing else), so a code the tables map to 0 (201, 304)
-// fails with WSTATUS_FAILURE. Then: no callback resets the
-// cancel flag; a pending cancel removes a file the stream opened and tells
-// the cancel callback; otherwise `report(status)` runs (the stream is open
-// exactly when the status is 0). Finally the stream is closed and the
-// command unregistered.
+// taken without a pending cancel opens the file into `stream` (binary):
+// WSTATUS_SUCCESS when it opens, else WSTATUS_FAILURE; other answers give
+// the mapped HTTP code or session status, and leave the stream closed. Only
+// a 200 brings the file (the host stores nothing else), so a code the
+// tables map to success (201, 304) fails with WSTATUS_FAILURE. Then: no
+// callback resets the cancel flag; a pending cancel removes a file the
+// stream opened and tells the cancel callback; otherwise `report(status)`
+// runs (the stream is open exactly on WSTATUS_SUCCESS). Finally the stream
+// is closed and the command unregistered.
 template <class Cmd, class Report>
 void completeDownload(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& response, Cmd* cmd,
                       std::ifstream& stream, Report report) {
@@ -53,7 +53,7 @@ void completeDownload(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& re
       sync();
     }
     KVCompletionScope::markReported();
-    oai.cbCancelDone(0, cmd->userData);
+    oai.cbCancelDone(WSTATUS_SUCCESS, cmd->userData);
   } else {
     KVCompletionScope::markReported();
     report(result);

@@ -11,8 +11,9 @@ namespace W {
 
 // Creates a `Cmd` with `key`, the caller's callback and user data and the
 // provider, lets `fill` add its inputs, registers it and queues the GET of
-// `url` into `path` (created with permissions `fileMode`). Returns 0, or the transport's negative
-// status (logged there; the transport has freed the command) after unregistering it.
+// `url` into `path` (created with permissions `fileMode`). Returns
+// WSTATUS_SUCCESS, or the transport's negative status (logged there; the
+// transport has freed the command) after unregistering it.
 template <class Cmd, class Callback, class Fill>
 WSTATUS startDownload(WKVOAI& oai, UINT32 key, const STRING& url, const STRING& path,
                       unsigned fileMode, Callback callback, VOID* userData, Fill fill) {

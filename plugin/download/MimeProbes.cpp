@@ -12,19 +12,19 @@ WSTATUS takeMIMEType(const HttpResponse& response, WMediaResource& record) {
   const int code = response.getHttpResponseCode();
   if (code != 200) return KVService::getWlibSTATUS(KVService::getKVSTATUS(code));
   record.setMIMEType(response.getContentType());
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 // Fetches the record's URL to completion and hands the answer to `done`.
-// Returns 0 once an answer arrived, whatever its code; else the transport's
-// status (logged there).
+// Returns WSTATUS_SUCCESS once an answer arrived, whatever its code; else
+// the transport's status (logged there).
 template <class Record, class Done>
 WSTATUS probe(KVService& service, Record& record, Done done) {
   HttpResponse response;
   const WSTATUS status = service.retrieveFData(record.getResourceURL(), "", response);
   if (status < 0) return status;
   done(response, record);
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 }  // namespace

@@ -193,29 +193,32 @@ class WKVOAI : public WKinvaleOAI {
   WSTATUS parseGallery(const xmlpp::Node* node, WKVGallery& gallery);
 
   // ---- contents ----
+  // These readers, parseEvent and parseMessage keep the int their callers
+  // know them by; what they return is a WSTATUS all the same.
   int parseString(STRING payload, WContainer<WContent>& contents, UINT32& count);
   int parseContents(const xmlpp::Node* data, WContainer<WContent>& contents, UINT32& count);
   int parseContent(const xmlpp::Node* node, WContent& content);
   // The upload slot: contentId and uploadUrl into `content`.
   int parseString(STRING payload, WContent& content);
   WSTATUS getUploadUrlDone(const HttpResponse& response, WContent& content);
-  // Asks for an upload slot and checks it: 0 with `slot` holding its UID and
-  // URL; the transport's status, the status of a non-200 answer, or WSTATUS_INVALID_ARGUMENT for a
-  // slot without UID or URL or one that would leave https (all logged).
+  // Asks for an upload slot and checks it: WSTATUS_SUCCESS with `slot`
+  // holding its UID and URL; the transport's status, the status of a
+  // non-200 answer, or WSTATUS_INVALID_ARGUMENT for a slot without UID or
+  // URL or one that would leave https (all logged).
   WSTATUS requestUploadSlot(const STRING& slotURL, const KVHeaderMap& headers, const STRING& form,
                             WContent& slot);
   // Ends a creation cancelled while its slot was asked for: unregisters it
-  // and tells the cancel callback; returns 0.
+  // and tells the cancel callback; returns WSTATUS_SUCCESS.
   WSTATUS reportCancelledBeforeUpload(std::unique_ptr<ContentCreationCMD> cmd);
 
   // ---- comments ----
-  int parseString(STRING payload, WContainer<WComment>& comments, UINT32& count);
-  int parseComments(const xmlpp::Node* data, WContainer<WComment>& comments, UINT32& count);
+  WSTATUS parseString(STRING payload, WContainer<WComment>& comments, UINT32& count);
+  WSTATUS parseComments(const xmlpp::Node* data, WContainer<WComment>& comments, UINT32& count);
   // The same for a list answer: no more than `cap` admits; returns
   // WSTATUS_MORE_ITEMS when it closed the list.
-  int parseComments(const xmlpp::Node* data, WContainer<WComment>& comments, UINT32& count,
-                    KVRecordCap& cap);
-  int parseComment(const xmlpp::Node* node, WComment& comment);
+  WSTATUS parseComments(const xmlpp::Node* data, WContainer<WComment>& comments, UINT32& count,
+                        KVRecordCap& cap);
+  WSTATUS parseComment(const xmlpp::Node* node, WComment& comment);
 
   // ---- the shared completion skeleton (frame/WKVOAICompletion.h) ----
   // Under the cancel lock: true (and the flag cleared) when a cancel was

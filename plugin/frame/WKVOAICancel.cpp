@@ -18,7 +18,7 @@ WSTATUS WKVOAI::cancel(const WContentProvider& provider, KVCancelCallback callba
   if (callback != nullptr) m_cancelCb = callback;
   m_cancelFlag = true;
   m_pService->setCancel();
-  return 0;
+  return WSTATUS_SUCCESS;
 } catch (...) {
   return KV_CAUGHT_OAI();
 }
@@ -33,7 +33,7 @@ WSTATUS WKVOAI::progressStatus(const WContentProvider& provider, double& done, d
     return KV_LOG_OAI(WSTATUS_FAILURE);
   }
   m_pService->getProgressStatus(done, total);
-  return 0;
+  return WSTATUS_SUCCESS;
 } catch (...) {
   return KV_CAUGHT_OAI();
 }

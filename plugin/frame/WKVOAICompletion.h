@@ -16,7 +16,7 @@ void WKVOAI::reportOutcome(Cmd* cmd, Report report) {
   }
   if (takeCancelRequest()) {
     KVCompletionScope::markReported();
-    cbCancelDone(0, cmd->userData);
+    cbCancelDone(WSTATUS_SUCCESS, cmd->userData);
     return;
   }
   KVCompletionScope::markReported();

@@ -23,7 +23,7 @@ WSTATUS WKVOAI::parseString(STRING payload, WContainer<WKVGallery>& galleries, U
 WSTATUS WKVOAI::parseGalleries(const xmlpp::Node* data, WContainer<WKVGallery>& galleries,
                                UINT32& count) {
   count = 0;
-  WSTATUS status = 0;
+  WSTATUS status = WSTATUS_SUCCESS;
   KVRecordCap cap(answerLimits().maxAnswerRecords);
   const xmlpp::Node* group = kvxml::wrap(kvxml::firstChildElement(data, "group"));
   kvxml::walkChildren(group, stopWhenCutOrCancelled(*this, cap), [&](kvxml::Child child) {
@@ -54,7 +54,7 @@ WSTATUS WKVOAI::parseGallery(const xmlpp::Node* node, WKVGallery& gallery) {
   gallery.setDescription(KVService::getEntryContent("galleryDescription", node));
   gallery.setRegisterDate(entryDate("galleryRegisterDate", node));
   std::list<WContent> contents;
-  WSTATUS status = 0;
+  WSTATUS status = WSTATUS_SUCCESS;
   kvxml::walkChildren(node, cancelRequested(*this), [&](kvxml::Child child) {
     if (!child.is("content")) return true;
     WContent content;

@@ -7,8 +7,8 @@
 namespace W {
 
 // The page sizes the group list and the feed ask for when the caller gives
-// a count of 0. The status 100 ("more items") is judged against the page
-// that was asked for, not against the 0.
+// a count of 0. WSTATUS_MORE_ITEMS is judged against the page that was
+// asked for, not against the 0.
 constexpr UINT32 kGroupListPageWhenUnset = 10;
 constexpr UINT32 kFeedPageWhenUnset = 30;
 

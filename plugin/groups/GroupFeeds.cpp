@@ -24,7 +24,7 @@ WSTATUS WKVOAI::retrieveGroupFeeds(const WGroup& group, const STRING& before, co
                                    KV_OPTION_INCLUDE include, KVContentListCallback callback,
                                    VOID* userData) try {
   WSTATUS status = requireLogin(*this);
-  if (status != 0) return status;
+  if (status != WSTATUS_SUCCESS) return status;
   // Exactly one position, and a group to read.
   if (before.empty() == after.empty()) return KV_LOG_OAI(WSTATUS_INVALID_ARGUMENT);
   if (refusesPathUID(group.getUID())) return WSTATUS_INVALID_ARGUMENT;

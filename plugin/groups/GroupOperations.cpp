@@ -34,7 +34,7 @@ WSTATUS WKVOAI::retrieveGroupList(const WPerson& person, KVGroupListCallback cal
                                   UINT32 searchIndex, UINT32 searchCount, KV_OPTION_SORT sort,
                                   KV_OPTION_INCLUDE include, VOID* userData) try {
   WSTATUS status = requireLogin(*this);
-  if (status != 0) return status;
+  if (status != WSTATUS_SUCCESS) return status;
   if (!person.getUID().empty() && refusesPathUID(person.getUID())) return WSTATUS_INVALID_ARGUMENT;
   auto cmd = newCommand<GroupListRetrievalCMD>(*this, KV_CMD_GROUP_LIST, callback, userData);
   cmd->person = person;
@@ -54,7 +54,7 @@ WSTATUS WKVOAI::retrieveGroupList(const WPerson& person, KVGroupListCallback cal
 WSTATUS WKVOAI::createGroup(const WGroup& group, const WPerson& person, KVGroupCallback callback,
                             VOID* userData) try {
   WSTATUS status = requireLogin(*this);
-  if (status != 0) return status;
+  if (status != WSTATUS_SUCCESS) return status;
   const STRING owner = ownerUID(person.getUID(), m_pService->getUserID());
   if (!owner.empty() && refusesPathUID(owner)) return WSTATUS_INVALID_ARGUMENT;
   auto cmd = newCommand<GroupCreationCMD>(*this, KV_CMD_GROUP_CREATE, callback, userData);
@@ -70,7 +70,7 @@ WSTATUS WKVOAI::createGroup(const WGroup& group, const WPerson& person, KVGroupC
 
 WSTATUS WKVOAI::deleteGroup(const WGroup& group, KVGroupCallback callback, VOID* userData) try {
   WSTATUS status = requireLogin(*this);
-  if (status != 0) return status;
+  if (status != WSTATUS_SUCCESS) return status;
   auto cmd = newCommand<GroupDeletionCMD>(*this, KV_CMD_GROUP_DELETE, callback, userData);
   cmd->group = group;
   const STRING body =

@@ -25,7 +25,7 @@ WSTATUS WKVOAI::parseString(STRING payload, WContainer<WGroup>& groups, UINT32& 
 
 WSTATUS WKVOAI::parseGroups(const xmlpp::Node* data, WContainer<WGroup>& groups, UINT32& count) {
   count = 0;
-  WSTATUS status = 0;
+  WSTATUS status = WSTATUS_SUCCESS;
   KVRecordCap cap(answerLimits().maxAnswerRecords);
   auto stop = stopWhenCutOrCancelled(*this, cap);
   bool namedGroupRead = false;
@@ -52,7 +52,7 @@ WSTATUS WKVOAI::parseGroups(const xmlpp::Node* data, WContainer<WGroup>& groups,
         owned.setUID(KVService::getEntryContent("id", member));
         return owned.getUID().empty() || addGroup(member, owned);
       });
-      return status == 0;
+      return status == WSTATUS_SUCCESS;
     }
     if (child.is("groupId") && !namedGroupRead) {
       // An answer that names only the group (creation): not counted. A
@@ -72,7 +72,7 @@ WSTATUS WKVOAI::parseGroups(const xmlpp::Node* data, WContainer<WGroup>& groups,
 }
 
 WSTATUS WKVOAI::parseGroup(const xmlpp::Node* node, WGroup& group, const STRING& /*unused*/) {
-  if (node == nullptr) return 0;
+  if (node == nullptr) return WSTATUS_SUCCESS;
   group.setContentProvider(m_provider);
   // A group listed under its member carries its identifier as "id"; keep
   // that one when the element has no "groupId" of its own.
@@ -90,7 +90,7 @@ WSTATUS WKVOAI::parseGroup(const xmlpp::Node* node, WGroup& group, const STRING&
   group.setAudioCount(entryNumber("audioCount", node));
   group.setVideoCount(entryNumber("videoCount", node));
   group.setCommentCount(entryNumber("commentCount", node));
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 void WKVOAI::getGroupImage(const xmlpp::Node* node, WGroup& group) {

@@ -14,7 +14,8 @@ namespace W {
 // for anything else, logged once with `file` and `line`.
 WSTATUS kvCaughtStatus(const char* file, int line) noexcept;
 
-// Runs `body`. Returns 0, or the caught status (logged) when it threw.
+// Runs `body`. Returns WSTATUS_SUCCESS, or the caught status (logged) when
+// it threw.
 template <class Body>
 WSTATUS kvCatchAll(Body body, const char* file, int line) noexcept {
   try {

@@ -34,7 +34,7 @@ WSTATUS KVService::openEnvelope(const STRING& payload, KVXmlAnswer& answer,
     return KV_LOG_SERVICE(WSTATUS_FAILURE);
   children = root->get_children();
   if (children.empty()) return KV_LOG_SERVICE(WSTATUS_FAILURE);
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 STRING KVService::getReponseStatus(const xmlpp::Node* node) {

@@ -17,7 +17,7 @@ WSTATUS KVService::setException(const WContentProvider& provider, ExceptionType_
   e->setContentProvider(provider);
   std::lock_guard<std::mutex> lock(m_exceptionLock);
   m_exceptions.push_back(e);
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 WException* KVService::getException() {

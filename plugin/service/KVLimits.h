@@ -60,7 +60,7 @@ class KVRecordCap {
   }
   // True once a record was refused.
   bool cut() const { return m_cut; }
-  // WSTATUS_MORE_ITEMS (100) once a record was refused, else 0.
+  // WSTATUS_MORE_ITEMS once a record was refused, else WSTATUS_SUCCESS.
   WSTATUS status() const { return m_cut ? WSTATUS_MORE_ITEMS : WSTATUS_SUCCESS; }
 
  private:

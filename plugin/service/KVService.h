@@ -121,8 +121,9 @@ class KVService {
   // (the account operations); the signature still uses the session's.
   KVHeaderMap configHeaders() const;
   // The headers of `set` into `headers`. A signed request never goes out
-  // unsigned: when the signature cannot be computed, logs and returns WSTATUS_FAILURE
-  // and leaves `headers` empty; otherwise returns 0.
+  // unsigned: when the signature cannot be computed, logs and returns
+  // WSTATUS_FAILURE and leaves `headers` empty; otherwise returns
+  // WSTATUS_SUCCESS.
   WSTATUS requestHeaders(KVHeaderSet set, KVHeaderMap& headers) const;
   // Base URL (option "base_url" without trailing "/", or the default) +
   // "/openapi/service/kinvale/" + `resource` (which may carry "?query").
@@ -139,7 +140,7 @@ class KVService {
 
   // --- request execution ---
   // Queued requests: own `cmd` from the call on (deleted on any failure).
-  // Return 0, or a negative status (already logged).
+  // Return WSTATUS_SUCCESS, or a negative status (already logged).
   WSTATUS getDataRequest(const STRING& url, const KVHeaderMap& headers, const STRING& body,
                          KVServiceCMD* cmd);
   WSTATUS postDataRequest(const STRING& url, const KVHeaderMap& headers, const STRING& body,
@@ -158,7 +159,7 @@ class KVService {
   // reads (0600).
   static constexpr unsigned kSharedFileMode = 0644;
   static constexpr unsigned kPrivateFileMode = 0600;
-  // Synchronous requests; `response` is filled only on success (0).
+  // Synchronous requests; `response` is filled only on WSTATUS_SUCCESS.
   WSTATUS postFData(const STRING& url, const KVHeaderMap& headers, const STRING& body,
                     HttpResponse& response);
   WSTATUS retrieveFData(const STRING& url, const STRING& text, HttpResponse& response);
@@ -195,7 +196,7 @@ class KVService {
   // Parses `payload` into `answer` (service/KVXmlAnswer.h) and checks the
   // envelope: a document whose root is "rsp" with at least one child. On
   // success fills `children` with the root's children (owned by `answer`)
-  // and returns 0; otherwise logs and returns WSTATUS_FAILURE.
+  // and returns WSTATUS_SUCCESS; otherwise logs and returns WSTATUS_FAILURE.
   static WSTATUS openEnvelope(const STRING& payload, KVXmlAnswer& answer,
                               std::list<xmlpp::Node*>& children);
   static STRING getReponseStatus(const xmlpp::Node* node);
@@ -232,7 +233,7 @@ class KVService {
   // The argument record of `cmd`, which it owns from the call on: also when
   // the record cannot be made, the command is freed.
   OwnedArgs newArgs(KVServiceCMD* cmd);
-  // Queues `request`; returns 0 once the executor took it (with `args`), or
+  // Queues `request`; returns WSTATUS_SUCCESS once the executor took it (with `args`), or
   // its refusal (logged) after releasing both.
   WSTATUS queueRequest(std::unique_ptr<HttpRequest> request, OwnedArgs args, Transfer transfer);
   WSTATUS queueBodyRequest(HTTP_REQUEST_TYPE type, const STRING& url, const KVHeaderMap& headers,

@@ -100,7 +100,7 @@ WSTATUS KVService::requestHeaders(KVHeaderSet set, KVHeaderMap& headers) const {
   const KVCredentials session = credentials();
   if (set == KVHeaderSet::AppTokenOnly) {
     headers["appToken"] = session.appToken;
-    return 0;
+    return WSTATUS_SUCCESS;
   }
   const STRING signature = sessionSignature(session);
   if (signature.empty()) return KV_LOG_SERVICE(WSTATUS_FAILURE);
@@ -113,7 +113,7 @@ WSTATUS KVService::requestHeaders(KVHeaderSet set, KVHeaderMap& headers) const {
   }
   if (set == KVHeaderSet::SessionWithAppToken) headers["appToken"] = session.appToken;
   headers["DATE"] = getGMTTime();
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 }  // namespace W

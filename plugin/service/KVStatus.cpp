@@ -14,7 +14,7 @@ GSTATUS KVService::getKVSTATUS(int httpCode) {
       return KV_CODE_OK;
     case 400:
     case 403:
-      return KV_CODE_HTTP_REFUSED;
+      return KV_CODE_HTTP_REFUSED_AS_NOT_FOUND;
     case 401:
       return KV_CODE_HTTP_UNAUTHORIZED;
     case 404:
@@ -62,34 +62,43 @@ namespace {
 // failure.
 typedef std::array<WSTATUS, KV_CODE_TABLE_LAST + 1> WlibTable;
 
-WlibTable buildWlibTable() {
+constexpr WlibTable buildWlibTable() {
   WlibTable t{};
-  t.fill(WSTATUS_FAILURE);
+  for (WSTATUS& status : t) status = WSTATUS_FAILURE;
   t[KV_CODE_BAD_ARGUMENT] = WSTATUS_INVALID_ARGUMENT;
-  t[SESSION_NOT_STARTED] = WSTATUS_REQUEST_FAILED;
-  t[KV_CODE_REFUSED] = t[KV_CODE_REFUSED_25] = WSTATUS_SERVICE_REFUSED;
-  t[KV_CODE_DENIED_22] = t[KV_CODE_DENIED_23] = t[KV_CODE_DENIED_26] = t[KV_CODE_DENIED_27] =
-      t[KV_CODE_DENIED_28] = WSTATUS_ACCESS_DENIED;
+  t[KV_CODE_NOT_STARTED] = WSTATUS_REQUEST_FAILED;
+  for (GSTATUS code : kRefusedCodes) t[code] = WSTATUS_SERVICE_REFUSED;
+  for (GSTATUS code : kAccessDeniedCodes) t[code] = WSTATUS_ACCESS_DENIED;
   t[KV_CODE_CAPTCHA] = WSTATUS_CAPTCHA_REQUIRED;
   t[KV_CODE_SERVER_ERROR] = t[KV_CODE_HTTP_SERVER_ERROR] = WSTATUS_SERVER_ERROR;
   t[KV_CODE_NOT_LOGGED_IN] = t[KV_CODE_HTTP_UNAUTHORIZED] = WSTATUS_NOT_LOGGED_IN;
-  t[SESSION_CONNECT_FAILED] = WSTATUS_CONNECT_FAILED;
-  t[SESSION_TIMED_OUT] = WSTATUS_TIMEOUT;
+  t[KV_CODE_CONNECT_FAILED] = WSTATUS_CONNECT_FAILED;
+  t[KV_CODE_TIMED_OUT] = WSTATUS_TIMEOUT;
   t[KV_CODE_CONFLICT] = WSTATUS_CONFLICT;
-  t[KV_CODE_NOT_FOUND] = t[KV_CODE_HTTP_REFUSED] = WSTATUS_NOT_FOUND;
-  for (GSTATUS i = SESSION_FILE_ERROR; i <= KV_CODE_FILE_ERROR_LAST; ++i) t[i] = WSTATUS_FILE_ERROR;
-  t[SESSION_CANCELLED] = WSTATUS_CANCELLED;
+  // A request refused outright (HTTP 400, 403) is reported like 404 and 410:
+  // the service refuses a request for a record that does not exist or that
+  // this user may not have, and to the caller either is a record it cannot
+  // reach. (The account flows read a 403's own service code first.)
+  t[KV_CODE_NOT_FOUND] = t[KV_CODE_HTTP_REFUSED_AS_NOT_FOUND] = WSTATUS_NOT_FOUND;
+  for (GSTATUS i = KV_CODE_FILE_ERROR_FIRST; i <= KV_CODE_FILE_ERROR_LAST; ++i) {
+    t[i] = WSTATUS_FILE_ERROR;
+  }
+  t[KV_CODE_CANCELLED] = WSTATUS_CANCELLED;
   t[KV_CODE_EXCEPTION_PENDING] = WSTATUS_EXCEPTION_PENDING;
   return t;
 }
 
+constexpr WlibTable kWlibTable = buildWlibTable();
+
+// The one session status without a row of its own.
+static_assert(kWlibTable[SESSION_TOO_LARGE] == WSTATUS_FAILURE, "an oversized answer is a failure");
+
 }  // namespace
 
 WSTATUS KVService::getWlibSTATUS(GSTATUS code) {
-  static const WlibTable kTable = buildWlibTable();
   if (code == KV_CODE_OK) return WSTATUS_SUCCESS;
   if (code > KV_CODE_TABLE_LAST) return WSTATUS_FAILURE;
-  return kTable[code];
+  return kWlibTable[code];
 }
 
 WSTATUS KVService::getSessionWSTATUS(SESSION_STATUS status) {

@@ -56,7 +56,7 @@ WSTATUS KVService::queueRequest(std::unique_ptr<HttpRequest> request, OwnedArgs 
   request->setID(m_requestID);
   addARGS(args.get());
   if (transfer == Transfer::Cancellable) beginTransfer(request.get(), args->pCmd);
-  int rc = WSTATUS_REQUEST_FAILED;
+  WSTATUS rc = WSTATUS_REQUEST_FAILED;
   if (m_pDelegator != nullptr) {
     // An executor that throws has not taken the request.
     const WSTATUS thrown =
@@ -68,7 +68,7 @@ WSTATUS KVService::queueRequest(std::unique_ptr<HttpRequest> request, OwnedArgs 
     // touch them, nor this session (the completion may have destroyed it).
     request.release();
     args.release();
-    return 0;
+    return WSTATUS_SUCCESS;
   }
   KV_LOG_SERVICE(rc);
   cleanupARGS(args.release());
@@ -133,7 +133,7 @@ WSTATUS KVService::runSynchronous(HTTP_REQUEST_TYPE type, const STRING& url,
   WSTATUS status = getWlibSTATUS(static_cast<GSTATUS>(request->execute()));
   if (status != WSTATUS_SUCCESS) return KV_LOG_SERVICE(status);
   response = request->getResponse();
-  return 0;
+  return WSTATUS_SUCCESS;
 }
 
 WSTATUS KVService::postFData(const STRING& url, const KVHeaderMap& headers, const STRING& body,

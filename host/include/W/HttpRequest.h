@@ -37,7 +37,8 @@ class HttpRequest {
   HttpRequest& operator=(const HttpRequest&) = delete;
 
   // Runs the request to completion on the calling thread. Returns a
-  // SESSION_STATUS value (0 when a response arrived, whatever its code).
+  // SESSION_STATUS value (SESSION_OK when a response arrived, whatever its
+  // code).
   int execute();
   // The response of execute(); also readable in a completion.
   const HttpResponse& getResponse() const;
@@ -58,29 +59,29 @@ class HttpRequest {
   // Bytes done and total so far: downloaded for a GET, uploaded for a form
   // post. Safe to call from any thread while the transfer runs.
   void getProgressStatus(double& done, double& total);
-  // Aborts the transfer; a queued request still completes, with status 81.
-  // Safe to call from any thread.
+  // Aborts the transfer; a queued request still completes, with
+  // SESSION_CANCELLED. Safe to call from any thread.
   void setCancel();
   bool isCancelled() const;
 
   // Timeouts in milliseconds; 0 keeps the executor's default.
   void setConnectTimeout(long ms);
-  // A transfer slower than 1 byte/s for this long is ended (status 42).
+  // A transfer slower than 1 byte/s for this long is ended (SESSION_TIMED_OUT).
   void setStallTimeout(long ms);
   // The whole transfer, connect included, must end within this time
-  // (status 42). 0, the default: no limit beyond the stall rule.
+  // (SESSION_TIMED_OUT). 0, the default: no limit beyond the stall rule.
   void setTotalTimeout(long ms);
 
   // Limits of what the request reads. The defaults suit a trusted server;
   // a caller facing the network sets them.
   // An answer kept in memory that grows past this many bytes ends the
-  // transfer (status 47); 0, the default: no limit. File targets are not
-  // limited by it.
+  // transfer (SESSION_TOO_LARGE); 0, the default: no limit. File targets
+  // are not limited by it.
   void setMaxBodyBytes(long long bytes);
   // A file-bound GET whose body grows past this many bytes ends the
-  // transfer (status 47), and its temporary file is removed; an announced
-  // length over it is refused before any byte is read. 0, the default: no
-  // limit.
+  // transfer (SESSION_TOO_LARGE), and its temporary file is removed; an
+  // announced length over it is refused before any byte is read. 0, the
+  // default: no limit.
   void setMaxFileBytes(long long bytes);
   // Ends the transfer as soon as the final answer's headers are in, without
   // reading its body (code and content type are kept, the payload stays
