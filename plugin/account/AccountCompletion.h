@@ -25,32 +25,34 @@ struct AccountFlow {
 WSTATUS forbiddenStatus(WKVOAI& oai, const HttpResponse& response, const STRING& text1,
                         const STRING& text2);
 
+// The status of an account completion: a 403 answer says in its body why
+// the service refused, and `forbidden()` reads that; a 500 answer taken
+// without a pending cancel is parsed like a 200 one when the flow says so;
+// everything else follows decideStatus.
+template <class Parse, class Forbidden>
+WSTATUS decideAccountStatus(WKVOAI& oai, const AccountFlow& flow, SESSION_STATUS status,
+                            const HttpResponse& response, Parse parse, Forbidden forbidden) {
+  if (status == SESSION_OK) {
+    const int code = response.getHttpResponseCode();
+    if (code == 403) return forbidden();
+    if (code == 500 && flow.parsesServerError && !oai.isCancelRequested()) {
+      return parse(response.getPayload());
+    }
+  }
+  return oai.decideStatus(status, response, parse);
+}
+
 // Completes an account command. `parse(payload)` reads the answer and
 // returns WSTATUS_SUCCESS only when the service said "ok".
 template <class Cmd, class Parse>
-void completeAccount(WKVOAI& oai, const AccountFlow& flow, SESSION_STATUS status,
-                     const HttpResponse& response, Cmd* cmd, Parse parse) {
-  WKVOAI* pOAI = cmd->pOAI;
-  KV_ASSERT_NOT_NULL(pOAI);
-  KVService* service = oai.getService();
-  WSTATUS result;
-  if (status != SESSION_OK) {
-    result = KVService::getSessionWSTATUS(status);
-  } else {
-    // A finished request is already out of the executor's queue, so nothing
-    // is flushed here.
-    const int code = response.getHttpResponseCode();
-    const bool parses = code == 200 || (code == 500 && flow.parsesServerError);
-    if (parses && !oai.isCancelRequested()) {
-      result = parse(response.getPayload());
-    } else if (code == 403) {
-      result = forbiddenStatus(oai, response, cmd->token, cmd->appId);
-    } else {
-      result = KVService::getWlibSTATUS(KVService::getKVSTATUS(code));
-    }
-  }
+void completeAccount(const AccountFlow& flow, SESSION_STATUS status, const HttpResponse& response,
+                     Cmd* cmd, Parse parse) {
+  WKVOAI& oai = completingProvider(cmd);
+  const WSTATUS result = decideAccountStatus(oai, flow, status, response, parse, [&] {
+    return forbiddenStatus(oai, response, cmd->token, cmd->appId);
+  });
   if (cmd->callback == nullptr && flow.clearsCredentialsWithoutCallback) {
-    service->setUserCredential(nullptr, oai.getContentProvider());
+    oai.getService()->setUserCredential(nullptr, oai.getContentProvider());
   }
   oai.reportOutcome(cmd, [&] { cmd->callback(result, oai.getContentProvider(), cmd->userData); });
   oai.cleanupCMD(cmd);

@@ -33,9 +33,10 @@ WSTATUS KVService::login(const STRING& url, const KVHeaderMap& headers, const ST
 WSTATUS KVService::resolveException(WException* exception, const STRING& url,
                                     const KVHeaderMap& headers, const STRING& body,
                                     KVServiceCMD* cmd) {
+  // Like the transport, this call owns the command from here on.
+  std::unique_ptr<KVServiceCMD> owned(cmd);
   if (exception == nullptr || exception->getExceptionType() != EXCEPTION_CAPTCHA) {
     KV_LOG_SERVICE(WSTATUS_INVALID_ARGUMENT);
-    delete cmd;  // like the transport, this call owns the command
     return WSTATUS_SUCCESS;
   }
   std::array<STRING, 4> data;
@@ -44,7 +45,7 @@ WSTATUS KVService::resolveException(WException* exception, const STRING& url,
   }
   // A failure has been logged by the transport, which also freed the
   // command; the caller learns nothing more from a status here.
-  login(data[0], data[1], data[2], data[3], url, headers, body, cmd);
+  login(data[0], data[1], data[2], data[3], url, headers, body, owned.release());
   return WSTATUS_SUCCESS;
 }
 

@@ -19,15 +19,15 @@ const T& firstOr(const WContainer<T>& records, const T& fallback) {
 // with the provider's list parser for `Record`; a parser failure empties the
 // container and is the status; otherwise the status is WSTATUS_MORE_ITEMS
 // when `more(parsedCount)` holds or the parser cut the list at
-// max_answer_records, else WSTATUS_SUCCESS. Other answers give the mapped HTTP code
-// or session status with an empty container. Then `report(status,
-// container)` runs, unless a cancel is pending (the cancel callback is told
-// instead) or the command has no callback; finally the command is
-// unregistered. (A finished request is already out of the executor's
-// queue, so nothing is flushed here.)
+// max_answer_records, else WSTATUS_SUCCESS. Other answers give the mapped
+// HTTP code or session status with an empty container. Then
+// `report(status, container)` runs, unless a cancel is pending (the cancel
+// callback is told instead) or the command has no callback; finally the
+// command is unregistered.
 template <class Record, class Cmd, class More, class Report>
-void completeList(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& response, Cmd* cmd,
-                  More more, Report report) {
+void completeList(SESSION_STATUS status, const HttpResponse& response, Cmd* cmd, More more,
+                  Report report) {
+  WKVOAI& oai = completingProvider(cmd);
   WContainer<Record> records;
   oai.completeCommand(
       status, response, cmd,

@@ -7,7 +7,7 @@ namespace W {
 
 void WKVOAI::cbCommentRetrievalDone(SESSION_STATUS status, const HttpResponse& response,
                                     CommentsRetrievalCMD* cmd) {
-  completeContent<WComment>(*this, KVProgress::None, status, response, cmd,
+  completeContent<WComment>(KVProgress::None, status, response, cmd,
                             [&](WSTATUS result, const WContainer<WComment>& comments) {
                               cmd->callback(result, m_provider, comments, cmd->userData);
                             });
@@ -15,16 +15,15 @@ void WKVOAI::cbCommentRetrievalDone(SESSION_STATUS status, const HttpResponse& r
 
 void WKVOAI::cbCommentCreationDone(SESSION_STATUS status, const HttpResponse& response,
                                    CommentCreationCMD* cmd) {
-  completeContent<WComment>(*this, KVProgress::None, status, response, cmd,
-                            [&](WSTATUS result, const WContainer<WComment>&) {
-                              cmd->callback(result, m_provider, cmd->comment, cmd->comment.getUID(),
-                                            cmd->userData);
-                            });
+  completeContent<WComment>(
+      KVProgress::None, status, response, cmd, [&](WSTATUS result, const WContainer<WComment>&) {
+        cmd->callback(result, m_provider, cmd->comment, cmd->comment.getUID(), cmd->userData);
+      });
 }
 
 void WKVOAI::cbCommentDeletionDone(SESSION_STATUS status, const HttpResponse& response,
                                    CommentDeletionCMD* cmd) {
-  completeContent<WComment>(*this, KVProgress::None, status, response, cmd,
+  completeContent<WComment>(KVProgress::None, status, response, cmd,
                             [&](WSTATUS result, const WContainer<WComment>&) {
                               cmd->callback(result, m_provider, cmd->comment, cmd->userData);
                             });
@@ -32,7 +31,7 @@ void WKVOAI::cbCommentDeletionDone(SESSION_STATUS status, const HttpResponse& re
 
 void WKVOAI::cbCommentUpdateDone(SESSION_STATUS status, const HttpResponse& response,
                                  CommentUpdateCMD* cmd) {
-  completeContent<WComment>(*this, KVProgress::None, status, response, cmd,
+  completeContent<WComment>(KVProgress::None, status, response, cmd,
                             [&](WSTATUS result, const WContainer<WComment>&) {
                               cmd->callback(result, m_provider, cmd->comment, cmd->userData);
                             });
@@ -40,7 +39,7 @@ void WKVOAI::cbCommentUpdateDone(SESSION_STATUS status, const HttpResponse& resp
 
 void WKVOAI::cbCommentViewDone(SESSION_STATUS status, const HttpResponse& response,
                                CommentViewCMD* cmd) {
-  completeContent<WComment>(*this, KVProgress::None, status, response, cmd,
+  completeContent<WComment>(KVProgress::None, status, response, cmd,
                             [&](WSTATUS result, const WContainer<WComment>& comments) {
                               cmd->callback(result, m_provider, firstOr(comments, cmd->comment),
                                             cmd->comment.getUID(), cmd->userData);

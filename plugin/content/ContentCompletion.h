@@ -13,23 +13,20 @@ enum class KVProgress { None, Tracked };
 // Completes `cmd`: a 200 answer taken without a pending cancel is parsed
 // with the provider's list parser for `Record`, and the parser's status is
 // the status (a failure empties the list; a list cut at max_answer_records
-// gives WSTATUS_MORE_ITEMS); other answers give the mapped
-// HTTP code or session status. Then `report(status, records)` runs, unless
-// a cancel is pending (the cancel callback is told instead) or the command
-// has no callback; finally the command is unregistered. A tracked transfer
-// also ends the session's in-flight state first, marks a successful
-// transfer complete, and zeroes the progress before unregistering.
+// gives WSTATUS_MORE_ITEMS); other answers give the mapped HTTP code or
+// session status. Then `report(status, records)` runs, unless a cancel is
+// pending (the cancel callback is told instead) or the command has no
+// callback; finally the command is unregistered. A tracked transfer also
+// ends the session's in-flight state first, marks a successful transfer
+// complete, and zeroes the progress before unregistering.
 template <class Record, class Cmd, class Report>
-void completeContent(WKVOAI& oai, KVProgress progress, SESSION_STATUS status,
-                     const HttpResponse& response, Cmd* cmd, Report report) {
-  WKVOAI* pOAI = cmd->pOAI;
-  KV_ASSERT_NOT_NULL(pOAI);
+void completeContent(KVProgress progress, SESSION_STATUS status, const HttpResponse& response,
+                     Cmd* cmd, Report report) {
+  WKVOAI& oai = completingProvider(cmd);
   KVService* service = oai.getService();
   const bool tracked = progress == KVProgress::Tracked;
   WContainer<Record> records;
   if (tracked) service->resetReqStatus(cmd);
-  // A finished request is already out of the executor's queue, so nothing
-  // is flushed here.
   const WSTATUS result = oai.decideStatus(status, response, [&](const STRING& payload) {
     if (tracked) service->updateProgressStatus(cmd);
     UINT32 count = 0;

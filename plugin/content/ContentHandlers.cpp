@@ -7,7 +7,7 @@ namespace W {
 
 void WKVOAI::cbContentCreationDone(SESSION_STATUS status, const HttpResponse& response,
                                    ContentCreationCMD* cmd) {
-  completeContent<WContent>(*this, KVProgress::Tracked, status, response, cmd,
+  completeContent<WContent>(KVProgress::Tracked, status, response, cmd,
                             [&](WSTATUS result, const WContainer<WContent>& contents) {
                               cmd->callback(result, m_provider, cmd->group,
                                             firstOr(contents, cmd->content), cmd->filePath,
@@ -17,7 +17,7 @@ void WKVOAI::cbContentCreationDone(SESSION_STATUS status, const HttpResponse& re
 
 void WKVOAI::cbContentDeletionDone(SESSION_STATUS status, const HttpResponse& response,
                                    ContentDeletionCMD* cmd) {
-  completeContent<WContent>(*this, KVProgress::None, status, response, cmd,
+  completeContent<WContent>(KVProgress::None, status, response, cmd,
                             [&](WSTATUS result, const WContainer<WContent>&) {
                               cmd->callback(result, m_provider, cmd->content, cmd->userData);
                             });
@@ -25,16 +25,15 @@ void WKVOAI::cbContentDeletionDone(SESSION_STATUS status, const HttpResponse& re
 
 void WKVOAI::cbContentUpdateDone(SESSION_STATUS status, const HttpResponse& response,
                                  ContentUpdateCMD* cmd) {
-  completeContent<WContent>(*this, KVProgress::Tracked, status, response, cmd,
-                            [&](WSTATUS result, const WContainer<WContent>&) {
-                              cmd->callback(result, m_provider, cmd->content, cmd->text,
-                                            cmd->userData);
-                            });
+  completeContent<WContent>(
+      KVProgress::Tracked, status, response, cmd, [&](WSTATUS result, const WContainer<WContent>&) {
+        cmd->callback(result, m_provider, cmd->content, cmd->text, cmd->userData);
+      });
 }
 
 void WKVOAI::cbContentViewDone(SESSION_STATUS status, const HttpResponse& response,
                                ContentViewCMD* cmd) {
-  completeContent<WContent>(*this, KVProgress::None, status, response, cmd,
+  completeContent<WContent>(KVProgress::None, status, response, cmd,
                             [&](WSTATUS result, const WContainer<WContent>& contents) {
                               cmd->callback(result, m_provider, firstOr(contents, cmd->content),
                                             cmd->userData);

@@ -47,7 +47,7 @@ void WKVOAI::cbDownloadDone(SESSION_STATUS status, const HttpResponse& response,
   // Valid only during the host's callback.
   std::ifstream stream;
   const STRING path = cmd->path;
-  completeDownload(*this, status, response, cmd, stream, [&](WSTATUS result) {
+  completeDownload(status, response, cmd, stream, [&](WSTATUS result) {
     cmd->callback(result, m_provider, cmd->resource, stream, cmd->userData);
   });
   // The host has read what it wanted; a private file is of use to nobody.

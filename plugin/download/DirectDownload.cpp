@@ -35,7 +35,7 @@ void WKVOAI::cbKVDownloadDone(SESSION_STATUS status, const HttpResponse& respons
                               KVDirectDownloadCMD* cmd) {
   // The stream only proves that the file is there.
   std::ifstream check;
-  completeDownload(*this, status, response, cmd, check, [&](WSTATUS result) {
+  completeDownload(status, response, cmd, check, [&](WSTATUS result) {
     cmd->callback(result, m_provider, cmd->name, cmd->userData);
   });
 }

@@ -24,14 +24,11 @@ namespace W {
 // runs (the stream is open exactly on WSTATUS_SUCCESS). Finally the stream
 // is closed and the command unregistered.
 template <class Cmd, class Report>
-void completeDownload(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& response, Cmd* cmd,
+void completeDownload(SESSION_STATUS status, const HttpResponse& response, Cmd* cmd,
                       std::ifstream& stream, Report report) {
-  WKVOAI* pOAI = cmd->pOAI;
-  KV_ASSERT_NOT_NULL(pOAI);
+  WKVOAI& oai = completingProvider(cmd);
   KVService* service = oai.getService();
   service->resetReqStatus(cmd);
-  // A finished request is already out of the executor's queue, so nothing
-  // is flushed here.
   WSTATUS result = oai.decideStatus(status, response, [&](const STRING&) {
     if (!openDownloadStream(stream, cmd->path)) return WSTATUS_FAILURE;
     service->updateProgressStatus(cmd);

@@ -234,7 +234,8 @@ class WKVOAI : public WKinvaleOAI {
   // otherwise the mapped HTTP code.
   template <class Parse>
   WSTATUS decideStatus(SESSION_STATUS status, const HttpResponse& response, Parse parse);
-  // The whole skeleton: decide, report, unregister.
+  // The whole skeleton on the command's provider: decide, report,
+  // unregister.
   template <class Cmd, class Parse, class Report>
   void completeCommand(SESSION_STATUS status, const HttpResponse& response, Cmd* cmd, Parse parse,
                        Report report);

@@ -13,7 +13,7 @@ template <class Cmd>
 void completeContentPage(WKVOAI& oai, SESSION_STATUS status, const HttpResponse& response, Cmd* cmd,
                          UINT32 page) {
   completeList<WContent>(
-      oai, status, response, cmd, [page](UINT32 parsed) { return page < parsed; },
+      status, response, cmd, [page](UINT32 parsed) { return page < parsed; },
       [&](WSTATUS result, const WContainer<WContent>& contents) {
         cmd->callback(result, oai.getContentProvider(), contents, cmd->userData);
       });
@@ -24,7 +24,7 @@ void completeContentPage(WKVOAI& oai, SESSION_STATUS status, const HttpResponse&
 void WKVOAI::cbGroupListRetrievalDone(SESSION_STATUS status, const HttpResponse& response,
                                       GroupListRetrievalCMD* cmd) {
   completeList<WGroup>(
-      *this, status, response, cmd,
+      status, response, cmd,
       // More groups than index + the count asked for, summed without
       // wrapping: an index near 2^32 asks for nothing beyond it.
       [cmd](UINT32 parsed) {
@@ -39,7 +39,7 @@ void WKVOAI::cbGroupListRetrievalDone(SESSION_STATUS status, const HttpResponse&
 
 void WKVOAI::cbGroupCreationDone(SESSION_STATUS status, const HttpResponse& response,
                                  GroupCreationCMD* cmd) {
-  completeList<WGroup>(*this, status, response, cmd, &noFurtherPages,
+  completeList<WGroup>(status, response, cmd, &noFurtherPages,
                        [&](WSTATUS result, const WContainer<WGroup>& groups) {
                          // A failed parse has emptied the list already.
                          cmd->callback(result, m_provider, firstOr(groups, cmd->group),
@@ -49,7 +49,7 @@ void WKVOAI::cbGroupCreationDone(SESSION_STATUS status, const HttpResponse& resp
 
 void WKVOAI::cbGroupDeletionDone(SESSION_STATUS status, const HttpResponse& response,
                                  GroupDeletionCMD* cmd) {
-  completeList<WGroup>(*this, status, response, cmd, &noFurtherPages,
+  completeList<WGroup>(status, response, cmd, &noFurtherPages,
                        [&](WSTATUS result, const WContainer<WGroup>&) {
                          cmd->callback(result, m_provider, cmd->group, cmd->userData);
                        });

@@ -56,14 +56,16 @@ void KVService::addARGS(KVServiceArgs* args) {
 }
 
 void KVService::cleanupARGS(KVServiceArgs* args) {
-  {
-    std::lock_guard<std::mutex> lock(m_listLock);
-    auto it = m_args.begin();
-    while (it != m_args.end() && *it != args) ++it;
-    if (it == m_args.end()) return;
-    m_args.erase(it);
-  }
-  releaseArgs(args);
+  if (unlinkARGS(args)) releaseArgs(args);
+}
+
+bool KVService::unlinkARGS(const KVServiceArgs* args) {
+  std::lock_guard<std::mutex> lock(m_listLock);
+  auto it = m_args.begin();
+  while (it != m_args.end() && *it != args) ++it;
+  if (it == m_args.end()) return false;
+  m_args.erase(it);
+  return true;
 }
 
 size_t KVService::pendingArgs() const {

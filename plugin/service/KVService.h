@@ -225,7 +225,8 @@ class KVService {
 
  private:
   enum class Transfer { None, Cancellable };
-  // Owns an argument record, and so its command, until the executor takes it.
+  // Owns an argument record, and so its command, until the executor takes
+  // it; a record not taken also leaves the session's list.
   struct ArgsRelease {
     void operator()(KVServiceArgs* args) const;
   };
@@ -233,14 +234,16 @@ class KVService {
   // The argument record of `cmd`, which it owns from the call on: also when
   // the record cannot be made, the command is freed.
   OwnedArgs newArgs(KVServiceCMD* cmd);
-  // Queues `request`; returns WSTATUS_SUCCESS once the executor took it (with `args`), or
-  // its refusal (logged) after releasing both.
+  // Lists `args` and queues `request`; returns WSTATUS_SUCCESS once the
+  // executor took both, or its refusal (logged), both then freed.
   WSTATUS queueRequest(std::unique_ptr<HttpRequest> request, OwnedArgs args, Transfer transfer);
   WSTATUS queueBodyRequest(HTTP_REQUEST_TYPE type, const STRING& url, const KVHeaderMap& headers,
                            const STRING& body, KVServiceCMD* cmd);
   void beginTransfer(HttpRequest* request, const KVServiceCMD* cmd);
   void abandonTransfer(HttpRequest* request);
   void forgetRequest(HttpRequest* request);
+  // Takes `args` off the list; false when it was not listed.
+  bool unlinkARGS(const KVServiceArgs* args);
   static void releaseArgs(KVServiceArgs* args);
   WSTATUS runSynchronous(HTTP_REQUEST_TYPE type, const STRING& url, const KVHeaderMap& headers,
                          const STRING& body, KVRequestKind kind, HttpResponse& response);

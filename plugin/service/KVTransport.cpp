@@ -26,6 +26,9 @@ HttpHeader toHeader(const KVHeaderMap& headers) {
 }  // namespace
 
 void KVService::ArgsRelease::operator()(KVServiceArgs* args) const {
+  // Not taken by the executor: off the session's list (if it got there), and
+  // freed with its command.
+  args->pService->unlinkARGS(args);
   releaseArgs(args);
 }
 
@@ -63,17 +66,18 @@ WSTATUS KVService::queueRequest(std::unique_ptr<HttpRequest> request, OwnedArgs 
         KV_CATCH_ALL_SERVICE([&] { rc = m_pDelegator->addRequest(request.get()); });
     if (thrown != WSTATUS_SUCCESS) rc = thrown;
   }
-  if (rc >= 0) {
-    // The completion owns request, args and command now; nothing here may
-    // touch them, nor this session (the completion may have destroyed it).
-    request.release();
-    args.release();
-    return WSTATUS_SUCCESS;
+  if (rc < 0) {
+    // Refused: the owners free the argument record, its command and the
+    // request on the way out.
+    KV_LOG_SERVICE(rc);
+    abandonTransfer(request.get());
+    return rc;
   }
-  KV_LOG_SERVICE(rc);
-  cleanupARGS(args.release());
-  abandonTransfer(request.get());
-  return rc;
+  // The completion owns request, args and command now; nothing here may
+  // touch them, nor this session (the completion may have destroyed it).
+  request.release();
+  args.release();
+  return WSTATUS_SUCCESS;
 }
 
 WSTATUS KVService::queueBodyRequest(HTTP_REQUEST_TYPE type, const STRING& url,
@@ -150,11 +154,9 @@ WSTATUS KVService::retrieveFData(const STRING& url, const STRING& /*text*/,
 }
 
 void KVService::cbKVFnCallback(SESSION_STATUS status, HttpRequest* request, VOID* arg) {
-  if (arg == nullptr) {
-    // Not one of ours, but the completion owns the request all the same.
-    delete request;
-    return;
-  }
+  // The completion owns the request, also one that is not ours.
+  std::unique_ptr<HttpRequest> finished(request);
+  if (arg == nullptr) return;
   KVServiceArgs* args = static_cast<KVServiceArgs*>(arg);
   KVService* service = args->pService;
   // A destroy of the provider asked for by a host callback in here waits
@@ -175,10 +177,9 @@ void KVService::cbKVFnCallback(SESSION_STATUS status, HttpRequest* request, VOID
       KV_CATCH_ALL_SERVICE([&] { dispatch(failed, HttpResponse(), cmd); });
     }
   }
-  if (request != nullptr) {
-    service->forgetRequest(request);
-    delete request;
-  }
+  // The request goes before its argument record, which owns the command.
+  if (request != nullptr) service->forgetRequest(request);
+  finished.reset();
   service->cleanupARGS(args);
 }
 

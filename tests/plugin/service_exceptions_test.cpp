@@ -1,7 +1,15 @@
 // The session's exception list and the failure log line.
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "FrameTestCommands.h"
 #include "PluginTestSupport.h"
+#include "account/AccountCommands.h"
+#include "content/ContentCommands.h"
+#include "download/DownloadCommands.h"
+#include "frame/WKVOAICompletion.h"
+#include "groups/GroupCommands.h"
 #include "service/KVLog.h"
 
 namespace {
@@ -62,6 +70,34 @@ TEST(LogLine, HasTheFixedFormatAndAnEmptyLine) {
 TEST(Assertion, NamesThePointer) {
   W::KVServiceCMD* pCmd = nullptr;
   EXPECT_DEATH(W::WKVOAI::cbFnRequestCompleted(0, W::HttpResponse(), pCmd), "pCmd != __null");
+}
+
+// Every completion sequence checks the command's provider before anything
+// else; each row is one sequence, reached with a record that has none.
+TEST(Assertion, EveryCompletionSequenceNamesTheProvider) {
+  W::WKVOAI oai;
+  std::atomic<int> deaths{0};
+  kvtest::CountingCMD counting(deaths);
+  W::RegisterKVCMD registering(kvtest::provider());
+  W::KVLogoutCMD logout(kvtest::provider());
+  W::KVExceptionResolveCMD resolve(kvtest::provider());
+  W::GroupListRetrievalCMD groups(kvtest::provider());
+  W::ContentViewCMD view(kvtest::provider());
+  W::KVDirectDownloadCMD download(kvtest::provider());
+  const W::HttpResponse ok;
+  const std::function<void()> rows[] = {
+      [&] {
+        oai.completeCommand(
+            0, ok, &counting, [](const std::string&) { return 0; }, [](W::WSTATUS) {});
+      },
+      [&] { oai.cbRegisterDone(0, ok, &registering); },
+      [&] { oai.cbLogoutDone(0, ok, &logout); },
+      [&] { oai.cbExceptionResolveDone(0, ok, &resolve); },
+      [&] { oai.cbGroupListRetrievalDone(0, ok, &groups); },
+      [&] { oai.cbContentViewDone(0, ok, &view); },
+      [&] { oai.cbKVDownloadDone(0, ok, &download); },
+  };
+  for (const auto& row : rows) EXPECT_DEATH(row(), "pOAI != __null");
 }
 
 }  // namespace
