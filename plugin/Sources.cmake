@@ -28,7 +28,7 @@ set(KV_PLUGIN_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/account/AccountOperations.cpp
   ${CMAKE_CURRENT_LIST_DIR}/account/SessionAccount.cpp
   ${CMAKE_CURRENT_LIST_DIR}/groups/GalleryParser.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/groups/GroupCompletion.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/groups/GroupHandlers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/groups/GroupFeeds.cpp
   ${CMAKE_CURRENT_LIST_DIR}/groups/GroupOperations.cpp
   ${CMAKE_CURRENT_LIST_DIR}/groups/GroupParser.cpp

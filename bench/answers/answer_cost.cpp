@@ -11,8 +11,8 @@
 // Exit 0 when every answer stays within its target, 1 when one does not.
 #include <W/HttpRequest.h>
 #include <W/WConfigManager.h>
+#include <W/WStatus.h>
 
-#include <libxml++/libxml++.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,8 +30,8 @@
 
 #include "HeapMeter.h"
 #include "HttpTestHook.h"
+#include "LinkedPlugin.h"
 #include "RatioReport.h"
-#include "frame/WKVOAI.h"
 
 namespace {
 
@@ -215,7 +215,7 @@ const W::WContentProvider& provider() {
 }
 
 // Starts the shape's operation; the request stays at the seam in `captured`.
-W::WSTATUS start(W::WKVOAI& oai, Operation operation) {
+W::WSTATUS start(W::WKinvaleOAI& oai, Operation operation) {
   W::WGroup group;
   group.setUID("g1");
   W::WContent content;
@@ -231,6 +231,24 @@ W::WSTATUS start(W::WKVOAI& oai, Operation operation) {
       return oai.retrieveComments(content, &onComments, 0, 10, nullptr);
   }
   return -1;
+}
+
+void onLoggedIn(W::WSTATUS status, const W::WContentProvider&, void* loggedIn) {
+  *static_cast<bool*>(loggedIn) = status == W::WSTATUS_SUCCESS;
+}
+
+// Authenticates `oai` with the configured identity, the request answered
+// "ok" here on this thread as it arrives at the seam in `captured`.
+bool logIn(W::WKinvaleOAI& oai, W::HttpRequest*& captured) {
+  bool loggedIn = false;
+  if (oai.authKV(&onLoggedIn, &loggedIn) != 0 || captured == nullptr) return false;
+  W::HttpResponse response;
+  response.setHttpResponseCode(200);
+  response.setPayload("<rsp><result><stat>ok</stat></result></rsp>");
+  captured->setResponse(response);
+  captured->complete(W::SESSION_OK);  // the callback deletes the request
+  captured = nullptr;
+  return loggedIn;
 }
 
 // Runs in the child: the answer is built, handed to the request as its
@@ -250,14 +268,10 @@ Outcome measure(const Shape& shape) {
   hook.onFlush = [](unsigned long long) {};
   W::setHttpTestHook(hook);
 
-  W::WKVOAI oai;
-  {
-    xmlpp::DomParser login;
-    login.parse_memory("<result><stat>ok</stat></result>");
-    oai.getService()->setUserCredential(login.get_document()->get_root_node(), provider());
-  }
+  kvbench::LinkedProvider oai;
   Outcome outcome;
-  if (start(oai, shape.operation) != 0 || captured == nullptr) return outcome;
+  if (oai.get() == nullptr || !logIn(*oai, captured)) return outcome;
+  if (start(*oai, shape.operation) != 0 || captured == nullptr) return outcome;
   {
     W::HttpResponse response;
     response.setHttpResponseCode(200);

@@ -15,8 +15,8 @@
 
 #include "FeedDocument.h"
 #include "HeapMeter.h"
+#include "LinkedPlugin.h"
 #include "RatioReport.h"
-#include "frame/WKVOAI.h"
 
 namespace {
 
@@ -46,10 +46,11 @@ void BM_BareDomParse(benchmark::State& state) {
 
 // One plug-in parse into `contents`; false (with the state skipped) when the
 // records are not the ones sent.
-bool parseFeed(W::WKVOAI& oai, const std::string& text, std::size_t items,
+bool parseFeed(const kvbench::LinkedProvider& oai, const std::string& text, std::size_t items,
                W::WContainer<W::WContent>& contents, benchmark::State* state) {
   W::UINT32 count = 0;
-  const int status = oai.parseString(text, contents, count);
+  const int status =
+      oai.get() != nullptr ? kvbench::parseFeedAnswer(*oai, text, contents, count) : -1;
   if (status != 0 || count != items || contents.getData().size() != items ||
       contents.getData().back().getUID().empty()) {
     if (state != nullptr) state->SkipWithError("feed parse returned the wrong records");
@@ -63,7 +64,7 @@ bool parseFeed(W::WKVOAI& oai, const std::string& text, std::size_t items,
 void BM_ParseFeed(benchmark::State& state) {
   const std::size_t items = static_cast<std::size_t>(state.range(0));
   const std::string& text = feedAnswer(items);
-  W::WKVOAI oai;
+  kvbench::LinkedProvider oai;
   for (auto _ : state) {
     auto contents = std::make_unique<W::WContainer<W::WContent>>();
     if (!parseFeed(oai, text, items, *contents, &state)) break;
@@ -77,7 +78,7 @@ void BM_ParseFeed(benchmark::State& state) {
 void BM_FreeRecords(benchmark::State& state) {
   const std::size_t items = static_cast<std::size_t>(state.range(0));
   const std::string& text = feedAnswer(items);
-  W::WKVOAI oai;
+  kvbench::LinkedProvider oai;
   for (auto _ : state) {
     state.PauseTiming();
     auto contents = std::make_unique<W::WContainer<W::WContent>>();
@@ -117,7 +118,7 @@ std::vector<kvbench::ExtraFigure> memoryFigures(std::size_t items) {
   }
   const double bare = static_cast<double>(kvbench::heapMeterStopPeak());
 
-  W::WKVOAI oai;
+  kvbench::LinkedProvider oai;
   W::WContainer<W::WContent> contents;
   kvbench::heapMeterStart();
   parseFeed(oai, text, items, contents, nullptr);

@@ -6,11 +6,6 @@
 #include <chrono>
 
 #include "HttpTestHook.h"
-#include "frame/WKVOAI.h"
-#include "frame/WPlugin.h"
-
-extern "C" W::WPlugin* createPlugin();
-extern "C" void destroyPlugin(W::WPlugin* plugin);
 
 namespace kvbench {
 
@@ -52,20 +47,8 @@ bool Completion::wait(int timeoutMs, int& status, size_t& items) {
   return true;
 }
 
-PluginSession::PluginSession() {
-  // The library is linked in, not loaded: any non-null handle marks it valid.
-  W::WPlugin* plugin = createPlugin();
-  if (plugin == nullptr) return;
-  plugin->setHandle(this);
-  m_provider = static_cast<W::WKinvaleOAI*>(plugin);
-}
-
-PluginSession::~PluginSession() {
-  destroyPlugin(m_provider);
-}
-
 int PluginSession::connect(const std::string& baseUrl) {
-  if (m_provider == nullptr) return -1;
+  if (m_provider.get() == nullptr) return -1;
   W::WConfigManager& config = W::WConfigManager::getInstance();
   const W::WContentProvider& identity = m_provider->getContentProvider();
   config.setCPOption(identity, "base_url", baseUrl);
@@ -77,7 +60,7 @@ int PluginSession::connect(const std::string& baseUrl) {
 }
 
 int PluginSession::listGroups(size_t& groups) {
-  if (m_provider == nullptr) return -1;
+  if (m_provider.get() == nullptr) return -1;
   m_completion.reset();
   const W::WSTATUS started =
       m_provider->retrieveGroupList(W::WPerson(), &onGroupList, 0, 10, W::KV_SORT_ALPHABETICAL,
@@ -103,10 +86,10 @@ bool PluginSession::captureGroupList(CapturedRequest& out) {
 }
 
 int PluginSession::parseGroupList(const std::string& payload, size_t& groups) {
-  if (m_provider == nullptr) return -1;
+  if (m_provider.get() == nullptr) return -1;
   W::WContainer<W::WGroup> list;
   W::UINT32 count = 0;
-  const int status = static_cast<W::WKVOAI*>(m_provider)->parseString(payload, list, count);
+  const int status = parseGroupListAnswer(*m_provider, payload, list, count);
   groups = list.getData().size();
   return status;
 }

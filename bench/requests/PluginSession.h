@@ -10,7 +10,7 @@
 #include <mutex>
 #include <string>
 
-#include "frame/WKinvaleOAI.h"
+#include "LinkedPlugin.h"
 
 namespace kvbench {
 
@@ -40,9 +40,8 @@ struct CapturedRequest {
 
 class PluginSession {
  public:
-  PluginSession();
-  // destroyPlugin: no completion runs after it.
-  ~PluginSession();
+  // The provider is destroyed with destroyPlugin: no completion runs after.
+  PluginSession() = default;
 
   PluginSession(const PluginSession&) = delete;
   PluginSession& operator=(const PluginSession&) = delete;
@@ -71,7 +70,7 @@ class PluginSession {
   int waitFor(int started, size_t* items);
 
   Completion m_completion;  // declared first: outlives the provider
-  W::WKinvaleOAI* m_provider = nullptr;
+  LinkedProvider m_provider;
 };
 
 }  // namespace kvbench

@@ -1,5 +1,5 @@
 // Reading a group's feed page by page: the request. Its answer is a content
-// list (ContentParser.cpp), completed in GroupCompletion.cpp.
+// list (ContentParser.cpp), completed in GroupHandlers.cpp.
 #include "common/OperationRequest.h"
 #include "groups/GroupCommands.h"
 #include "service/KVCatchAll.h"

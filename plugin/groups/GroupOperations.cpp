@@ -1,5 +1,5 @@
 // Group list, creation and deletion: the requests. Their answers are read by
-// GroupParser.cpp and completed in GroupCompletion.cpp.
+// GroupParser.cpp and completed in GroupHandlers.cpp.
 #include "common/OperationRequest.h"
 #include "groups/GroupCommands.h"
 #include "service/KVCatchAll.h"
