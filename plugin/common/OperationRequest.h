@@ -18,18 +18,25 @@ enum class KVMethod { Get, Post };
 // WSTATUS_NOT_LOGGED_IN.
 WSTATUS requireLogin(const WKVOAI& oai);
 
-// Resets the provider's cancel flag and creates the command of a new
-// operation with its key, the caller's callback and user data, and the
-// provider as `pOAI`. The caller fills in the inputs.
+// Creates the command of a new operation with its key, the caller's
+// callback and user data, and the provider as `pOAI`. The caller fills in
+// the inputs.
 template <class Cmd, class Callback>
-std::unique_ptr<Cmd> newCommand(WKVOAI& oai, UINT32 key, Callback callback, VOID* userData) {
-  oai.cancelFlagReset();
+std::unique_ptr<Cmd> makeCommand(WKVOAI& oai, UINT32 key, Callback callback, VOID* userData) {
   std::unique_ptr<Cmd> cmd(new Cmd(oai.getContentProvider()));
   cmd->setCMDKey(key);
   cmd->callback = callback;
   cmd->userData = userData;
   cmd->pOAI = &oai;
   return cmd;
+}
+
+// The same after resetting the provider's cancel flag, as every operation
+// but the downloads does at this point.
+template <class Cmd, class Callback>
+std::unique_ptr<Cmd> newCommand(WKVOAI& oai, UINT32 key, Callback callback, VOID* userData) {
+  oai.cancelFlagReset();
+  return makeCommand<Cmd>(oai, key, callback, userData);
 }
 
 // A UID that cannot stand as a path segment: empty, or "." or ".." (which

@@ -17,11 +17,7 @@ namespace W {
 template <class Cmd, class Callback, class Fill>
 WSTATUS startDownload(WKVOAI& oai, UINT32 key, const STRING& url, const STRING& path,
                       unsigned fileMode, Callback callback, VOID* userData, Fill fill) {
-  std::unique_ptr<Cmd> cmd(new Cmd(oai.getContentProvider()));
-  cmd->setCMDKey(key);
-  cmd->callback = callback;
-  cmd->userData = userData;
-  cmd->pOAI = &oai;
+  std::unique_ptr<Cmd> cmd = makeCommand<Cmd>(oai, key, callback, userData);
   fill(*cmd);
   oai.addCMD(cmd.get());
   KVService* service = oai.getService();
