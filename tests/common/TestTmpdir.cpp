@@ -28,6 +28,8 @@ class ProcessTmpdir {
     m_path = pattern;
     m_owner = getpid();
     setenv("TMPDIR", m_path.c_str(), 1);
+    // GoogleTest's own files (captured output) follow TEST_TMPDIR.
+    setenv("TEST_TMPDIR", m_path.c_str(), 1);
     setenv(kOwnerVariable, m_path.c_str(), 1);
   }
 

@@ -53,6 +53,19 @@ TEST(CommandLine, RefusesBadInvocationsWithAReason) {
   }
 }
 
+// Without global options: 30 s for each answer, as --help says, no cancel,
+// table output, the plug-in beside the executable.
+TEST(CommandLine, GlobalDefaultsAreTheDocumentedOnes) {
+  Invocation inv;
+  std::string error;
+  ASSERT_TRUE(parse({"groups"}, inv, error)) << error;
+  EXPECT_EQ(inv.timeoutSec, 30) << "default of --timeout";
+  EXPECT_NE(usageText().find("(default 30)"), std::string::npos);
+  EXPECT_EQ(inv.cancelAfterMs, -1);
+  EXPECT_FALSE(inv.json);
+  EXPECT_TRUE(inv.pluginPath.empty());
+}
+
 TEST(CommandLine, GlobalOptionsGoAnywhereCommandOptionsAfterTheCommand) {
   Invocation inv;
   std::string error;

@@ -229,7 +229,7 @@ TEST(Envelope, CountsEveryNodeAgainstMaxAnswerElements) {
 
 // Before libxml2 checks a tag's attributes against each other (one tag of a
 // million would take hours), no element may carry more than 256. An "="
-// inside a value, a comment, a CDATA section or an instruction is no
+// inside a value, a text, a comment, a CDATA section or an instruction is no
 // attribute.
 TEST(Envelope, RefusesAnElementWithMoreThan256Attributes) {
   const auto element = [](int attributes, const std::string& value) {
@@ -247,6 +247,8 @@ TEST(Envelope, RefusesAnElementWithMoreThan256Attributes) {
       {"<rsp>" + element(257, "") + "</rsp>", false},
       {"<rsp>" + element(256, "a=b\"=c") + "</rsp>", true},
       {"<rsp><x>" + others + "</x>" + element(256, "") + "</rsp>", true},
+      {"<rsp><x>" + std::string(300, '=') + "</x>" + element(256, "") + "</rsp>", true},
+      {"<rsp><x>" + others + "</x>" + element(257, "") + "</rsp>", false},
   };
   for (const auto& row : rows) {
     W::KVXmlAnswer answer;
