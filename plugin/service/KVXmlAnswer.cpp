@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 #include <typeinfo>
 
@@ -226,31 +227,27 @@ bool KVXmlAnswer::parse(const STRING& payload) {
   m_document.reset();
   if (payload.size() > static_cast<size_t>(std::numeric_limits<int>::max())) return false;
   if (!attributesWithinBound(payload)) return false;
-  xmlParserCtxtPtr ctxt =
-      xmlCreateMemoryParserCtxt(payload.data(), static_cast<int>(payload.size()));
+  std::unique_ptr<xmlParserCtxt, void (*)(xmlParserCtxtPtr)> ctxt(
+      xmlCreateMemoryParserCtxt(payload.data(), static_cast<int>(payload.size())),
+      xmlFreeParserCtxt);
   if (ctxt == nullptr) return false;
   ParseGuard guard;
   guard.maxNodes = m_maxNodes;
-  pinContext(ctxt, guard);
-  xmlParseDocument(ctxt);
-  xmlDocPtr doc = ctxt->myDoc;
+  pinContext(ctxt.get(), guard);
+  xmlParseDocument(ctxt.get());
+  std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> doc(ctxt->myDoc, xmlFreeDoc);
   ctxt->myDoc = nullptr;
   const bool ok = ctxt->wellFormed && !guard.refused && doc != nullptr;
-  xmlFreeParserCtxt(ctxt);
-  if (!ok) {
-    if (doc != nullptr) xmlFreeDoc(doc);
-    return false;
-  }
+  ctxt.reset();
+  if (!ok) return false;
   xmlpp::Document* wrapper = nullptr;
   try {
-    wrapper = new (std::nothrow) AnswerDocument(doc, *this);  // owns doc from here on
+    wrapper = new (std::nothrow) AnswerDocument(doc.get(), *this);
   } catch (...) {
     wrapper = nullptr;
   }
-  if (wrapper == nullptr) {
-    xmlFreeDoc(doc);
-    return false;
-  }
+  if (wrapper == nullptr) return false;
+  doc.release();  // the wrapper owns it from here on
   m_document.reset(wrapper);
   return true;
 }
