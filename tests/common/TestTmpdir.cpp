@@ -28,7 +28,7 @@ class ProcessTmpdir {
     m_path = pattern;
     m_owner = getpid();
     setenv("TMPDIR", m_path.c_str(), 1);
-    // GoogleTest's own files (captured output) follow TEST_TMPDIR.
+    // testing::TempDir() follows TEST_TMPDIR.
     setenv("TEST_TMPDIR", m_path.c_str(), 1);
     setenv(kOwnerVariable, m_path.c_str(), 1);
   }
@@ -36,11 +36,29 @@ class ProcessTmpdir {
   ~ProcessTmpdir() {
     // A forked child that exits normally must not remove its parent's files.
     if (m_path.empty() || getpid() != m_owner) return;
+    removeOpenCapture();
     std::error_code ignored;
     std::filesystem::remove_all(m_path, ignored);
   }
 
  private:
+  // GoogleTest 1.12 captures output into "/tmp/gtest_captured_stream.XXXXXX"
+  // whatever TEST_TMPDIR says, and only removes the file when the capture is
+  // read back: a test that failed (or exited) in between leaves it behind.
+  // Such a capture is still this process's standard output or error. (A
+  // death test's child holds its parent's capture there: only the process
+  // that made the directory looks.)
+  static void removeOpenCapture() {
+    static const char kCapture[] = "/tmp/gtest_captured_stream.";
+    for (const char* fd : {"/proc/self/fd/1", "/proc/self/fd/2"}) {
+      char target[256];
+      const ssize_t n = readlink(fd, target, sizeof(target) - 1);
+      if (n <= 0) continue;
+      target[n] = '\0';
+      if (std::strncmp(target, kCapture, sizeof(kCapture) - 1) == 0) unlink(target);
+    }
+  }
+
   std::string m_path;
   pid_t m_owner = 0;
 };
