@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "ChildEnvironment.h"
 #include "KvsimProcess.h"
 #include "TestFiles.h"
-
-extern char** environ;
 
 namespace {
 
@@ -21,19 +20,12 @@ constexpr const char* kRecordVariable = "KV_CAPTURE_RECORD";
 // Runs this test again in a process of its own (without the variable that
 // would make it share this one's directory), as the child below.
 int runAsCapturingChild(const std::string& record) {
-  std::vector<std::string> env;
-  for (char** e = environ; *e != nullptr; ++e) {
-    if (std::string(*e).rfind("KV_TEST_TMPDIR=", 0) != 0) env.push_back(*e);
-  }
-  env.push_back(std::string(kRecordVariable) + "=" + record);
-  std::vector<char*> envp;
-  for (std::string& e : env) envp.push_back(&e[0]);
-  envp.push_back(nullptr);
+  kvtest::ChildEnvironment env({"KV_TEST_TMPDIR"}, {std::string(kRecordVariable) + "=" + record});
   std::string self = std::filesystem::read_symlink("/proc/self/exe");
   std::string filter = "--gtest_filter=TestProcess.ExitLeavesNoCapturedOutputBehind";
   std::vector<char*> argv = {&self[0], &filter[0], nullptr};
   pid_t pid = -1;
-  if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), envp.data()) != 0) return -3;
+  if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv.data(), env.envp()) != 0) return -3;
   return kvtest::waitForExit(pid, std::chrono::seconds(60));
 }
 

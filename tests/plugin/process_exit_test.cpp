@@ -13,12 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "ChildEnvironment.h"
 #include "KvsimProcess.h"
 #include "ServiceAnswers.h"
 #include "TestFiles.h"
 #include "http_test_support.h"
-
-extern char** environ;
 
 namespace {
 
@@ -26,14 +25,7 @@ namespace {
 // standard error into `errPath`; returns its exit code (-2: a signal).
 int runChild(const std::string& mode, const std::string& base, const std::string& tmpdir,
              const std::string& errPath) {
-  std::vector<std::string> env;
-  for (char** e = environ; *e != nullptr; ++e) {
-    if (std::string(*e).rfind("TMPDIR=", 0) != 0) env.push_back(*e);
-  }
-  env.push_back("TMPDIR=" + tmpdir);
-  std::vector<char*> envp;
-  for (std::string& e : env) envp.push_back(&e[0]);
-  envp.push_back(nullptr);
+  kvtest::ChildEnvironment env({"TMPDIR"}, {"TMPDIR=" + tmpdir});
   std::string binary = KV_EXIT_CHILD;
   std::vector<char*> argv = {&binary[0], const_cast<char*>(mode.c_str()),
                              const_cast<char*>(base.c_str()), nullptr};
@@ -43,7 +35,7 @@ int runChild(const std::string& mode, const std::string& base, const std::string
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
   pid_t pid = -1;
-  const int rc = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), envp.data());
+  const int rc = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), env.envp());
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return -3;
   return kvtest::waitForExit(pid, std::chrono::seconds(90));
